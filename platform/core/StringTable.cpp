@@ -1,0 +1,42 @@
+#include "StringTable.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace strings {
+namespace {
+
+struct Entry {
+    int id;
+    const char* text;
+};
+
+// Sorted by id. Each subsystem's texts sit in their id range.
+constexpr Entry kTable[] = {
+    {128, TS_NOOP("StringTable", "Tesselo")},
+    {57344, TS_NOOP("StringTable", "Veltrano")},
+};
+
+static_assert(std::is_sorted(std::begin(kTable), std::end(kTable),
+                             [](const Entry& a, const Entry& b) { return a.id < b.id; }),
+              "string table must be sorted by id");
+
+Translator g_translator = nullptr;
+
+}  // namespace
+
+const char* German(int id) {
+    auto it = std::lower_bound(std::begin(kTable), std::end(kTable), id,
+                               [](const Entry& e, int key) { return e.id < key; });
+    return (it != std::end(kTable) && it->id == id) ? it->text : "";
+}
+
+std::string Load(int id) {
+    const char* german = German(id);
+    if (g_translator && *german) return g_translator(kContext, german);
+    return german;
+}
+
+void SetTranslator(Translator translator) { g_translator = translator; }
+
+}  // namespace strings
