@@ -24,16 +24,24 @@ CDistortionCalibration::~CDistortionCalibration() = default;
 int CDistortionCalibration::ApplyToPoints(const std::vector<double>& x,
                                           const std::vector<double>& y, std::vector<double>& outX,
                                           std::vector<double>& outY, int selector) const {
-    outX.clear();
-    outY.clear();
-    if (m_par.m_valid == 0) return 0;
+    // Built apart, so that the outputs may be the inputs.
+    std::vector<double> cx, cy;
+    if (m_par.m_valid == 0) {
+        outX.clear();
+        outY.clear();
+        return 0;
+    }
     const size_t n = std::min(x.size(), y.size());
+    cx.reserve(n);
+    cy.reserve(n);
     for (size_t k = 0; k < n; ++k) {
         double dx = 0.0, dy = 0.0;
         m_par.ComputeCorrection(x[k], y[k], selector, dx, dy);
-        outX.push_back(x[k] + dx);
-        outY.push_back(y[k] + dy);
+        cx.push_back(x[k] + dx);
+        cy.push_back(y[k] + dy);
     }
+    outX = std::move(cx);
+    outY = std::move(cy);
     return 1;
 }
 

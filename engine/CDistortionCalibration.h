@@ -37,8 +37,8 @@ public:
     int ComputeCorrection(double x, double y, int selector, double& dx, double& dy) const {
         return m_par.ComputeCorrection(x, y, selector, dx, dy);
     }
-    // Corrected copies of the points with the chosen list; 0 with empty outputs when the set
-    // is not valid.
+    // Corrected copies of the points with the chosen list (the outputs may be the inputs);
+    // 0 with empty outputs when the set is not valid.
     int ApplyToPoints(const std::vector<double>& x, const std::vector<double>& y,
                       std::vector<double>& outX, std::vector<double>& outY, int selector) const;
 
