@@ -13,6 +13,7 @@
 // column i the plane column minX + c i, c being the pixel size: each pixel at its left and lower
 // edge.
 
+#include <cstdint>
 #include <vector>
 
 #include "CGMatrix.h"
@@ -70,6 +71,8 @@ public:
     // finite and positive, the extent has a width, both target sides lie in
     // 1 ... kMaxTargetSide, the pixels fit in memory and the image could be created.
     int PrepareTarget(const CRaster& source, CRaster& target, double c, double aspect);
+    // The per-pixel coefficients m0 ... m8 of the last PrepareTarget.
+    const double* GetCoefficients() const { return m_m; }
     // Target column and plane row to source x, y (pixels, y downwards); 0 when w is 0.
     int TargetPixelToSource(double column, double row, double& sx, double& sy) const;
 
@@ -84,9 +87,14 @@ public:
 private:
     // Points with all four coordinates given.
     int PointCount() const;
+    // Source points of one target row, allocated once per rectification.
+    struct RowBuffers {
+        std::vector<double> x, r;
+        std::vector<uint8_t> valid;
+    };
     template <bool kInterpolate, bool kDistortion>
     void RectifyRow(const CRaster& source, CRaster& target, int row,
-                    CDistortionCalibration* distortion) const;
+                    CDistortionCalibration* distortion, RowBuffers& buffers) const;
     void RectifyRowGeneric(const CRaster& source, CRaster& target, int row, bool interpolate,
                            CDistortionCalibration* distortion) const;
 

@@ -2,6 +2,10 @@
 #include <algorithm>
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "CDistortionCalibration.h"
 #include "CEntzerrung.h"
 #include "CRaster.h"
@@ -35,6 +39,43 @@ inline uint8_t Mix(int v00, int v10, int v01, int v11, double fx, double fy, dou
     const double v = v00 + (v01 - v00) * fy + (v10 - v00) * fx + (v11 - v01 - v10 + v00) * fxy;
     const int t = static_cast<int>(v);
     return static_cast<uint8_t>(t < 0 ? 0 : (t > 255 ? 255 : t));
+}
+
+// The bilinear sample of one 24-bit pixel: the same operations as Mix on blue, green and red.
+inline void MixPixel(const uint8_t* p00, const uint8_t* p10, const uint8_t* p01,
+                     const uint8_t* p11, double fx, double fy, double fxy, uint8_t* out) {
+#if defined(__SSE2__)
+    // Blue, green and red as the first three 32-bit lanes; the differences are exact in
+    // integers, and the double steps run in the scalar order, so every channel rounds alike.
+    auto load = [](const uint8_t* p) {
+        const uint32_t v = p[0] | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16);
+        const __m128i zero = _mm_setzero_si128();
+        return _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int(v)), zero), zero);
+    };
+    const __m128i v00 = load(p00), v10 = load(p10), v01 = load(p01), v11 = load(p11);
+    const __m128i d1 = _mm_sub_epi32(v01, v00);
+    const __m128i d2 = _mm_sub_epi32(v10, v00);
+    const __m128i d3 = _mm_add_epi32(_mm_sub_epi32(_mm_sub_epi32(v11, v01), v10), v00);
+    const __m128d vfx = _mm_set1_pd(fx), vfy = _mm_set1_pd(fy), vfxy = _mm_set1_pd(fxy);
+    auto half = [&](__m128i a, __m128i b, __m128i c, __m128i d) {
+        __m128d v = _mm_add_pd(_mm_cvtepi32_pd(a), _mm_mul_pd(_mm_cvtepi32_pd(b), vfy));
+        v = _mm_add_pd(v, _mm_mul_pd(_mm_cvtepi32_pd(c), vfx));
+        v = _mm_add_pd(v, _mm_mul_pd(_mm_cvtepi32_pd(d), vfxy));
+        return _mm_cvttpd_epi32(v);
+    };
+    auto high = [](__m128i x) { return _mm_shuffle_epi32(x, _MM_SHUFFLE(3, 2, 3, 2)); };
+    const __m128i lo = half(v00, d1, d2, d3);
+    const __m128i hi = half(high(v00), high(d1), high(d2), high(d3));
+    // Saturating packs clamp to 0 ... 255 as Mix does.
+    const __m128i t = _mm_unpacklo_epi64(lo, hi);
+    const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(t, t), _mm_setzero_si128());
+    const uint32_t packed = uint32_t(_mm_cvtsi128_si32(bytes));
+    out[0] = uint8_t(packed);
+    out[1] = uint8_t(packed >> 8);
+    out[2] = uint8_t(packed >> 16);
+#else
+    for (int k = 0; k < 3; ++k) out[k] = Mix(p00[k], p10[k], p01[k], p11[k], fx, fy, fxy);
+#endif
 }
 
 bool IsPlain24(const CRaster& image) {
@@ -132,31 +173,74 @@ int CEntzerrung::TargetPixelToSource(double column, double row, double& sx, doub
 
 template <bool kInterpolate, bool kDistortion>
 void CEntzerrung::RectifyRow(const CRaster& source, CRaster& target, int row,
-                             CDistortionCalibration* distortion) const {
+                             CDistortionCalibration* distortion, RowBuffers& buffers) const {
     const int wt = int(target.GetWidth());
     const int ws = int(source.GetWidth());
     const int hs = int(source.GetHeight());
     const double dws = ws, dhs = hs;
     const double r = double(int(target.GetHeight()) - row);
+
+    // Pass 1: the source point of every pixel of the row. The same operations as
+    // SourcePoint, without branches so that the compiler can run several pixels at once; a
+    // zero denominator is divided by 1 instead and marked.
+    const double m0 = m_m[0], m1 = m_m[1], m2r = m_m[2] * r;
+    const double m3 = m_m[3], m4 = m_m[4], m5r = m_m[5] * r;
+    const double m6 = m_m[6], m7 = m_m[7], m8r = m_m[8] * r;
+    double* bx = buffers.x.data();
+    double* br = buffers.r.data();
+    uint8_t* bok = buffers.valid.data();
+    int i = 0;
+#if defined(__SSE2__)
+    {
+        // Two pixels at a time; every lane does the scalar operations in the scalar order.
+        const __m128d vm0 = _mm_set1_pd(m0), vm1 = _mm_set1_pd(m1), vm2r = _mm_set1_pd(m2r);
+        const __m128d vm3 = _mm_set1_pd(m3), vm4 = _mm_set1_pd(m4), vm5r = _mm_set1_pd(m5r);
+        const __m128d vm6 = _mm_set1_pd(m6), vm7 = _mm_set1_pd(m7), vm8r = _mm_set1_pd(m8r);
+        const __m128d vhs = _mm_set1_pd(dhs), one = _mm_set1_pd(1.0), zero = _mm_setzero_pd();
+        const __m128d two = _mm_set1_pd(2.0);
+        __m128d fi = _mm_set_pd(1.0, 0.0);
+        for (; i + 1 < wt; i += 2, fi = _mm_add_pd(fi, two)) {
+            const __m128d w = _mm_add_pd(_mm_add_pd(vm0, _mm_mul_pd(vm1, fi)), vm2r);
+            const __m128d zeroW = _mm_cmpeq_pd(w, zero);
+            const __m128d d = _mm_or_pd(_mm_andnot_pd(zeroW, w), _mm_and_pd(zeroW, one));
+            const __m128d nx = _mm_add_pd(_mm_add_pd(vm3, _mm_mul_pd(vm4, fi)), vm5r);
+            const __m128d ny = _mm_add_pd(_mm_add_pd(vm6, _mm_mul_pd(vm7, fi)), vm8r);
+            _mm_storeu_pd(bx + i, _mm_div_pd(nx, d));
+            _mm_storeu_pd(br + i, _mm_sub_pd(vhs, _mm_div_pd(ny, d)));
+            const int zeroMask = _mm_movemask_pd(zeroW);
+            bok[i] = !(zeroMask & 1);
+            bok[i + 1] = !(zeroMask & 2);
+        }
+    }
+#endif
+    for (; i < wt; ++i) {
+        const double fi = i;
+        const double w = m0 + m1 * fi + m2r;
+        const bool ok = w != 0.0;
+        const double d = ok ? w : 1.0;
+        bx[i] = (m3 + m4 * fi + m5r) / d;
+        br[i] = dhs - (m6 + m7 * fi + m8r) / d;
+        bok[i] = ok;
+    }
+    if constexpr (kDistortion) {
+        for (int i = 0; i < wt; ++i) {
+            if (!bok[i]) continue;
+            double dx = 0.0, dy = 0.0;
+            distortion->ComputeCorrection(bx[i], br[i], 1, dx, dy);
+            bx[i] += dx;
+            br[i] += dy;
+        }
+    }
+
+    // Pass 2: the samples.
     const uint8_t* src = source.GetBits(0);
     const size_t srcStride = source.GetRowStride();
     uint8_t* out = target.GetBits(uint32_t(row));
-    const uint8_t bg[3] = {uint8_t(m_blue), uint8_t(m_green), uint8_t(m_red)};
-
+    const uint8_t b0 = uint8_t(m_blue), b1 = uint8_t(m_green), b2 = uint8_t(m_red);
     for (int i = 0; i < wt; ++i, out += 3) {
-        double sx, sr;
-        if (!SourcePoint(m_m, double(i), r, dhs, sx, sr)) {
-            out[0] = bg[0], out[1] = bg[1], out[2] = bg[2];
-            continue;
-        }
-        if constexpr (kDistortion) {
-            double dx = 0.0, dy = 0.0;
-            distortion->ComputeCorrection(sx, sr, 1, dx, dy);
-            sx += dx;
-            sr += dy;
-        }
-        if (!InsideSource(sx, sr, dws, dhs)) {
-            out[0] = bg[0], out[1] = bg[1], out[2] = bg[2];
+        const double sx = bx[i], sr = br[i];
+        if (!bok[i] || !InsideSource(sx, sr, dws, dhs)) {
+            out[0] = b0, out[1] = b1, out[2] = b2;
             continue;
         }
         const int ix = int(sx);
@@ -167,11 +251,10 @@ void CEntzerrung::RectifyRow(const CRaster& source, CRaster& target, int row,
             const double fx = sx - ix;
             const double fy = sr - iy;
             const double fxy = fx * fy;
-            const uint8_t* p00 = src + size_t(iy) * srcStride + size_t(ix) * 3;
-            const uint8_t* p10 = src + size_t(iy) * srcStride + size_t(x1) * 3;
-            const uint8_t* p01 = src + size_t(y1) * srcStride + size_t(ix) * 3;
-            const uint8_t* p11 = src + size_t(y1) * srcStride + size_t(x1) * 3;
-            for (int k = 0; k < 3; ++k) out[k] = Mix(p00[k], p10[k], p01[k], p11[k], fx, fy, fxy);
+            const uint8_t* row0 = src + size_t(iy) * srcStride;
+            const uint8_t* row1 = src + size_t(y1) * srcStride;
+            MixPixel(row0 + size_t(ix) * 3, row0 + size_t(x1) * 3, row1 + size_t(ix) * 3,
+                     row1 + size_t(x1) * 3, fx, fy, fxy, out);
         } else {
             const uint8_t* p = src + size_t(iy) * srcStride + size_t(ix) * 3;
             out[0] = p[0], out[1] = p[1], out[2] = p[2];
@@ -218,20 +301,27 @@ int CEntzerrung::Rectify(const CRaster& source, CRaster& target, ui::CProgress* 
     }
     const bool fast = IsPlain24(source) && IsPlain24(target) && source.GetWidth() > 0 &&
                       source.GetHeight() > 0;
+    RowBuffers buffers;
+    if (fast) {
+        const size_t wt = target.GetWidth();
+        buffers.x.resize(wt);
+        buffers.r.resize(wt);
+        buffers.valid.resize(wt);
+    }
     int result = 1;
     for (int j = 0; j < ht; ++j) {
         if (!fast) {
             RectifyRowGeneric(source, target, j, interpolate, distortion);
         } else if (distortion) {
             if (interpolate) {
-                RectifyRow<true, true>(source, target, j, distortion);
+                RectifyRow<true, true>(source, target, j, distortion, buffers);
             } else {
-                RectifyRow<false, true>(source, target, j, distortion);
+                RectifyRow<false, true>(source, target, j, distortion, buffers);
             }
         } else if (interpolate) {
-            RectifyRow<true, false>(source, target, j, nullptr);
+            RectifyRow<true, false>(source, target, j, nullptr, buffers);
         } else {
-            RectifyRow<false, false>(source, target, j, nullptr);
+            RectifyRow<false, false>(source, target, j, nullptr, buffers);
         }
         if (progress) progress->StepIt();
         if (ui::Get().EscapePressed() &&
