@@ -49,10 +49,9 @@ Setup& GetSetup() {
 }
 
 void Counters(benchmark::State& state, const CRaster& target) {
-    state.counters["MP/s"] =
-        benchmark::Counter(double(target.GetWidth()) * target.GetHeight() / 1e6 *
-                               double(state.iterations()),
-                           benchmark::Counter::kIsRate);
+    state.counters["MP/s"] = benchmark::Counter(
+        double(target.GetWidth()) * target.GetHeight() / 1e6 * double(state.iterations()),
+        benchmark::Counter::kIsRate);
 }
 
 void BM_Rectify(benchmark::State& state, bool interpolate) {
@@ -82,10 +81,10 @@ void BM_OpenCvWarpPerspective(benchmark::State& state, bool interpolate) {
     cv::Mat target(int(s.target.GetHeight()), int(s.target.GetWidth()), CV_8UC3);
     const cv::Matx33d m = OpenCvMatrix(s.transformation);
     for (auto _ : state) {
-        cv::warpPerspective(source, target, m, target.size(),
-                            (interpolate ? cv::INTER_LINEAR : cv::INTER_NEAREST) |
-                                cv::WARP_INVERSE_MAP,
-                            cv::BORDER_CONSTANT, cv::Scalar(0, 0, 0));
+        cv::warpPerspective(
+            source, target, m, target.size(),
+            (interpolate ? cv::INTER_LINEAR : cv::INTER_NEAREST) | cv::WARP_INVERSE_MAP,
+            cv::BORDER_CONSTANT, cv::Scalar(0, 0, 0));
         benchmark::DoNotOptimize(target.data[0]);
     }
     Counters(state, s.target);

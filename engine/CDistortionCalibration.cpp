@@ -114,20 +114,16 @@ void CDistortionCalibration::FillRadial(CGMatrix& a, CGMatrix& l, const std::vec
     Fill(a, l, mx, my, px, py, selector);
 }
 
-void CDistortionCalibration::FillTangential(CGMatrix& a, CGMatrix& l,
-                                            const std::vector<double>& mx,
+void CDistortionCalibration::FillTangential(CGMatrix& a, CGMatrix& l, const std::vector<double>& mx,
                                             const std::vector<double>& my,
                                             const std::vector<double>& px,
                                             const std::vector<double>& py, int selector) const {
     Fill(a, l, mx, my, px, py, selector);
 }
 
-void CDistortionCalibration::FillRadialTangential(CGMatrix& a, CGMatrix& l,
-                                                  const std::vector<double>& mx,
-                                                  const std::vector<double>& my,
-                                                  const std::vector<double>& px,
-                                                  const std::vector<double>& py,
-                                                  int selector) const {
+void CDistortionCalibration::FillRadialTangential(
+    CGMatrix& a, CGMatrix& l, const std::vector<double>& mx, const std::vector<double>& my,
+    const std::vector<double>& px, const std::vector<double>& py, int selector) const {
     Fill(a, l, mx, my, px, py, selector);
 }
 
@@ -147,10 +143,18 @@ int CDistortionCalibration::Solve(const std::vector<double>& mx, const std::vect
     CGMatrix a(2 * m, q);
     CGMatrix l(2 * m, 1);
     switch (m_par.m_typ) {
-        case 0: FillRadial(a, l, mx, my, px, py, selector); break;
-        case 1: FillTangential(a, l, mx, my, px, py, selector); break;
-        case 2: FillRadialTangential(a, l, mx, my, px, py, selector); break;
-        default: FillRadialR2(a, l, mx, my, px, py, selector); break;
+        case 0:
+            FillRadial(a, l, mx, my, px, py, selector);
+            break;
+        case 1:
+            FillTangential(a, l, mx, my, px, py, selector);
+            break;
+        case 2:
+            FillRadialTangential(a, l, mx, my, px, py, selector);
+            break;
+        default:
+            FillRadialR2(a, l, mx, my, px, py, selector);
+            break;
     }
     a.WriteText("V_A");
     l.WriteText("V_l");

@@ -78,8 +78,8 @@ private:
               const std::vector<double>& my, const std::vector<double>& px,
               const std::vector<double>& py, int selector) const;
     int CalibrateIterations(const std::vector<double>& mx, const std::vector<double>& my,
-                            const std::vector<double>& rx, const std::vector<double>& ry,
-                            int width, int height, ui::CProgress* progress);
+                            const std::vector<double>& rx, const std::vector<double>& ry, int width,
+                            int height, ui::CProgress* progress);
 
     CVerzeichnungPar m_par;
     CGMatrix m_residuals;

@@ -1,7 +1,6 @@
 // Target extent, target preparation and the per-pixel rectification of CEntzerrung.
 #include <algorithm>
 #include <cmath>
-
 #include <cstring>
 
 #if defined(__x86_64__)
@@ -22,8 +21,7 @@ constexpr int kMsgDiscard = 10060;
 
 // Target column fi and plane row r to the source point (sx, sr): x to the right, sr counted
 // from the bottom edge (hs - y). False when the denominator is 0.
-inline bool SourcePoint(const double* m, double fi, double r, double hs, double& sx,
-                        double& sr) {
+inline bool SourcePoint(const double* m, double fi, double r, double hs, double& sx, double& sr) {
     const double w = m[0] + m[1] * fi + m[2] * r;
     if (w == 0.0) return false;
     sx = (m[3] + m[4] * fi + m[5] * r) / w;
@@ -46,8 +44,8 @@ inline uint8_t Mix(int v00, int v10, int v01, int v11, double fx, double fy, dou
 }
 
 // The bilinear sample of one 24-bit pixel: the same operations as Mix on blue, green and red.
-inline void MixPixel(const uint8_t* p00, const uint8_t* p10, const uint8_t* p01,
-                     const uint8_t* p11, double fx, double fy, double fxy, uint8_t* out) {
+inline void MixPixel(const uint8_t* p00, const uint8_t* p10, const uint8_t* p01, const uint8_t* p11,
+                     double fx, double fy, double fxy, uint8_t* out) {
 #if defined(__SSE2__)
     // Blue, green and red as the first three 32-bit lanes; the differences are exact in
     // integers, and the double steps run in the scalar order, so every channel rounds alike.
@@ -171,8 +169,9 @@ double CEntzerrung::ComputeTargetExtent(const CRaster& source, int& width, int& 
     for (int k = 0; k < 4; ++k) {
         const double denominator = cornerX[k] * m_p[0] + 1.0 + cornerY[k] * m_p[1];
         const int s = denominator > 0.0 ? 1 : (denominator < 0.0 ? -1 : 0);
-        if (s == 0 || (sign != 0 && s != sign) || !Transform(cornerX[k], cornerY[k], px[k], py[k]) ||
-            !std::isfinite(px[k]) || !std::isfinite(py[k])) {
+        if (s == 0 || (sign != 0 && s != sign) ||
+            !Transform(cornerX[k], cornerY[k], px[k], py[k]) || !std::isfinite(px[k]) ||
+            !std::isfinite(py[k])) {
             usable = false;
             break;
         }
@@ -381,8 +380,8 @@ int CEntzerrung::Rectify(const CRaster& source, CRaster& target, ui::CProgress* 
     if (distortion) {
         distortion->SetImageRange(0.0, 0.0, source.GetWidth(), source.GetHeight());
     }
-    const bool fast = IsPlain24(source) && IsPlain24(target) && source.GetWidth() > 0 &&
-                      source.GetHeight() > 0;
+    const bool fast =
+        IsPlain24(source) && IsPlain24(target) && source.GetWidth() > 0 && source.GetHeight() > 0;
     RowBuffers buffers;
     if (fast) {
         const size_t wt = target.GetWidth();

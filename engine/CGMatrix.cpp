@@ -134,7 +134,8 @@ void CGMatrix::Multiply(const CGMatrix& a, const CGMatrix& b) {
     for (int i = 0; i < a.m_rows; ++i) {
         for (int j = 0; j < b.m_cols; ++j) {
             double sum = 0.0;
-            for (int k = 0; k < a.m_cols; ++k) sum += a.GetAtUnchecked(i, k) * b.GetAtUnchecked(k, j);
+            for (int k = 0; k < a.m_cols; ++k)
+                sum += a.GetAtUnchecked(i, k) * b.GetAtUnchecked(k, j);
             result[size_t(i) * b.m_cols + j] = sum;
         }
     }
@@ -288,12 +289,14 @@ void CGMatrix::Truncate(int rows, int cols) {
 
 void CGMatrix::SwapRows(int a, int b) {
     if (a < 0 || b < 0 || a >= m_rows || b >= m_rows || a == b) return;
-    for (int c = 0; c < m_cols; ++c) std::swap(m_data[IndexRowCol(a, c)], m_data[IndexRowCol(b, c)]);
+    for (int c = 0; c < m_cols; ++c)
+        std::swap(m_data[IndexRowCol(a, c)], m_data[IndexRowCol(b, c)]);
 }
 
 void CGMatrix::SwapColumns(int a, int b) {
     if (a < 0 || b < 0 || a >= m_cols || b >= m_cols || a == b) return;
-    for (int r = 0; r < m_rows; ++r) std::swap(m_data[IndexRowCol(r, a)], m_data[IndexRowCol(r, b)]);
+    for (int r = 0; r < m_rows; ++r)
+        std::swap(m_data[IndexRowCol(r, a)], m_data[IndexRowCol(r, b)]);
 }
 
 void CGMatrix::Fill(double value, int trace) {

@@ -34,9 +34,8 @@ int CPolygonCalc::SegmentsIntersect(double x1, double y1, double x2, double y2, 
 }
 
 int CPolygonCalc::CheckSelfIntersection(const std::vector<std::string>& names,
-                                        const std::vector<double>& x,
-                                        const std::vector<double>& y, int& crossings,
-                                        std::string& report) const {
+                                        const std::vector<double>& x, const std::vector<double>& y,
+                                        int& crossings, std::string& report) const {
     crossings = 0;
     const size_t n = PointCount(x, y);
     if (n < 4) return 1;
@@ -52,8 +51,8 @@ int CPolygonCalc::CheckSelfIntersection(const std::vector<std::string>& names,
                 return 0;
             }
             report += "\n";
-            report += CNumberText::Format(line.c_str(), int(i + 1), name(i), name(i2),
-                                          int(j + 1), name(j), name(j2));
+            report += CNumberText::Format(line.c_str(), int(i + 1), name(i), name(i2), int(j + 1),
+                                          name(j), name(j2));
         }
     }
     return crossings == 0 ? 1 : 0;

@@ -29,9 +29,8 @@ public:
     // Shoelace area, or UNDEFINED_VALUE (message 10006 for fewer than 3 points). Orientation
     // +1, -1 or 0 by the sign of the sum; counter-clockwise in a y-up frame gives -1.
     double ComputeArea(const std::vector<std::string>& names, const std::vector<double>& x,
-                       const std::vector<double>& y, std::string& message,
-                       int& orientation) const;
+                       const std::vector<double>& y, std::string& message, int& orientation) const;
     // 1 when the segments cross in the interior of both.
-    static int SegmentsIntersect(double x1, double y1, double x2, double y2, double x3,
-                                 double y3, double x4, double y4);
+    static int SegmentsIntersect(double x1, double y1, double x2, double y2, double x3, double y3,
+                                 double x4, double y4);
 };

@@ -171,8 +171,7 @@ uint16_t CArchive::ReadClass(const char* className) {
         schema = ReadUInt16();
         const uint16_t length = ReadUInt16();
         if (length > Remaining()) {
-            throw CArchiveException(CArchiveException::Cause::EndOfFile,
-                                    "archive: unexpected end");
+            throw CArchiveException(CArchiveException::Cause::EndOfFile, "archive: unexpected end");
         }
         name.assign(reinterpret_cast<const char*>(m_bytes.data() + m_pos), length);
         m_pos += length;
@@ -198,8 +197,8 @@ uint16_t CArchive::ReadClass(const char* className) {
 bool CArchive::WriteFile(const std::string& path) const {
     FilePtr file(std::fopen(path.c_str(), "wb"));
     if (!file) return false;
-    if (!m_bytes.empty() && std::fwrite(m_bytes.data(), 1, m_bytes.size(), file.get()) !=
-                                m_bytes.size()) {
+    if (!m_bytes.empty() &&
+        std::fwrite(m_bytes.data(), 1, m_bytes.size(), file.get()) != m_bytes.size()) {
         return false;
     }
     return std::fclose(file.release()) == 0;

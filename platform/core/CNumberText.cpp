@@ -1,10 +1,11 @@
 #include "CNumberText.h"
 
+#include <locale.h>
+
+#include <charconv>
 #include <clocale>
 #include <cstdarg>
 #include <cstdio>
-#include <locale.h>
-#include <charconv>
 #include <vector>
 
 namespace {

@@ -14,10 +14,10 @@ struct Entry {
 // Sorted by id. Each subsystem's texts sit in their id range.
 constexpr Entry kTable[] = {
     {128, TS_NOOP("StringTable", "Tesselo")},
-    {10005, TS_NOOP("StringTable",
-                    "Seite Nr. %d ( '%s'-'%s')\n     schneidet Seite Nr. %d ('%s'-'%s')")},
-    {10006, TS_NOOP("StringTable",
-                    "Zur Berechung einer Fläche sind mindestens drei Punkte notwendig")},
+    {10005,
+     TS_NOOP("StringTable", "Seite Nr. %d ( '%s'-'%s')\n     schneidet Seite Nr. %d ('%s'-'%s')")},
+    {10006,
+     TS_NOOP("StringTable", "Zur Berechung einer Fläche sind mindestens drei Punkte notwendig")},
     {10007, TS_NOOP("StringTable", "Fehler: Seiten überschneiden sich")},
     {10058, TS_NOOP("StringTable",
                     "Entzerrung: Ausgleich ist singulär\n\nLiegen alle Punkte auf einer Linie?\n"

@@ -85,8 +85,8 @@ double ProjectiveDistance(const std::vector<double>& ax, const std::vector<doubl
     for (size_t k = 0; k < ax.size(); ++k) {
         double X, Y;
         fit.Transform(ax[k], ay[k], X, Y);
-        worst = std::max({worst, std::fabs(X + fit.GetMeanX() - bx[k]),
-                          std::fabs(Y - fit.GetMeanY() - by[k])});
+        worst = std::max(
+            {worst, std::fabs(X + fit.GetMeanX() - bx[k]), std::fabs(Y - fit.GetMeanY() - by[k])});
     }
     return worst;
 }
@@ -119,8 +119,7 @@ TEST_F(CDistortionCalibrationTest, EveryModelIsRecoveredFromADistortedField) {
         const Field f = MakeField(Truth(c.typ, c.coefficients));
         CDistortionCalibration cal;
         cal.GetParameters().m_typ = c.typ;
-        ASSERT_EQ(cal.Calibrate(f.x, f.y, f.refX, f.refY, f.use, 1, kWidth, kHeight, &progress),
-                  1);
+        ASSERT_EQ(cal.Calibrate(f.x, f.y, f.refX, f.refY, f.use, 1, kWidth, kHeight, &progress), 1);
         EXPECT_TRUE(ui.messages.empty());
         const CVerzeichnungPar& p = cal.GetParameters();
         EXPECT_EQ(p.m_valid, 1);
@@ -160,19 +159,20 @@ TEST_F(CDistortionCalibrationTest, ProgressListsAndMatrixFiles) {
         const char* name;
         int rows, cols;
     };
-    for (const File& file : {File{"V_A", 2 * m, 7}, File{"V_l", 2 * m, 1}, File{"V_N", 7, 7},
-                             File{"V_Q", 7, 7}, File{"V_H", 7, 2 * m}, File{"V_P", 7, 1},
-                             File{"V_v", 2 * m, 1}}) {
+    for (const File& file :
+         {File{"V_A", 2 * m, 7}, File{"V_l", 2 * m, 1}, File{"V_N", 7, 7}, File{"V_Q", 7, 7},
+          File{"V_H", 7, 2 * m}, File{"V_P", 7, 1}, File{"V_v", 2 * m, 1}}) {
         SCOPED_TRACE(file.name);
         const std::string text = CTempDir::ReadText(file.name);
-        const std::string head = " " + std::to_string(file.rows) + "\r\n " +
-                                 std::to_string(file.cols) + "\r\n";
+        const std::string head =
+            " " + std::to_string(file.rows) + "\r\n " + std::to_string(file.cols) + "\r\n";
         EXPECT_EQ(text.substr(0, head.size()), head);
         // One CR LF line per row, each value " %.6f".
         size_t lines = 0;
         for (size_t pos = 0; (pos = text.find("\r\n", pos)) != std::string::npos; pos += 2) ++lines;
         EXPECT_EQ(lines, size_t(file.rows) + 2);
-        const std::string firstRow = text.substr(head.size(), text.find("\r\n", head.size()) - head.size());
+        const std::string firstRow =
+            text.substr(head.size(), text.find("\r\n", head.size()) - head.size());
         size_t values = 0;
         for (size_t pos = 0; (pos = firstRow.find(' ', pos)) != std::string::npos; ++pos) ++values;
         EXPECT_EQ(values, size_t(file.cols));
@@ -203,8 +203,8 @@ TEST_F(CDistortionCalibrationTest, InactivePointsTakeNoPart) {
     }
     CDistortionCalibration cal;
     cal.GetParameters().m_typ = 3;
-    ASSERT_EQ(cal.Calibrate(mixed.x, mixed.y, mixed.refX, mixed.refY, mixed.use, 1, kWidth,
-                            kHeight, nullptr),
+    ASSERT_EQ(cal.Calibrate(mixed.x, mixed.y, mixed.refX, mixed.refY, mixed.use, 1, kWidth, kHeight,
+                            nullptr),
               1);
     EXPECT_EQ(cal.GetParameters().m_sampling, plain.GetParameters().m_sampling);
     EXPECT_EQ(cal.GetParameters().m_resampling, plain.GetParameters().m_resampling);

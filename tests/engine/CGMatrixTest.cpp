@@ -153,8 +153,8 @@ TEST_F(CGMatrixFiles, TextFileLayoutAndRoundTripInTheCLocale) {
 }
 
 TEST_F(CGMatrixFiles, MalformedTextFilesLeaveTheMatrixUnchanged) {
-    const char* bodies[] = {" 2\n 2\n 1 2\n 3\n", " 2\n x\n", " 1\n 2\n 1.0 2,5\n", " -1\n 2\n",
-                            " 100000\n 100000\n", ""};
+    const char* bodies[] = {" 2\n 2\n 1 2\n 3\n", " 2\n x\n",           " 1\n 2\n 1.0 2,5\n",
+                            " -1\n 2\n",          " 100000\n 100000\n", ""};
     for (const char* body : bodies) {
         SCOPED_TRACE(body);
         const std::string path = dir.File("m.txt");

@@ -29,9 +29,21 @@ TEST(CPolygonCalc, AreaPerimeterAndCrossings) {
     const Polygon cases[] = {
         {"unit square", {0, 1, 1, 0}, {0, 0, 1, 1}, 1, 1.0, 0, 4.0, {1, 1, 1, 1}},
         {"concave L", {0, 2, 2, 1, 1, 0}, {0, 0, 1, 1, 2, 2}, 1, 3.0, 0, 8.0, {2, 1, 1, 1, 1, 2}},
-        {"bow tie", {0, 1, 1, 0}, {0, 1, 0, 1}, 0, 0.0, 10007, 2 + 2 * std::sqrt(2.0),
+        {"bow tie",
+         {0, 1, 1, 0},
+         {0, 1, 0, 1},
+         0,
+         0.0,
+         10007,
+         2 + 2 * std::sqrt(2.0),
          {std::sqrt(2.0), 1, std::sqrt(2.0), 1}},
-        {"side 2 ends on side 0", {0, 2, 1, 1}, {0, 0, 1, 0}, 1, 0.5, 0, 4 + std::sqrt(2.0),
+        {"side 2 ends on side 0",
+         {0, 2, 1, 1},
+         {0, 0, 1, 0},
+         1,
+         0.5,
+         0,
+         4 + std::sqrt(2.0),
          {2, std::sqrt(2.0), 1, 1}},
         {"triangle", {0, 4, 0}, {0, 0, 3}, 1, 6.0, 0, 12.0, {4, 5, 3}},
         {"two points", {0, 3}, {0, 4}, 0, 0.0, 10006, 10.0, {5, 5}},
@@ -91,9 +103,8 @@ TEST(CPolygonCalc, CrossingReportNamesTheSidesAndStopsAfterTen) {
         y.push_back(std::sin(a));
     }
     report.clear();
-    EXPECT_EQ(calc.CheckSelfIntersection(std::vector<std::string>(11, "P"), x, y, crossings,
-                                         report),
-              0);
+    EXPECT_EQ(
+        calc.CheckSelfIntersection(std::vector<std::string>(11, "P"), x, y, crossings, report), 0);
     EXPECT_EQ(crossings, 11);
     EXPECT_EQ(report.substr(report.size() - 4), "\n...");
 }

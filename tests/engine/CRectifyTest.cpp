@@ -23,8 +23,8 @@ void Pattern(CRaster& image, int w, int h) {
     image.Create(uint32_t(w), uint32_t(h), 24, FORMAT_BMP);
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
-            image.SetPixelColor(x, y, Bgr(uint8_t(x * 37 + y), uint8_t(y * 53 + 7 * x),
-                                          uint8_t((x ^ y) * 11)));
+            image.SetPixelColor(
+                x, y, Bgr(uint8_t(x * 37 + y), uint8_t(y * 53 + 7 * x), uint8_t((x ^ y) * 11)));
         }
     }
 }
@@ -137,9 +137,12 @@ TEST(Rectify, RefusesHorizonsAndAbsurdTargets) {
         double c, aspect;
     };
     const Size sizes[] = {
-        {"pixel size 0", 0.0, 1.0},        {"negative pixel size", -0.1, 1.0},
-        {"NaN pixel size", NAN, 1.0},      {"aspect 0", 1.0, 0.0},
-        {"side beyond the limit", 1e-5, 1.0}, {"pixels beyond memory", 1.0 / 6000, 1.0},
+        {"pixel size 0", 0.0, 1.0},
+        {"negative pixel size", -0.1, 1.0},
+        {"NaN pixel size", NAN, 1.0},
+        {"aspect 0", 1.0, 0.0},
+        {"side beyond the limit", 1e-5, 1.0},
+        {"pixels beyond memory", 1.0 / 6000, 1.0},
         {"NaN aspect", 1.0, NAN},
     };
     for (const Size& s : sizes) {
@@ -254,6 +257,8 @@ TEST(Rectify, FastLoopMatchesThePlainPerPixelCalls) {
     CScriptedUserInterface ui;
     CRaster source;
     Pattern(source, 97, 61);
+    CRaster unpadded;  // rows without padding: the last pixel ends the image block
+    Pattern(unpadded, 96, 40);
     CRaster palette(40, 30, 8, FORMAT_GIF);
     for (int y = 0; y < 30; ++y) {
         for (int x = 0; x < 40; ++x) palette.SetPixelIndex(x, y, uint8_t(x * 7 + y * 3));
@@ -265,9 +270,9 @@ TEST(Rectify, FastLoopMatchesThePlainPerPixelCalls) {
     par.m_sizeX = 194;
     par.m_sampling = par.m_resampling = {1e-3, 1e-7, 1e-12, 2e-5, -1e-5};
 
-    for (const CRaster* src : {&source, &palette}) {
-        for (CDistortionCalibration* d : {static_cast<CDistortionCalibration*>(nullptr),
-                                          &distortion}) {
+    for (const CRaster* src : {&source, &unpadded, &palette}) {
+        for (CDistortionCalibration* d :
+             {static_cast<CDistortionCalibration*>(nullptr), &distortion}) {
             for (bool interpolate : {false, true}) {
                 CEntzerrung e;
                 e.SetParameters({1e-3, -2e-3, 0.2, 0.05, 0.01, -0.1, 0.004, 0.06});
@@ -318,8 +323,7 @@ TEST(Rectify, EscapeDialogueOutcomes) {
     const Case cases[] = {
         {"no escape", {}, {}, 1, 8, 0},
         {"escape, go on", {false, true}, {ui::Answer::No}, 1, 8, 1},
-        {"escape, stop and keep", {false, false, true}, {ui::Answer::Yes, ui::Answer::No}, 1, 3,
-         2},
+        {"escape, stop and keep", {false, false, true}, {ui::Answer::Yes, ui::Answer::No}, 1, 3, 2},
         {"escape, stop and discard", {true}, {ui::Answer::Yes, ui::Answer::Yes}, 0, 1, 2},
     };
     CRaster source;

@@ -53,8 +53,19 @@ TEST(CVerzeichnungPar, CorrectionOfEachModel) {
         {"Typ 3", 3, 0, {1e-8}, -1, -1, 1, 1, 2, 100, 0, 0.01, 0},
         {"Typ 1", 1, 0, {1e-6, 0}, -1, -1, 1, 1, 2, 100, 100, 0.04, 0.02},
         // The offsets shift the point first: evaluated at (100 + 20, 0 - 10).
-        {"Typ 3 with offsets", 3, 1, {1e-8, 20, -10}, -1, -1, 1, 1, 2, 100, 0,
-         1e-8 * 120 * (120 * 120 + 100), 1e-8 * -10 * (120 * 120 + 100)},
+        {"Typ 3 with offsets",
+         3,
+         1,
+         {1e-8, 20, -10},
+         -1,
+         -1,
+         1,
+         1,
+         2,
+         100,
+         0,
+         1e-8 * 120 * (120 * 120 + 100),
+         1e-8 * -10 * (120 * 120 + 100)},
         // Centre (1000, 500), scale 2: (1100, 500) is u = 200 calibration pixels out, and the
         // correction 1e-8 * 200³ = 0.08 is halved on the way back.
         {"scaled range", 3, 0, {1e-8}, 0, 0, 2000, 1000, 4000, 1100, 500, 0.04, 0},
@@ -129,15 +140,15 @@ TEST_F(CVerzeichnungParFiles, FileLayoutFieldByField) {
     p.m_bez = "Kö";
     ASSERT_EQ(p.Save(path), 1);
     const std::vector<uint8_t> expected = {
-        0, 0, 0, 0,  // version
-        1, 0, 0, 0,  // Valid
-        3, 0, 0, 0,  // Typ
-        0, 0, 0, 0,  // Offset
-        4, 0, 0, 0,  // SizeX
-        3, 0, 0, 0,  // SizeY
-        2, 'K', 0xF6,                          // Bez in Windows-1252
-        1, 0, 0, 0, 0, 0, 0, 0, 0xF8, 0x3F,    // Sampling: count, 1.5
-        1, 0, 0, 0, 0, 0, 0, 0, 0xF8, 0xBF,    // Resampling: count, -1.5
+        0, 0,   0,    0,                          // version
+        1, 0,   0,    0,                          // Valid
+        3, 0,   0,    0,                          // Typ
+        0, 0,   0,    0,                          // Offset
+        4, 0,   0,    0,                          // SizeX
+        3, 0,   0,    0,                          // SizeY
+        2, 'K', 0xF6,                             // Bez in Windows-1252
+        1, 0,   0,    0, 0, 0, 0, 0, 0xF8, 0x3F,  // Sampling: count, 1.5
+        1, 0,   0,    0, 0, 0, 0, 0, 0xF8, 0xBF,  // Resampling: count, -1.5
     };
     EXPECT_EQ(CTempDir::ReadBytes(path), expected);
 
@@ -172,20 +183,21 @@ TEST_F(CVerzeichnungParFiles, DamagedFilesFailAndKeepThePreviousSet) {
     const std::vector<uint8_t> good = CTempDir::ReadBytes(path);
 
     std::vector<std::vector<uint8_t>> damaged;
-    for (size_t n = 0; n < good.size(); ++n) damaged.emplace_back(good.begin(), good.begin() + long(n));
+    for (size_t n = 0; n < good.size(); ++n)
+        damaged.emplace_back(good.begin(), good.begin() + long(n));
     auto patched = [&](size_t at, std::vector<uint8_t> with) {
         std::vector<uint8_t> b = good;
         std::copy(with.begin(), with.end(), b.begin() + long(at));
         damaged.push_back(b);
     };
-    patched(0, {1});                       // version 1
-    patched(8, {4});                       // Typ 4
-    patched(12, {2});                      // Offset 2
-    patched(16, {0, 0, 0, 0});             // SizeX 0
-    patched(16, {0xFF, 0xFF, 0xFF, 0xFF});  // SizeX -1
+    patched(0, {1});                                          // version 1
+    patched(8, {4});                                          // Typ 4
+    patched(12, {2});                                         // Offset 2
+    patched(16, {0, 0, 0, 0});                                // SizeX 0
+    patched(16, {0xFF, 0xFF, 0xFF, 0xFF});                    // SizeX -1
     patched(24, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F});  // 2 GB name
     const size_t sampling = 24 + 1 + good[24];
-    patched(sampling, {2});                 // 2 values where Typ 0 needs 3
+    patched(sampling, {2});                                   // 2 values where Typ 0 needs 3
     patched(sampling, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x0F});  // count beyond the file
 
     for (size_t k = 0; k < damaged.size(); ++k) {

@@ -23,8 +23,8 @@ TEST(CArchive, ScalarsAreLittleEndian) {
     ar.WriteUInt16(0x1234);
     ar.WriteInt32(-2);
     ar.WriteDouble(1.0);
-    const std::vector<uint8_t> expected = {0x34, 0x12, 0xFE, 0xFF, 0xFF, 0xFF, 0, 0,
-                                           0,    0,    0,    0,    0xF0, 0x3F};
+    const std::vector<uint8_t> expected = {0x34, 0x12, 0xFE, 0xFF, 0xFF, 0xFF, 0,
+                                           0,    0,    0,    0,    0,    0xF0, 0x3F};
     EXPECT_EQ(ar.GetBytes(), expected);
     CArchive in(ar.GetBytes());
     EXPECT_EQ(in.ReadUInt16(), 0x1234);
@@ -73,10 +73,10 @@ TEST(CArchive, CountsAndArrays) {
 
 TEST(CArchive, HostileLengthsAndCountsAreRefused) {
     const std::vector<std::vector<uint8_t>> inputs = {
-        {0x05, 'a', 'b'},                          // string shorter than its length
+        {0x05, 'a', 'b'},                            // string shorter than its length
         {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F},  // 2 GB string in 7 bytes
-        {0xFF, 0xFE, 0xFF},                        // wide-string marker
-        {0xFF},                                    // prefix cut short
+        {0xFF, 0xFE, 0xFF},                          // wide-string marker
+        {0xFF},                                      // prefix cut short
     };
     for (const auto& bytes : inputs) {
         CArchive in(bytes);
@@ -90,8 +90,8 @@ TEST(CArchive, ClassRecordsAndBackReferences) {
     CArchive ar;
     ar.WriteClass("CGMatrix", 0);
     ar.WriteClass("CGMatrix", 0);
-    const std::vector<uint8_t> expected = {0xFF, 0xFF, 0x00, 0x00, 0x08, 0x00, 'C', 'G', 'M',
-                                           'a',  't',  'r',  'i',  'x',  0x01, 0x80};
+    const std::vector<uint8_t> expected = {0xFF, 0xFF, 0x00, 0x00, 0x08, 0x00, 'C',  'G',
+                                           'M',  'a',  't',  'r',  'i',  'x',  0x01, 0x80};
     EXPECT_EQ(ar.GetBytes(), expected);
     CArchive in(ar.GetBytes());
     EXPECT_EQ(in.ReadClass("CGMatrix"), 0);
