@@ -210,7 +210,7 @@ TEST_F(Bilinear, NonFinitePositionsGiveTheBackground) {
     }
 }
 
-TEST(Bilinear1, PaletteImagesBlendTheirEntriesAndAlpha) {
+TEST(BilinearPalette, PaletteImagesBlendTheirEntriesAndAlpha) {
     CRaster image(2, 1, 1, FORMAT_BMP);
     image.SetPaletteColor(0, 0, 0, 0);
     image.SetPaletteColor(1, 200, 100, 50);
