@@ -2,7 +2,7 @@
 // CListCtrlEx: a report-view list (rows of items, each with sub-item texts in columns) with
 // full-row selection, columns sized in percent of the control's width, and helpers for item
 // text, image and selection. Items and columns count from 0; the image of an item is an index
-// into the list's image list, shown in column 0.
+// into the list's image list, shown in column 0. Widths are in pixels.
 
 #include <QIcon>
 #include <QString>

@@ -8,8 +8,6 @@
 #include <cmath>
 #include <string>
 
-#include "Undefined.h"
-
 namespace {
 
 // A double carries at most 1074 decimals after the point; more only pads zeros.
@@ -43,7 +41,7 @@ double ReadNumber(const std::string& text) {
 
 }  // namespace
 
-CNumEdit::CNumEdit(QWidget* parent) : QLineEdit(parent), m_value(UNDEFINED_VALUE) {
+CNumEdit::CNumEdit(QWidget* parent) : QLineEdit(parent) {
     setObjectName(QStringLiteral("CNumEdit"));
     connect(this, &QLineEdit::textChanged, this, [this] { OnUpdate(); });
 }

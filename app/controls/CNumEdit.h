@@ -9,6 +9,8 @@
 
 #include <QLineEdit>
 
+#include "Undefined.h"
+
 class CNumEdit : public QLineEdit {
     Q_OBJECT
 
@@ -46,7 +48,7 @@ private:
     int m_decimals = 3;  // fixed decimals; upper limit in significant-digit mode
     int m_significantDigits = 0;
     bool m_textRounded = false;  // the text shows the rounded value
-    double m_value;              // initialised to the undefined value
+    double m_value = UNDEFINED_VALUE;
     bool m_settingText = false;  // the field sets its own text: ignore the change
     bool m_significantMode = false;
     bool m_modified = false;  // the user typed since the last formatting
