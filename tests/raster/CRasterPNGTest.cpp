@@ -394,4 +394,210 @@ TEST(PngWiden, TwoBitPixelsBecomeNibbles) {
     EXPECT_EQ(row[3] & 0xF0, 0x10);
 }
 
+// The independent tools: ImageMagick always, Pillow where the test says so.
+class PngInterop : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!external::HaveImageMagick()) GTEST_SKIP() << "ImageMagick not installed";
+    }
+    // ImageMagick's colours (alpha dropped) and, when asked, its alpha channel.
+    pnm::Pixels MagickColors(const std::string& png) {
+        const std::string out = dir.File("magick.ppm");
+        EXPECT_TRUE(external::Run(external::kConvert + " " + png + " -alpha off -depth 8 " + out));
+        pnm::Pixels p;
+        EXPECT_TRUE(pnm::Read(out, p));
+        return p;
+    }
+    pnm::Pixels MagickAlpha(const std::string& png) {
+        const std::string out = dir.File("magick-alpha.pgm");
+        EXPECT_TRUE(external::Run(external::kConvert + " " + png + " -alpha extract -depth 8 " + out));
+        pnm::Pixels p;
+        EXPECT_TRUE(pnm::Read(out, p));
+        return p;
+    }
+    bool RunPillow(const std::string& script) {
+        return external::Run(external::PillowPython() + " -c \"from PIL import Image; " + script +
+                             "\"");
+    }
+    TempDir dir;
+};
+
+// The image's alpha, top row first: the plane or, with palette alpha, each pixel's entry.
+pnm::Pixels AlphaOf(const CRaster& image) {
+    pnm::Pixels p;
+    p.width = image.GetWidth();
+    p.height = image.GetHeight();
+    p.channels = 1;
+    for (int32_t y = int32_t(p.height) - 1; y >= 0; --y) {
+        for (int32_t x = 0; x < int32_t(p.width); ++x) {
+            p.data.push_back(image.HasAlpha() ? image.GetAlpha(x, y)
+                                              : image.GetPixelColor(x, y).rgbReserved);
+        }
+    }
+    return p;
+}
+
+TEST_F(PngInterop, FilesWrittenHereOpenWithTheSamePixels) {
+    const bool pillow = !external::PillowPython().empty();
+    for (const RoundTripCase c : {RoundTripCase{"1", 1, false, false}, RoundTripCase{"4", 4, false, false},
+                                  RoundTripCase{"8", 8, false, false}, RoundTripCase{"24", 24, false, false},
+                                  RoundTripCase{"24a", 24, true, false}, RoundTripCase{"8pa", 8, false, true}}) {
+        CRaster image = MakeImage(23, 11, c.bpp);
+        if (c.alphaPlane) {
+            image.CreateAlpha();
+            for (uint32_t i = 0; i < 23 * 11; ++i) image.GetAlphaPointer()[i] = uint8_t(i * 5);
+        }
+        if (c.paletteAlpha) {
+            for (uint32_t i = 0; i < 256; ++i) image.GetPalette()[i].rgbReserved = uint8_t(255 - i);
+            image.EnablePaletteAlpha(true);
+        }
+        const std::string file = dir.File("ours.png");
+        ASSERT_TRUE(image.Save(file.c_str(), FORMAT_PNG)) << image.GetLastError();
+        const pnm::Pixels colors = pnm::FromRaster(image, 3);
+        const bool hasAlpha = c.alphaPlane || c.paletteAlpha;
+        EXPECT_EQ(pnm::Compare(colors, MagickColors(file)).maximum, 0) << c.name;
+        if (hasAlpha) {
+            EXPECT_EQ(pnm::Compare(AlphaOf(image), MagickAlpha(file)).maximum, 0) << c.name;
+        }
+        if (!pillow) continue;
+        const std::string rgb = dir.File("pillow.ppm");
+        const std::string alpha = dir.File("pillow.pgm");
+        ASSERT_TRUE(RunPillow("im = Image.open('" + file + "').convert('RGBA'); im.convert('RGB').save('" +
+                              rgb + "'); im.getchannel('A').save('" + alpha + "')"));
+        pnm::Pixels theirs;
+        ASSERT_TRUE(pnm::Read(rgb, theirs));
+        EXPECT_EQ(pnm::Compare(colors, theirs).maximum, 0) << c.name;
+        if (hasAlpha) {
+            ASSERT_TRUE(pnm::Read(alpha, theirs));
+            EXPECT_EQ(pnm::Compare(AlphaOf(image), theirs).maximum, 0) << c.name;
+        }
+    }
+}
+
+struct ToolFixture {
+    const char* name;
+    bool colour;          // source picture: colour or grey
+    bool alpha;           // source carries an alpha channel
+    const char* options;  // ImageMagick output options
+    int colorType, bitDepth, interlace;  // what the tool must have written
+    uint32_t bpp;         // the decoded image
+    int tolerance;
+};
+
+class PngToolFiles : public PngInterop, public ::testing::WithParamInterface<ToolFixture> {};
+
+TEST_P(PngToolFiles, DecodeAsTheToolDecodesThem) {
+    const ToolFixture c = GetParam();
+    const uint32_t w = 29, h = 17;
+    pnm::Pixels source{w, h, c.colour ? 3u : 1u, {}};
+    pnm::Pixels mask{w, h, 1, {}};
+    for (uint32_t y = 0; y < h; ++y) {
+        for (uint32_t x = 0; x < w; ++x) {
+            source.data.push_back(uint8_t(x * 255 / (w - 1)));
+            if (c.colour) {
+                source.data.push_back(uint8_t(y * 255 / (h - 1)));
+                source.data.push_back(uint8_t((x * 7 + y * 3) % 256));
+            }
+            mask.data.push_back(uint8_t((x + y) * 255 / (w + h - 2)));
+        }
+    }
+    const std::string src = dir.File(c.colour ? "src.ppm" : "src.pgm");
+    const std::string maskFile = dir.File("mask.pgm");
+    ASSERT_TRUE(pnm::Write(src, source));
+    ASSERT_TRUE(pnm::Write(maskFile, mask));
+    const std::string file = dir.File("tool.png");
+    const std::string input =
+        c.alpha ? src + " " + maskFile + " -alpha off -compose CopyOpacity -composite" : src;
+    ASSERT_TRUE(external::Run(external::kConvert + " " + input + " " + c.options + " " + file));
+    const std::vector<uint8_t> bytes = ReadFile(file);
+    ASSERT_GT(bytes.size(), 33u);
+    ASSERT_EQ(bytes[25], c.colorType);
+    ASSERT_EQ(bytes[24], c.bitDepth);
+    ASSERT_EQ(bytes[28], c.interlace);
+
+    CRaster image;
+    ASSERT_TRUE(image.Load(file.c_str(), FORMAT_UNKNOWN)) << image.GetLastError();
+    EXPECT_EQ(image.GetType(), uint32_t{FORMAT_PNG});
+    EXPECT_EQ(image.GetWidth(), w);
+    EXPECT_EQ(image.GetHeight(), h);
+    ASSERT_EQ(image.GetBpp(), c.bpp);
+    EXPECT_EQ(image.HasAlpha(), c.alpha);
+    EXPECT_LE(pnm::Compare(MagickColors(file), pnm::FromRaster(image, 3)).maximum, c.tolerance);
+    if (c.alpha) {
+        EXPECT_LE(pnm::Compare(MagickAlpha(file), AlphaOf(image)).maximum, c.tolerance);
+    }
+    if (c.colorType == 0 && c.bitDepth == 2) {
+        for (uint8_t i = 0; i < 4; ++i) EXPECT_EQ(image.GetPaletteColor(i).rgbRed, 85 * i);
+    } else if (c.colorType == 0) {
+        // The linear grey palette of the depth.
+        const uint32_t n = image.GetNumColors();
+        for (uint32_t i = 0; i < n; ++i) {
+            const RGBQUAD e = image.GetPaletteColor(uint8_t(i));
+            EXPECT_EQ(e.rgbRed, i * (255 / (n - 1)));
+            EXPECT_EQ(e.rgbGreen, e.rgbRed);
+            EXPECT_EQ(e.rgbBlue, e.rgbRed);
+        }
+    }
+}
+
+// 16-bit samples: libpng keeps the high byte, ImageMagick rounds v × 255 / 65535, one level apart.
+constexpr int k16BitTolerance = 1;
+#define GREY "-define png:color-type=0 "
+#define INTERLACED "-interlace PNG "
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, PngToolFiles,
+    ::testing::Values(
+        ToolFixture{"Grey1", false, false, GREY "-define png:bit-depth=1", 0, 1, 0, 1, 0},
+        ToolFixture{"Grey2", false, false, GREY "-define png:bit-depth=2", 0, 2, 0, 4, 0},
+        ToolFixture{"Grey2Interlaced", false, false, INTERLACED GREY "-define png:bit-depth=2", 0, 2, 1, 4, 0},
+        ToolFixture{"Grey4Interlaced", false, false, INTERLACED GREY "-define png:bit-depth=4", 0, 4, 1, 4, 0},
+        ToolFixture{"Grey8", false, false, GREY "-define png:bit-depth=8", 0, 8, 0, 8, 0},
+        ToolFixture{"Grey16", false, false, GREY "-define png:bit-depth=16", 0, 16, 0, 8, k16BitTolerance},
+        ToolFixture{"Palette", true, false, "-colors 200 -define png:color-type=3", 3, 8, 0, 8, 0},
+        ToolFixture{"Palette4Interlaced", true, false, INTERLACED "-colors 14 -define png:color-type=3 -define png:bit-depth=4", 3, 4, 1, 4, 0},
+        ToolFixture{"Rgb8", true, false, "-define png:color-type=2 -define png:bit-depth=8", 2, 8, 0, 24, 0},
+        ToolFixture{"Rgb8Interlaced", true, false, INTERLACED "-define png:color-type=2 -define png:bit-depth=8", 2, 8, 1, 24, 0},
+        ToolFixture{"Rgb16", true, false, "-define png:color-type=2 -define png:bit-depth=16", 2, 16, 0, 24, k16BitTolerance},
+        ToolFixture{"Rgba8", true, true, "-define png:color-type=6 -define png:bit-depth=8", 6, 8, 0, 24, 0},
+        ToolFixture{"Rgba8Interlaced", true, true, INTERLACED "-define png:color-type=6 -define png:bit-depth=8", 6, 8, 1, 24, 0},
+        ToolFixture{"GreyAlpha16", false, true, "-define png:color-type=4 -define png:bit-depth=16", 4, 16, 0, 24, k16BitTolerance}),
+    [](const auto& info) { return std::string(info.param.name); });
+#undef GREY
+#undef INTERLACED
+
+TEST_F(PngInterop, PillowTransparencyAndResolutionDecodeAsStated) {
+    if (external::PillowPython().empty()) GTEST_SKIP() << "Pillow not installed";
+    const std::string single = dir.File("single.png");
+    const std::string several = dir.File("several.png");
+    const std::string plain = dir.File("plain.png");
+    const std::string prefix =
+        "im = Image.new('P', (4, 2)); im.putpalette([10, 20, 30, 200, 0, 0, 0, 200, 0, 0, 0, 200]); "
+        "im.putdata([0, 1, 2, 3, 3, 2, 1, 0]); ";
+    ASSERT_TRUE(RunPillow(prefix + "im.save('" + single + "', transparency=0, dpi=(72, 150))"));
+    ASSERT_TRUE(RunPillow(prefix + "im.save('" + several + "', transparency=bytes([10, 128, 255]))"));
+    ASSERT_TRUE(RunPillow(prefix + "im.save('" + plain + "')"));
+
+    CRaster image;
+    ASSERT_TRUE(image.Load(single.c_str(), FORMAT_PNG)) << image.GetLastError();
+    EXPECT_EQ(image.GetTransIndex(), 0);
+    EXPECT_FALSE(image.IsPaletteAlphaEnabled());
+    EXPECT_EQ(image.GetXDPI(), 72);
+    EXPECT_EQ(image.GetYDPI(), 150);
+    EXPECT_EQ(image.GetPixelColor(1, 1), (RGBQUAD{0, 0, 200, 0}));  // top row, index 1
+    EXPECT_EQ(image.GetPaletteColor(0), (RGBQUAD{30, 20, 10, 0}));
+
+    ASSERT_TRUE(image.Load(several.c_str(), FORMAT_PNG)) << image.GetLastError();
+    EXPECT_EQ(image.GetTransIndex(), -1);
+    ASSERT_TRUE(image.IsPaletteAlphaEnabled());
+    EXPECT_EQ(image.GetPaletteColor(0).rgbReserved, 10);
+    EXPECT_EQ(image.GetPaletteColor(1).rgbReserved, 128);
+    EXPECT_EQ(image.GetPaletteColor(2).rgbReserved, 255);
+    EXPECT_EQ(image.GetPaletteColor(3).rgbReserved, 255);
+
+    ASSERT_TRUE(image.Load(plain.c_str(), FORMAT_PNG)) << image.GetLastError();
+    EXPECT_EQ(image.GetXDPI(), 0);
+    EXPECT_EQ(image.GetYDPI(), 0);
+    EXPECT_FALSE(image.IsPaletteAlphaEnabled());
+}
+
 }  // namespace
