@@ -65,11 +65,20 @@ void CopyText(char* target, size_t capacity, const uint8_t* value, uint64_t avai
 bool UnitFactor(int unit, float& factor) {
     switch (unit) {
         case 1:
-        case 2: factor = 1.0f; return true;
-        case 3: factor = 0.3937008f; return true;
-        case 4: factor = 0.03937008f; return true;
-        case 5: factor = 0.00003937008f; return true;
-        default: return false;
+        case 2:
+            factor = 1.0f;
+            return true;
+        case 3:
+            factor = 0.3937008f;
+            return true;
+        case 4:
+            factor = 0.03937008f;
+            return true;
+        case 5:
+            factor = 0.00003937008f;
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -164,8 +173,10 @@ bool CExifReader::ReadSections(CRasterStream* stream) {
 
         bool keep = true;
         switch (marker) {
-            case M_SOS: return true;
-            case M_EOI: return false;
+            case M_SOS:
+                return true;
+            case M_EOI:
+                return false;
             case M_COM:
                 if (haveComment) {
                     keep = false;
@@ -174,7 +185,9 @@ bool CExifReader::ReadSections(CRasterStream* stream) {
                     haveComment = true;
                 }
                 break;
-            case M_APP0: keep = false; break;
+            case M_APP0:
+                keep = false;
+                break;
             case M_APP1:
                 if (length >= 2 + 4 && std::memcmp(data + 2, "Exif", 4) == 0) {
                     m_pRecord->isExif = ParseExif(data + 2, length - 2) ? 1 : 0;
@@ -182,13 +195,23 @@ bool CExifReader::ReadSections(CRasterStream* stream) {
                     keep = false;
                 }
                 break;
-            case M_SOF0: case M_SOF1: case M_SOF2: case M_SOF3:
-            case M_SOF5: case M_SOF6: case M_SOF7:
-            case M_SOF9: case M_SOF10: case M_SOF11:
-            case M_SOF13: case M_SOF14: case M_SOF15:
+            case M_SOF0:
+            case M_SOF1:
+            case M_SOF2:
+            case M_SOF3:
+            case M_SOF5:
+            case M_SOF6:
+            case M_SOF7:
+            case M_SOF9:
+            case M_SOF10:
+            case M_SOF11:
+            case M_SOF13:
+            case M_SOF14:
+            case M_SOF15:
                 ParseFrameHeader(data, length, static_cast<uint32_t>(marker));
                 break;
-            default: break;
+            default:
+                break;
         }
         if (!keep) {
             --m_sectionCount;
@@ -214,8 +237,8 @@ void CExifReader::ParseComment(const uint8_t* section, uint32_t length) {
         const uint8_t ch = section[a];
         if (ch == '\r' && a + 1 < end && section[a + 1] == '\n') continue;
         const bool printable = ch >= 0x20 && ch < 0x7F;
-        m_pRecord->comment[n++] = (printable || ch == '\n' || ch == '\t') ? static_cast<char>(ch)
-                                                                          : '?';
+        m_pRecord->comment[n++] =
+            (printable || ch == '\n' || ch == '\t') ? static_cast<char>(ch) : '?';
     }
     m_pRecord->comment[n] = '\0';
 }
@@ -258,8 +281,8 @@ bool CExifReader::ParseExif(const uint8_t* block, uint32_t length) {
     if (!ParseDirectoryAt(firstOffset, base, baseLength, m_pRecord, 0)) return false;
 
     if (m_pRecord->focalPlaneXRes != 0) {
-        m_pRecord->sensorWidth = ToFloat(static_cast<double>(m_largestDimension) * m_pRecord->focalPlaneUnits /
-                                          m_pRecord->focalPlaneXRes);
+        m_pRecord->sensorWidth = ToFloat(static_cast<double>(m_largestDimension) *
+                                         m_pRecord->focalPlaneUnits / m_pRecord->focalPlaneXRes);
     }
     return true;
 }
@@ -267,8 +290,8 @@ bool CExifReader::ParseExif(const uint8_t* block, uint32_t length) {
 bool CExifReader::ParseDirectory(const uint8_t* directory, const uint8_t* offsetBase,
                                  uint32_t offsetLength, CExifRecord* record) {
     if (!directory || !offsetBase || directory < offsetBase) return false;
-    return ParseDirectoryAt(static_cast<uint64_t>(directory - offsetBase), offsetBase,
-                            offsetLength, record, 0);
+    return ParseDirectoryAt(static_cast<uint64_t>(directory - offsetBase), offsetBase, offsetLength,
+                            record, 0);
 }
 
 bool CExifReader::ParseDirectoryAt(uint64_t offset, const uint8_t* offsetBase,
@@ -332,10 +355,18 @@ bool CExifReader::ParseDirectoryAt(uint64_t offset, const uint8_t* offsetBase,
         if (components == 0) continue;
 
         switch (tag) {
-            case TAG_MAKE: CopyText(record->cameraMake, 32, value, byteCount); break;
-            case TAG_MODEL: CopyText(record->cameraModel, 40, value, byteCount); break;
-            case TAG_DATETIME_ORIGINAL: CopyText(record->dateTime, 20, value, byteCount); break;
-            case TAG_EXIF_VERSION: CopyText(record->version, 5, value, byteCount); break;
+            case TAG_MAKE:
+                CopyText(record->cameraMake, 32, value, byteCount);
+                break;
+            case TAG_MODEL:
+                CopyText(record->cameraModel, 40, value, byteCount);
+                break;
+            case TAG_DATETIME_ORIGINAL:
+                CopyText(record->dateTime, 20, value, byteCount);
+                break;
+            case TAG_EXIF_VERSION:
+                CopyText(record->version, 5, value, byteCount);
+                break;
             case TAG_USERCOMMENT: {
                 uint64_t n = byteCount;
                 while (n > 0 && (value[n - 1] == ' ' || value[n - 1] == '\0')) --n;
@@ -443,7 +474,8 @@ bool CExifReader::ParseDirectoryAt(uint64_t offset, const uint8_t* offsetBase,
                 m_largestDimension =
                     std::max(m_largestDimension, ToInt(ValueToDouble(value, format)));
                 break;
-            default: break;
+            default:
+                break;
         }
     }
 
@@ -487,18 +519,24 @@ int32_t CExifReader::ReadS32(const uint8_t* p) const { return static_cast<int32_
 
 double CExifReader::ValueToDouble(const uint8_t* value, int format) const {
     switch (format) {
-        case 1: return value[0];
-        case 3: return ReadU16(value);
-        case 4: return ReadU32(value);
+        case 1:
+            return value[0];
+        case 3:
+            return ReadU16(value);
+        case 4:
+            return ReadU32(value);
         case 5:
         case 10: {
             const int32_t numerator = ReadS32(value);
             const int32_t denominator = ReadS32(value + 4);
             return denominator == 0 ? 0.0 : double(numerator) / double(denominator);
         }
-        case 6: return static_cast<int8_t>(value[0]);
-        case 8: return static_cast<int16_t>(ReadU16(value));
-        case 9: return ReadS32(value);
+        case 6:
+            return static_cast<int8_t>(value[0]);
+        case 8:
+            return static_cast<int16_t>(ReadU16(value));
+        case 9:
+            return ReadS32(value);
         case 11: {
             float f;
             std::memcpy(&f, value, sizeof(f));
@@ -509,6 +547,7 @@ double CExifReader::ValueToDouble(const uint8_t* value, int format) const {
             std::memcpy(&d, value, sizeof(d));
             return d;
         }
-        default: return 0;
+        default:
+            return 0;
     }
 }

@@ -40,7 +40,7 @@ public:
 
 private:
     struct Section {
-        uint8_t* data;   // malloc'd, including the two length bytes
+        uint8_t* data;  // malloc'd, including the two length bytes
         uint32_t marker;
         uint32_t size;
     };

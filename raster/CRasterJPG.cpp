@@ -213,9 +213,8 @@ bool DecodeImage(CRaster& image, jpeg_decompress_struct& cinfo, JpegErrorState& 
     }
 
     const JDIMENSION sampleBytes = cinfo.output_width * components;
-    JSAMPARRAY buffer =
-        (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
-                                   sampleBytes, 1);
+    JSAMPARRAY buffer = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
+                                                   JPOOL_IMAGE, sampleBytes, 1);
     const int64_t stride = image.GetRowStride();
     CRasterRowIterator it(&image);
     it.MoveToTop();
@@ -272,8 +271,8 @@ bool EncodeImage(CRaster& image, jpeg_compress_struct& cinfo, JpegErrorState& st
     it.MoveToTop();
     while (cinfo.next_scanline < cinfo.image_height) {
         if (grey) {
-            JSAMPROW row = const_cast<JSAMPROW>(grey + size_t{cinfo.next_scanline} *
-                                                           cinfo.image_width);
+            JSAMPROW row =
+                const_cast<JSAMPROW>(grey + size_t{cinfo.next_scanline} * cinfo.image_width);
             jpeg_write_scanlines(&cinfo, &row, 1);
             continue;
         }

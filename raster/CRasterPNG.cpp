@@ -74,7 +74,8 @@ void CRasterPNG::Widen2BitTo4Bit(uint8_t* row, uint32_t width) {
     for (uint32_t x = width; x-- > 0;) {
         const uint8_t value = (row[x / 4] >> (6 - 2 * (x % 4))) & 3;
         uint8_t& target = row[x / 2];
-        target = (x % 2) ? uint8_t((target & 0xF0) | value) : uint8_t((target & 0x0F) | (value << 4));
+        target =
+            (x % 2) ? uint8_t((target & 0xF0) | value) : uint8_t((target & 0x0F) | (value << 4));
     }
 }
 
@@ -165,16 +166,17 @@ bool DecodeImage(CRaster& image, png_structp png, png_infop info, PngBuffers& bu
     // The rows as the library delivers them must be what the image expects.
     const int outChannels = png_get_channels(png, info);
     const int outDepth = png_get_bit_depth(png, info);
-    const bool layoutOk = withAlpha ? (outChannels == 4 && outDepth == 8)
-                                    : (bpp == 24 ? (outChannels == 3 && outDepth == 8)
-                                                 : (outChannels == 1 && outDepth == std::min(8, bitDepth)));
+    const bool layoutOk =
+        withAlpha ? (outChannels == 4 && outDepth == 8)
+                  : (bpp == 24 ? (outChannels == 3 && outDepth == 8)
+                               : (outChannels == 1 && outDepth == std::min(8, bitDepth)));
     if (!layoutOk) {
         image.SetLastError("Unsupported PNG pixel layout");
         return false;
     }
     const uint64_t rowBytes =
-        std::max({uint64_t{width} * ((pixelDepth + 7) / 8) + 10, uint64_t{png_get_rowbytes(png, info)},
-                  uint64_t{image.GetRowStride()}});
+        std::max({uint64_t{width} * ((pixelDepth + 7) / 8) + 10,
+                  uint64_t{png_get_rowbytes(png, info)}, uint64_t{image.GetRowStride()}});
     if (rowBytes > RASTER_MAX_MEMORY) {
         image.SetLastError("RASTER_MAX_MEMORY exceeded");
         return false;
@@ -242,8 +244,7 @@ bool EncodeImage(CRaster& image, png_structp png, png_infop info, PngBuffers& bu
     }
     png_set_bKGD(png, info, &background);
     png_set_pHYs(png, info, png_uint_32(std::max(0, image.GetHeader().biXPelsPerMeter)),
-                 png_uint_32(std::max(0, image.GetHeader().biYPelsPerMeter)),
-                 PNG_RESOLUTION_METER);
+                 png_uint_32(std::max(0, image.GetHeader().biYPelsPerMeter)), PNG_RESOLUTION_METER);
 
     // A 24-bit image with a transparent colour is written with alpha: 0 where the colour is.
     const uint8_t* alpha = image.GetAlphaPointer();
@@ -255,7 +256,8 @@ bool EncodeImage(CRaster& image, png_structp png, png_infop info, PngBuffers& bu
         for (uint32_t y = 0; y < height; ++y) {
             const uint8_t* p = image.GetBits(y);
             for (uint32_t x = 0; x < width; ++x, p += 3) {
-                const bool match = p[0] == key.rgbBlue && p[1] == key.rgbGreen && p[2] == key.rgbRed;
+                const bool match =
+                    p[0] == key.rgbBlue && p[1] == key.rgbGreen && p[2] == key.rgbRed;
                 buffers.alpha[size_t{y} * width + x] = match ? 0 : 255;
             }
         }
@@ -276,7 +278,8 @@ bool EncodeImage(CRaster& image, png_structp png, png_infop info, PngBuffers& bu
             uint32_t highest = 0;
             for (uint32_t y = 0; y < height; ++y) {
                 for (uint32_t x = 0; x < width; ++x) {
-                    highest = std::max<uint32_t>(highest, image.GetPixelIndex(int32_t(x), int32_t(y)));
+                    highest =
+                        std::max<uint32_t>(highest, image.GetPixelIndex(int32_t(x), int32_t(y)));
                 }
             }
             count = highest + 1;
@@ -349,9 +352,8 @@ bool CRasterPNG::Decode(CRasterStream* stream) {
         SetLastError("null file handler");
         return false;
     }
-    png_structp png =
-        png_create_read_struct(PNG_LIBPNG_VER_STRING, m_info.szLastError, DecodeErrorProc,
-                               WarningProc);
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, m_info.szLastError,
+                                             DecodeErrorProc, WarningProc);
     if (!png) {
         SetLastError("Failed to create PNG structure");
         return false;

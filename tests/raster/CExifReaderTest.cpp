@@ -76,7 +76,9 @@ public:
         return b;
     }
 
-    static void Append(Bytes& to, const Bytes& from) { to.insert(to.end(), from.begin(), from.end()); }
+    static void Append(Bytes& to, const Bytes& from) {
+        to.insert(to.end(), from.begin(), from.end());
+    }
 
 private:
     bool m_big;
@@ -289,7 +291,8 @@ TEST(ExifDamage, RandomBlocksNeverCrash) {
     const Bytes good = BuildBlock(std::rand() % 2, 300, 2);
     for (int round = 0; round < 2000; ++round) {
         Bytes block = good;
-        for (int k = 0; k < 3; ++k) block[6 + size_t(std::rand()) % (block.size() - 6)] = uint8_t(std::rand());
+        for (int k = 0; k < 3; ++k)
+            block[6 + size_t(std::rand()) % (block.size() - 6)] = uint8_t(std::rand());
         CExifRecord record{};
         CExifReader reader(&record);
         reader.ParseExif(block.data(), uint32_t(block.size()));
@@ -305,17 +308,17 @@ TEST(ExifSections, MarkerWalk) {
     EXPECT_EQ(record.width, 0);
 
     // The stream ends inside a marker, a length or a section.
-    for (const Bytes& cut : {Bytes{0xFF, 0xD8}, Bytes{0xFF, 0xD8, 0xFF}, Bytes{0xFF, 0xD8, 0xFF, 0xFE},
-                             Bytes{0xFF, 0xD8, 0xFF, 0xFE, 0x00},
-                             Bytes{0xFF, 0xD8, 0xFF, 0xFE, 0x00, 0x08, 'a'}}) {
+    for (const Bytes& cut :
+         {Bytes{0xFF, 0xD8}, Bytes{0xFF, 0xD8, 0xFF}, Bytes{0xFF, 0xD8, 0xFF, 0xFE},
+          Bytes{0xFF, 0xD8, 0xFF, 0xFE, 0x00}, Bytes{0xFF, 0xD8, 0xFF, 0xFE, 0x00, 0x08, 'a'}}) {
         EXPECT_FALSE(ReadSections(cut, record, &error)) << cut.size();
         EXPECT_EQ(error, "Premature end of file?") << cut.size();
     }
     EXPECT_FALSE(ReadSections({0xFF, 0xD8, 0xFF, 0xFE, 0x00, 0x01}, record, &error));
     EXPECT_EQ(error, "invalid marker");
     // Seven fill bytes are too many.
-    EXPECT_FALSE(ReadSections({0xFF, 0xD8, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xC0}, record,
-                              &error));
+    EXPECT_FALSE(
+        ReadSections({0xFF, 0xD8, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xC0}, record, &error));
 
     // 20 kept sections before SOS.
     Bytes many = {0xFF, 0xD8};
@@ -332,8 +335,8 @@ TEST(ExifSections, MarkerWalk) {
 
 TEST(ExifSections, FirstCommentIsCleanedAndKept) {
     CExifRecord record{};
-    const Bytes jpeg = {0xFF, 0xD8, 0xFF, 0xFE, 0x00, 0x09, 'a', 'b', '\r', '\n', 'c', 'd', 0x01,
-                        0xFF, 0xFE, 0x00, 0x03, 'z', 0xFF, 0xDA, 0x00, 0x02};
+    const Bytes jpeg = {0xFF, 0xD8, 0xFF, 0xFE, 0x00, 0x09, 'a', 'b',  '\r', '\n', 'c',
+                        'd',  0x01, 0xFF, 0xFE, 0x00, 0x03, 'z', 0xFF, 0xDA, 0x00, 0x02};
     EXPECT_TRUE(ReadSections(jpeg, record));
     EXPECT_STREQ(record.comment, "ab\ncd?");
 }

@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
+#include <jpeglib.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
-
-#include <jpeglib.h>
 
 #include "CRaster.h"
 #include "CRasterJPG.h"
@@ -22,9 +21,9 @@ CRaster MakeColorImage(uint32_t w, uint32_t h) {
     CRaster image(w, h, 24, FORMAT_BMP);
     for (uint32_t y = 0; y < h; ++y) {
         for (uint32_t x = 0; x < w; ++x) {
-            image.SetPixelColor(x, y, RGBQUAD{uint8_t(40 + 170 * (x + y) / (w + h)),
-                                               uint8_t(200 - 160 * y / h),
-                                               uint8_t(30 + 200 * x / w), 0});
+            image.SetPixelColor(x, y,
+                                RGBQUAD{uint8_t(40 + 170 * (x + y) / (w + h)),
+                                        uint8_t(200 - 160 * y / h), uint8_t(30 + 200 * x / w), 0});
         }
     }
     return image;
@@ -89,7 +88,7 @@ constexpr int kMaxTolerance = 24;
 
 struct RoundTripCase {
     const char* name;
-    uint32_t bpp;       // of the saved image (0: 24-bit colour)
+    uint32_t bpp;  // of the saved image (0: 24-bit colour)
     uint32_t loadedBpp;
 };
 
@@ -340,8 +339,8 @@ TEST_F(JpegInterop, FilesWrittenHereOpenInImageMagickAndPillow) {
         const std::string python = external::PillowPython();
         if (python.empty()) continue;
         const std::string pillow = dir.File(std::string("pillow.") + type);
-        ASSERT_TRUE(external::Run(python + " -c \"from PIL import Image; im = Image.open('" +
-                                  file + "'); assert im.mode == '" + (bpp == 24 ? "RGB" : "L") +
+        ASSERT_TRUE(external::Run(python + " -c \"from PIL import Image; im = Image.open('" + file +
+                                  "'); assert im.mode == '" + (bpp == 24 ? "RGB" : "L") +
                                   "'; im.save('" + pillow + "')\""));
         ASSERT_TRUE(pnm::Read(pillow, theirs));
         d = pnm::Compare(original, theirs);
@@ -383,11 +382,11 @@ TEST_P(JpegToolFiles, DecodeLikeImageMagickDecodesThem) {
     EXPECT_LE(d.maximum, 2) << c.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, JpegToolFiles,
-    ::testing::Values(ToolFixture{"Baseline", "", 24}, ToolFixture{"Grey", "-colorspace Gray", 8},
-                      ToolFixture{"Progressive", "-interlace Plane", 24},
-                      ToolFixture{"Cmyk", "-colorspace CMYK", 24}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Kinds, JpegToolFiles,
+                         ::testing::Values(ToolFixture{"Baseline", "", 24},
+                                           ToolFixture{"Grey", "-colorspace Gray", 8},
+                                           ToolFixture{"Progressive", "-interlace Plane", 24},
+                                           ToolFixture{"Cmyk", "-colorspace CMYK", 24}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

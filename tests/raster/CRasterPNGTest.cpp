@@ -94,7 +94,8 @@ CRaster MakeImage(uint32_t w, uint32_t h, uint32_t bpp) {
             if (colors) {
                 image.SetPixelIndex(x, y, uint8_t((x * 3 + y * 5) % colors));
             } else {
-                image.SetPixelColor(x, y, RGBQUAD{uint8_t(x * 9), uint8_t(y * 13), uint8_t(x ^ y), 0});
+                image.SetPixelColor(x, y,
+                                    RGBQUAD{uint8_t(x * 9), uint8_t(y * 13), uint8_t(x ^ y), 0});
             }
         }
     }
@@ -119,7 +120,8 @@ TEST_P(PngRoundTrip, KeepsPixelsPaletteAlphaAndDpiThroughDispatch) {
         for (uint32_t i = 0; i < 21 * 13; ++i) image.GetAlphaPointer()[i] = uint8_t(i * 7);
     }
     if (c.paletteAlpha) {
-        for (uint32_t i = 0; i < image.GetNumColors(); ++i) image.GetPalette()[i].rgbReserved = uint8_t(i * 29);
+        for (uint32_t i = 0; i < image.GetNumColors(); ++i)
+            image.GetPalette()[i].rgbReserved = uint8_t(i * 29);
         image.EnablePaletteAlpha(true);
     }
     image.SetXDPI(72);
@@ -231,8 +233,8 @@ TEST(PngEncode, TransparentColourOfColourImagesBecomesAlpha) {
     for (int32_t y = 0; y < 6; ++y) {
         for (int32_t x = 0; x < 6; ++x) {
             const RGBQUAD c = image.GetPixelColor(x, y);
-            const bool isKey = c.rgbRed == key.rgbRed && c.rgbGreen == key.rgbGreen &&
-                               c.rgbBlue == key.rgbBlue;
+            const bool isKey =
+                c.rgbRed == key.rgbRed && c.rgbGreen == key.rgbGreen && c.rgbBlue == key.rgbBlue;
             EXPECT_EQ(loaded.GetAlpha(x, y), isKey ? 0 : 255) << x << "," << y;
         }
     }
@@ -315,8 +317,9 @@ TEST(PngDecode, DamagedFilesFailWithoutCrashing) {
 TEST(PngDecode, LyingHeaderSizesFail) {
     CRaster source = MakeImage(8, 8, 8);
     const std::vector<uint8_t> png = EncodeToBytes(source);
-    for (const auto& [w, h] : {std::pair{0x7FFFFFFFu, 8u}, std::pair{8u, 0x7FFFFFFFu},
-                               std::pair{900000u, 900000u}, std::pair{0u, 8u}, std::pair{800u, 800u}}) {
+    for (const auto& [w, h] :
+         {std::pair{0x7FFFFFFFu, 8u}, std::pair{8u, 0x7FFFFFFFu}, std::pair{900000u, 900000u},
+          std::pair{0u, 8u}, std::pair{800u, 800u}}) {
         std::vector<uint8_t> lying = png;
         PutBigEndian32(lying, 16, w);
         PutBigEndian32(lying, 20, h);
@@ -363,8 +366,8 @@ TEST(PngDecode, ResolutionComesFromPhys) {
     }
     const std::vector<PhysCase> cases = {
         {{}, 0, 0},
-        {{0, 0, 0x0B, 0x13, 0, 0, 0x2E, 0x23, 1}, 72, 300},            // 2835 and 11811 per metre
-        {{0, 0, 0, 3, 0, 0, 0, 2, 0}, 3, 2},                            // no unit: taken as they are
+        {{0, 0, 0x0B, 0x13, 0, 0, 0x2E, 0x23, 1}, 72, 300},  // 2835 and 11811 per metre
+        {{0, 0, 0, 3, 0, 0, 0, 2, 0}, 3, 2},                 // no unit: taken as they are
         {{0x7F, 0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0xFF, 0xFF, 1}, 96, 96},  // beyond any real DPI
         {{0x7F, 0xFF, 0xFF, 0xFF, 0, 0, 0, 1, 0}, 96, 1},
     };
@@ -410,7 +413,8 @@ protected:
     }
     pnm::Pixels MagickAlpha(const std::string& png) {
         const std::string out = dir.File("magick-alpha.pgm");
-        EXPECT_TRUE(external::Run(external::kConvert + " " + png + " -alpha extract -depth 8 " + out));
+        EXPECT_TRUE(
+            external::Run(external::kConvert + " " + png + " -alpha extract -depth 8 " + out));
         pnm::Pixels p;
         EXPECT_TRUE(pnm::Read(out, p));
         return p;
@@ -439,9 +443,10 @@ pnm::Pixels AlphaOf(const CRaster& image) {
 
 TEST_F(PngInterop, FilesWrittenHereOpenWithTheSamePixels) {
     const bool pillow = !external::PillowPython().empty();
-    for (const RoundTripCase c : {RoundTripCase{"1", 1, false, false}, RoundTripCase{"4", 4, false, false},
-                                  RoundTripCase{"8", 8, false, false}, RoundTripCase{"24", 24, false, false},
-                                  RoundTripCase{"24a", 24, true, false}, RoundTripCase{"8pa", 8, false, true}}) {
+    for (const RoundTripCase c :
+         {RoundTripCase{"1", 1, false, false}, RoundTripCase{"4", 4, false, false},
+          RoundTripCase{"8", 8, false, false}, RoundTripCase{"24", 24, false, false},
+          RoundTripCase{"24a", 24, true, false}, RoundTripCase{"8pa", 8, false, true}}) {
         CRaster image = MakeImage(23, 11, c.bpp);
         if (c.alphaPlane) {
             image.CreateAlpha();
@@ -462,8 +467,9 @@ TEST_F(PngInterop, FilesWrittenHereOpenWithTheSamePixels) {
         if (!pillow) continue;
         const std::string rgb = dir.File("pillow.ppm");
         const std::string alpha = dir.File("pillow.pgm");
-        ASSERT_TRUE(RunPillow("im = Image.open('" + file + "').convert('RGBA'); im.convert('RGB').save('" +
-                              rgb + "'); im.getchannel('A').save('" + alpha + "')"));
+        ASSERT_TRUE(RunPillow("im = Image.open('" + file +
+                              "').convert('RGBA'); im.convert('RGB').save('" + rgb +
+                              "'); im.getchannel('A').save('" + alpha + "')"));
         pnm::Pixels theirs;
         ASSERT_TRUE(pnm::Read(rgb, theirs));
         EXPECT_EQ(pnm::Compare(colors, theirs).maximum, 0) << c.name;
@@ -476,11 +482,11 @@ TEST_F(PngInterop, FilesWrittenHereOpenWithTheSamePixels) {
 
 struct ToolFixture {
     const char* name;
-    bool colour;          // source picture: colour or grey
-    bool alpha;           // source carries an alpha channel
-    const char* options;  // ImageMagick output options
+    bool colour;                         // source picture: colour or grey
+    bool alpha;                          // source carries an alpha channel
+    const char* options;                 // ImageMagick output options
     int colorType, bitDepth, interlace;  // what the tool must have written
-    uint32_t bpp;         // the decoded image
+    uint32_t bpp;                        // the decoded image
     int tolerance;
 };
 
@@ -549,18 +555,29 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ToolFixture{"Grey1", false, false, GREY "-define png:bit-depth=1", 0, 1, 0, 1, 0},
         ToolFixture{"Grey2", false, false, GREY "-define png:bit-depth=2", 0, 2, 0, 4, 0},
-        ToolFixture{"Grey2Interlaced", false, false, INTERLACED GREY "-define png:bit-depth=2", 0, 2, 1, 4, 0},
-        ToolFixture{"Grey4Interlaced", false, false, INTERLACED GREY "-define png:bit-depth=4", 0, 4, 1, 4, 0},
+        ToolFixture{"Grey2Interlaced", false, false, INTERLACED GREY "-define png:bit-depth=2", 0,
+                    2, 1, 4, 0},
+        ToolFixture{"Grey4Interlaced", false, false, INTERLACED GREY "-define png:bit-depth=4", 0,
+                    4, 1, 4, 0},
         ToolFixture{"Grey8", false, false, GREY "-define png:bit-depth=8", 0, 8, 0, 8, 0},
-        ToolFixture{"Grey16", false, false, GREY "-define png:bit-depth=16", 0, 16, 0, 8, k16BitTolerance},
+        ToolFixture{"Grey16", false, false, GREY "-define png:bit-depth=16", 0, 16, 0, 8,
+                    k16BitTolerance},
         ToolFixture{"Palette", true, false, "-colors 200 -define png:color-type=3", 3, 8, 0, 8, 0},
-        ToolFixture{"Palette4Interlaced", true, false, INTERLACED "-colors 14 -define png:color-type=3 -define png:bit-depth=4", 3, 4, 1, 4, 0},
-        ToolFixture{"Rgb8", true, false, "-define png:color-type=2 -define png:bit-depth=8", 2, 8, 0, 24, 0},
-        ToolFixture{"Rgb8Interlaced", true, false, INTERLACED "-define png:color-type=2 -define png:bit-depth=8", 2, 8, 1, 24, 0},
-        ToolFixture{"Rgb16", true, false, "-define png:color-type=2 -define png:bit-depth=16", 2, 16, 0, 24, k16BitTolerance},
-        ToolFixture{"Rgba8", true, true, "-define png:color-type=6 -define png:bit-depth=8", 6, 8, 0, 24, 0},
-        ToolFixture{"Rgba8Interlaced", true, true, INTERLACED "-define png:color-type=6 -define png:bit-depth=8", 6, 8, 1, 24, 0},
-        ToolFixture{"GreyAlpha16", false, true, "-define png:color-type=4 -define png:bit-depth=16", 4, 16, 0, 24, k16BitTolerance}),
+        ToolFixture{"Palette4Interlaced", true, false,
+                    INTERLACED "-colors 14 -define png:color-type=3 -define png:bit-depth=4", 3, 4,
+                    1, 4, 0},
+        ToolFixture{"Rgb8", true, false, "-define png:color-type=2 -define png:bit-depth=8", 2, 8,
+                    0, 24, 0},
+        ToolFixture{"Rgb8Interlaced", true, false,
+                    INTERLACED "-define png:color-type=2 -define png:bit-depth=8", 2, 8, 1, 24, 0},
+        ToolFixture{"Rgb16", true, false, "-define png:color-type=2 -define png:bit-depth=16", 2,
+                    16, 0, 24, k16BitTolerance},
+        ToolFixture{"Rgba8", true, true, "-define png:color-type=6 -define png:bit-depth=8", 6, 8,
+                    0, 24, 0},
+        ToolFixture{"Rgba8Interlaced", true, true,
+                    INTERLACED "-define png:color-type=6 -define png:bit-depth=8", 6, 8, 1, 24, 0},
+        ToolFixture{"GreyAlpha16", false, true, "-define png:color-type=4 -define png:bit-depth=16",
+                    4, 16, 0, 24, k16BitTolerance}),
     [](const auto& info) { return std::string(info.param.name); });
 #undef GREY
 #undef INTERLACED
@@ -571,10 +588,12 @@ TEST_F(PngInterop, PillowTransparencyAndResolutionDecodeAsStated) {
     const std::string several = dir.File("several.png");
     const std::string plain = dir.File("plain.png");
     const std::string prefix =
-        "im = Image.new('P', (4, 2)); im.putpalette([10, 20, 30, 200, 0, 0, 0, 200, 0, 0, 0, 200]); "
+        "im = Image.new('P', (4, 2)); im.putpalette([10, 20, 30, 200, 0, 0, 0, 200, 0, 0, 0, "
+        "200]); "
         "im.putdata([0, 1, 2, 3, 3, 2, 1, 0]); ";
     ASSERT_TRUE(RunPillow(prefix + "im.save('" + single + "', transparency=0, dpi=(72, 150))"));
-    ASSERT_TRUE(RunPillow(prefix + "im.save('" + several + "', transparency=bytes([10, 128, 255]))"));
+    ASSERT_TRUE(
+        RunPillow(prefix + "im.save('" + several + "', transparency=bytes([10, 128, 255]))"));
     ASSERT_TRUE(RunPillow(prefix + "im.save('" + plain + "')"));
 
     CRaster image;

@@ -15,7 +15,7 @@ namespace pnm {
 struct Pixels {
     uint32_t width = 0;
     uint32_t height = 0;
-    uint32_t channels = 0;  // 1 grey, 3 red-green-blue
+    uint32_t channels = 0;      // 1 grey, 3 red-green-blue
     std::vector<uint8_t> data;  // top row first
     uint8_t At(uint32_t x, uint32_t y, uint32_t c) const {
         return data[(size_t{y} * width + x) * channels + c];
