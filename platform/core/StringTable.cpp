@@ -19,6 +19,11 @@ constexpr Entry kTable[] = {
     {10006,
      TS_NOOP("StringTable", "Zur Berechung einer Fläche sind mindestens drei Punkte notwendig")},
     {10007, TS_NOOP("StringTable", "Fehler: Seiten überschneiden sich")},
+    {10008, TS_NOOP("StringTable", "2D:  Rechts, Hoch (Fassade)")},
+    {10009, TS_NOOP("StringTable", "2D:  Ost, Nord (Grundriss)")},
+    {10010, TS_NOOP("StringTable", "3D:  Ost, Nord, Höhe")},
+    {10011, TS_NOOP("StringTable", "2D:  Nord, Ost (Grundriss)")},
+    {10012, TS_NOOP("StringTable", "3D:  Nord, Ost, Höhe")},
     {10058, TS_NOOP("StringTable",
                     "Entzerrung: Ausgleich ist singulär\n\nLiegen alle Punkte auf einer Linie?\n"
                     "Stimmen die Koordinaten der Referenzpunkte?")},
