@@ -9,7 +9,7 @@
 #include "CDistortionCalibration.h"
 #include "CEntzerrung.h"
 #include "StringTable.h"
-#include "common/TempDir.h"
+#include "TempDir.h"
 #include "engine/ScriptedUserInterface.h"
 
 namespace {
@@ -62,7 +62,7 @@ CVerzeichnungPar Truth(int typ, std::vector<double> coefficients) {
 
 // Returns the matrix text file's rows of numbers after its two count lines.
 std::vector<std::vector<double>> ReadMatrixFile(const std::string& path, int& rows, int& cols) {
-    std::istringstream in(CTempDir::ReadText(path));
+    std::istringstream in(TempDir::ReadText(path));
     in >> rows >> cols;
     std::vector<std::vector<double>> values(size_t(rows), std::vector<double>(size_t(cols), 0.0));
     for (auto& r : values) {
@@ -95,7 +95,7 @@ double ProjectiveDistance(const std::vector<double>& ax, const std::vector<doubl
 
 class CDistortionCalibrationTest : public ::testing::Test {
 protected:
-    CTempDir dir{true};  // the solves write their matrix files into the current directory
+    TempDir dir{true};  // the solves write their matrix files into the current directory
     CScriptedUserInterface ui;
     CRecordingProgress progress;
 };
@@ -163,7 +163,7 @@ TEST_F(CDistortionCalibrationTest, ProgressListsAndMatrixFiles) {
          {File{"V_A", 2 * m, 7}, File{"V_l", 2 * m, 1}, File{"V_N", 7, 7}, File{"V_Q", 7, 7},
           File{"V_H", 7, 2 * m}, File{"V_P", 7, 1}, File{"V_v", 2 * m, 1}}) {
         SCOPED_TRACE(file.name);
-        const std::string text = CTempDir::ReadText(file.name);
+        const std::string text = TempDir::ReadText(file.name);
         const std::string head =
             " " + std::to_string(file.rows) + "\r\n " + std::to_string(file.cols) + "\r\n";
         EXPECT_EQ(text.substr(0, head.size()), head);

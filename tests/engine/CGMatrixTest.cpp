@@ -9,8 +9,8 @@
 #include "CArchiveException.h"
 #include "CGDiaMatrix.h"
 #include "CGMatrix.h"
-#include "common/GermanLocale.h"
-#include "common/TempDir.h"
+#include "GermanLocale.h"
+#include "TempDir.h"
 
 namespace {
 
@@ -138,14 +138,14 @@ TEST(CGMatrix, BuildsRowsBordersAndTruncates) {
 
 class CGMatrixFiles : public ::testing::Test {
 protected:
-    CTempDir dir;
+    TempDir dir;
 };
 
 TEST_F(CGMatrixFiles, TextFileLayoutAndRoundTripInTheCLocale) {
     CGermanLocale german;  // numbers must keep "." whatever the locale
     const std::string path = dir.File("V_A");
     ASSERT_EQ(FromRows({{1, 2}, {3, 4}}).WriteText(path), 1);
-    EXPECT_EQ(CTempDir::ReadText(path), " 2\r\n 2\r\n 1.000000 2.000000\r\n 3.000000 4.000000\r\n");
+    EXPECT_EQ(TempDir::ReadText(path), " 2\r\n 2\r\n 1.000000 2.000000\r\n 3.000000 4.000000\r\n");
     CGMatrix back;
     ASSERT_EQ(back.ReadText(path), 1);
     EXPECT_EQ(back.GetData(), (std::vector<double>{1, 2, 3, 4}));
@@ -158,7 +158,7 @@ TEST_F(CGMatrixFiles, MalformedTextFilesLeaveTheMatrixUnchanged) {
     for (const char* body : bodies) {
         SCOPED_TRACE(body);
         const std::string path = dir.File("m.txt");
-        CTempDir::WriteBytes(path, std::vector<uint8_t>(body, body + std::strlen(body)));
+        TempDir::WriteBytes(path, std::vector<uint8_t>(body, body + std::strlen(body)));
         CGMatrix m = FromRows({{7}});
         EXPECT_EQ(m.ReadText(path), 0);
         EXPECT_EQ(m.GetData(), std::vector<double>{7});
@@ -182,7 +182,7 @@ TEST_F(CGMatrixFiles, BinaryFormByteForByte) {
     expected.WriteInt32(3);                 // trace flag
     expected.WriteInt32(2);                 // cols
     expected.WriteInt32(1);                 // rows
-    EXPECT_EQ(CTempDir::ReadBytes(path), expected.GetBytes());
+    EXPECT_EQ(TempDir::ReadBytes(path), expected.GetBytes());
 
     CGMatrix back;
     ASSERT_EQ(back.LoadBinary(path), 1);
@@ -196,18 +196,18 @@ TEST_F(CGMatrixFiles, SaveTruncatesAndDamagedFilesFailCleanly) {
     ASSERT_EQ(CGMatrix(20, 20, CGMatrix::kFillAll, 1.0).SaveBinary(path), 1);
     const CGMatrix small = FromRows({{1, 2}, {3, 4}});
     ASSERT_EQ(small.SaveBinary(path), 1);
-    const std::vector<uint8_t> bytes = CTempDir::ReadBytes(path);
+    const std::vector<uint8_t> bytes = TempDir::ReadBytes(path);
     EXPECT_EQ(bytes.size(), 2u + 4 * 8 + 3 * 8 + 3 * 4);
 
     for (size_t n = 0; n < bytes.size(); ++n) {
-        CTempDir::WriteBytes(path, {bytes.begin(), bytes.begin() + long(n)});
+        TempDir::WriteBytes(path, {bytes.begin(), bytes.begin() + long(n)});
         CGMatrix m = FromRows({{9}});
         EXPECT_EQ(m.LoadBinary(path), 0) << n;
         EXPECT_EQ(m.GetData(), std::vector<double>{9});
     }
     std::vector<uint8_t> wrongSize = bytes;
     wrongSize[bytes.size() - 4] = 3;  // rows 3 × cols 2 against 4 elements
-    CTempDir::WriteBytes(path, wrongSize);
+    TempDir::WriteBytes(path, wrongSize);
     CGMatrix m = FromRows({{9}});
     EXPECT_EQ(m.LoadBinary(path), 0);
     EXPECT_EQ(m.GetRows(), 1);

@@ -7,8 +7,8 @@
 #include "CArchive.h"
 #include "CVerzeichnungPar.h"
 #include "StringTable.h"
-#include "common/GermanLocale.h"
-#include "common/TempDir.h"
+#include "GermanLocale.h"
+#include "TempDir.h"
 
 namespace {
 
@@ -129,7 +129,7 @@ TEST(CVerzeichnungPar, InfoText) {
 
 class CVerzeichnungParFiles : public ::testing::Test {
 protected:
-    CTempDir dir;
+    TempDir dir;
     std::string path = dir.File("cam.verz");
 };
 
@@ -150,12 +150,12 @@ TEST_F(CVerzeichnungParFiles, FileLayoutFieldByField) {
         1, 0,   0,    0, 0, 0, 0, 0, 0xF8, 0x3F,  // Sampling: count, 1.5
         1, 0,   0,    0, 0, 0, 0, 0, 0xF8, 0xBF,  // Resampling: count, -1.5
     };
-    EXPECT_EQ(CTempDir::ReadBytes(path), expected);
+    EXPECT_EQ(TempDir::ReadBytes(path), expected);
 
     CVerzeichnungPar empty;
     empty.m_sizeX = 1;
     ASSERT_EQ(empty.Save(path), 1);
-    const std::vector<uint8_t> bytes = CTempDir::ReadBytes(path);
+    const std::vector<uint8_t> bytes = TempDir::ReadBytes(path);
     ASSERT_EQ(bytes.size(), 24u + 1 + 2 + 2);  // old tail gone, empty name is one byte 0
     EXPECT_EQ(bytes[24], 0);
 }
@@ -180,7 +180,7 @@ TEST_F(CVerzeichnungParFiles, SaveThenLoadGivesTheSameSet) {
 TEST_F(CVerzeichnungParFiles, DamagedFilesFailAndKeepThePreviousSet) {
     const CVerzeichnungPar previous = Model(2, 1, {1, 2, 3, 4, 5, 6, 7});
     ASSERT_EQ(Model(0, 0, {1e-4, 1e-9, 1e-15}).Save(path), 1);
-    const std::vector<uint8_t> good = CTempDir::ReadBytes(path);
+    const std::vector<uint8_t> good = TempDir::ReadBytes(path);
 
     std::vector<std::vector<uint8_t>> damaged;
     for (size_t n = 0; n < good.size(); ++n)
@@ -202,7 +202,7 @@ TEST_F(CVerzeichnungParFiles, DamagedFilesFailAndKeepThePreviousSet) {
 
     for (size_t k = 0; k < damaged.size(); ++k) {
         SCOPED_TRACE(k);
-        CTempDir::WriteBytes(path, damaged[k]);
+        TempDir::WriteBytes(path, damaged[k]);
         CVerzeichnungPar p = previous;
         EXPECT_EQ(p.Load(path), 0);
         ExpectSameFile(p, previous);
@@ -219,7 +219,7 @@ TEST_F(CVerzeichnungParFiles, AsciiExport) {
     p.m_bez = "Höhe";
     const std::string asc = dir.File("cam.asc");
     ASSERT_EQ(p.ExportAscii(asc), 1);
-    EXPECT_EQ(CTempDir::ReadText(asc),
+    EXPECT_EQ(TempDir::ReadText(asc),
               "Bez:        H\xF6he\r\nValid:      1\r\nTyp:        3\r\nOffset:     1\r\n"
               "SizeX:      4000\r\nSizeY:      3000\r\n"
               "Sampling:   3 Params\r\n"

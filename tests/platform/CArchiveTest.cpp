@@ -7,8 +7,8 @@
 #include "CArchiveException.h"
 #include "CNumberText.h"
 #include "CWin1252.h"
-#include "common/GermanLocale.h"
-#include "common/TempDir.h"
+#include "GermanLocale.h"
+#include "TempDir.h"
 
 namespace {
 
@@ -103,7 +103,7 @@ TEST(CArchive, ClassRecordsAndBackReferences) {
 }
 
 TEST(CArchive, WriteFileReplacesOlderLongerContent) {
-    CTempDir dir;
+    TempDir dir;
     const std::string path = dir.File("a.bin");
     CArchive longer;
     for (int k = 0; k < 100; ++k) longer.WriteInt32(k);
