@@ -5,6 +5,7 @@
 #include "CRaster.h"
 #include "CRasterPCX.h"
 #include "CRasterStream.h"
+#include "CRasterTGA.h"
 
 namespace {
 
@@ -26,7 +27,8 @@ bool EncodeWith(CRaster& object, CRasterStream& stream, uint32_t) {
 
 // Each built format class adds its entry here; ids without an entry have no codec yet and fail
 // with the dispatch's unknown-format texts.
-constexpr std::array<CRasterCodec, 1> kCodecs{{
+constexpr std::array<CRasterCodec, 2> kCodecs{{
+    {FORMAT_TGA, "TGA", &Make<CRasterTGA>, &DecodeWith<CRasterTGA>, &EncodeWith<CRasterTGA>},
     {FORMAT_PCX, "PCX", &Make<CRasterPCX>, &DecodeWith<CRasterPCX>, &EncodeWith<CRasterPCX>},
 }};
 

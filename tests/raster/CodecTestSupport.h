@@ -132,7 +132,9 @@ inline bool ToolToRgba(Tool tool, const std::string& dir, const std::string& fil
     bool ok = false;
     if (tool == Tool::ImageMagick) {
         const std::string in = Quote(file + "[" + std::to_string(frame) + "]");
-        ok = external::Run(external::kConvert + " " + in + " -depth 8 rgba:" + Quote(raw)) &&
+        // ImageMagick 6 hands out rows in file order and records the orientation (TGA).
+        ok = external::Run(external::kConvert + " " + in +
+                           " -auto-orient -depth 8 rgba:" + Quote(raw)) &&
              std::system((external::kIdentify + " -format '%w %h' " + in + " > " + Quote(dims) +
                           " 2>/dev/null")
                              .c_str()) == 0;
