@@ -124,7 +124,8 @@ inline bool RunPillow(const std::string& dir, const std::string& script,
     return external::Run(command);
 }
 
-// Decodes a file with the tool into top-down RGBA. frame picks an image of a multi-image file.
+// Decodes a file with the tool into top-down RGBA. frame picks an image of a multi-image file
+// (with Pillow only frame 0 of icons: it orders icon images by size, not by directory).
 inline bool ToolToRgba(Tool tool, const std::string& dir, const std::string& file, int frame,
                        std::vector<uint8_t>& rgba, uint32_t& width, uint32_t& height) {
     const std::string raw = dir + "/decoded.raw";
@@ -142,9 +143,7 @@ inline bool ToolToRgba(Tool tool, const std::string& dir, const std::string& fil
         ok = RunPillow(dir,
                        "import sys\nfrom PIL import Image\n"
                        "im = Image.open(sys.argv[1])\n"
-                       "sizes = sorted(im.info.get('sizes', []))\n"
-                       "if sizes: im.size = sizes[int(sys.argv[4])]; im.load()\n"
-                       "else: im.seek(int(sys.argv[4]))\n"
+                       "if int(sys.argv[4]): im.seek(int(sys.argv[4]))\n"
                        "im = im.convert('RGBA')\n"
                        "open(sys.argv[2], 'wb').write(im.tobytes())\n"
                        "open(sys.argv[3], 'w').write('%d %d' % im.size)\n",
