@@ -4,7 +4,9 @@
 
 #include "CRaster.h"
 #include "CRasterICO.h"
+#include "CRasterJPG.h"
 #include "CRasterPCX.h"
+#include "CRasterPNG.h"
 #include "CRasterStream.h"
 #include "CRasterTGA.h"
 #include "CRasterWBMP.h"
@@ -29,7 +31,9 @@ bool EncodeWith(CRaster& object, CRasterStream& stream, uint32_t) {
 
 // Each built format class adds its entry here; ids without an entry have no codec yet and fail
 // with the dispatch's unknown-format texts.
-constexpr std::array<CRasterCodec, 4> kCodecs{{
+constexpr std::array<CRasterCodec, 6> kCodecs{{
+    {FORMAT_JPG, "JPG", &Make<CRasterJPG>, &DecodeWith<CRasterJPG>, &EncodeWith<CRasterJPG>},
+    {FORMAT_PNG, "PNG", &Make<CRasterPNG>, &DecodeWith<CRasterPNG>, &EncodeWith<CRasterPNG>},
     {FORMAT_ICO, "ICO", &Make<CRasterICO>, &DecodeWith<CRasterICO>, &EncodeWith<CRasterICO>},
     {FORMAT_TGA, "TGA", &Make<CRasterTGA>, &DecodeWith<CRasterTGA>, &EncodeWith<CRasterTGA>},
     {FORMAT_PCX, "PCX", &Make<CRasterPCX>, &DecodeWith<CRasterPCX>, &EncodeWith<CRasterPCX>},
