@@ -14,7 +14,25 @@ struct Entry {
 // Sorted by id. Each subsystem's texts sit in their id range.
 constexpr Entry kTable[] = {
     {128, TS_NOOP("StringTable", "Tesselo")},
+    {10003, TS_NOOP("StringTable", "Handbuch nicht gefunden")},
+    {10004, TS_NOOP("StringTable", "Handbuch.doc")},
+    {10008, TS_NOOP("StringTable", "2D:  Rechts, Hoch (Fassade)")},
+    {10009, TS_NOOP("StringTable", "2D:  Ost, Nord (Grundriss)")},
+    {10010, TS_NOOP("StringTable", "3D:  Ost, Nord, Höhe")},
+    {10011, TS_NOOP("StringTable", "2D:  Nord, Ost (Grundriss)")},
+    {10012, TS_NOOP("StringTable", "3D:  Nord, Ost, Höhe")},
+    {10044, TS_NOOP("StringTable",
+                    "gültiger Rotanteil: 0 bis 255;gültiger Grünanteil: 0 bis 255;"
+                    "gültiger Blauanteil: 0 bis 255")},
+    {10045, TS_NOOP("StringTable", "Verzeichnis mit Kamera-Eichdaten")},
+    {10093, TS_NOOP("StringTable", "Verzeichnisauswahl")},
+    {10094, TS_NOOP("StringTable", "Auswählen")},
+    {10105, TS_NOOP("StringTable", "Manual.doc")},
+    {10128, TS_NOOP("StringTable", "Gültige JPG Qualität: 1-100")},
     {57344, TS_NOOP("StringTable", "Veltrano")},
+    {57345, TS_NOOP("StringTable", "Bereit")},
+    // The framework's message when a document file cannot be read.
+    {61697, TS_NOOP("StringTable", "Fehler beim Öffnen des Dokuments.")},
 };
 
 static_assert(std::is_sorted(std::begin(kTable), std::end(kTable),

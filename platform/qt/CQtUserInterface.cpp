@@ -1,5 +1,7 @@
 #include "CQtUserInterface.h"
 
+#include "CLongLoopFilter.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -33,7 +35,11 @@ ui::Answer CQtUserInterface::MessageBox(const std::string& text, ui::Buttons but
                                         ui::Icon icon) {
     QMessageBox box(ToQt(icon), QApplication::applicationDisplayName(),
                     QString::fromStdString(text), ToQt(buttons), QApplication::activeWindow());
-    switch (box.exec()) {
+    CLongLoopFilter* filter = CLongLoopFilter::Active();
+    if (filter) filter->SetSuspended(true);
+    const int result = box.exec();
+    if (filter) filter->SetSuspended(false);
+    switch (result) {
         case QMessageBox::Yes: return ui::Answer::Yes;
         case QMessageBox::No: return ui::Answer::No;
         case QMessageBox::Cancel: return ui::Answer::Cancel;
@@ -41,7 +47,10 @@ ui::Answer CQtUserInterface::MessageBox(const std::string& text, ui::Buttons but
     }
 }
 
-bool CQtUserInterface::EscapePressed() { return false; }
+bool CQtUserInterface::EscapePressed() {
+    CLongLoopFilter* filter = CLongLoopFilter::Active();
+    return filter && filter->PollEscape();
+}
 
 void CQtUserInterface::BeginWaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
 

@@ -1,0 +1,33 @@
+#pragma once
+// Guards a long loop on the user-interface thread. For its lifetime an application-wide event
+// filter swallows user input and close requests, so that nothing re-enters the loop's code,
+// and records Escape for the loop's poll. Only one guard is active at a time; a nested guard
+// leaves the outer one in charge.
+
+#include <QObject>
+
+class CLongLoopFilter : public QObject {
+public:
+    CLongLoopFilter();
+    ~CLongLoopFilter() override;
+    CLongLoopFilter(const CLongLoopFilter&) = delete;
+    CLongLoopFilter& operator=(const CLongLoopFilter&) = delete;
+
+    // The active guard, or null outside a long loop.
+    static CLongLoopFilter* Active();
+
+    // Delivers pending events (the loop keeps its window painted) and answers whether Escape
+    // was pressed since the last poll.
+    bool PollEscape();
+
+    // While suspended (a message box the loop asks), input passes through.
+    void SetSuspended(bool suspended) { m_suspended = suspended; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool m_escape = false;
+    bool m_suspended = false;
+    bool m_installed = false;
+};
