@@ -2,12 +2,14 @@
 
 #include "CTesseloDoc.h"
 #include "CTesseloView.h"
+#include "controls/CToolBarImages.h"
 
 CChildFrame::CChildFrame(std::unique_ptr<CTesseloDoc> document)
     : m_document(std::move(document)), m_view(new CTesseloView(m_document.get())) {
     setObjectName(QStringLiteral("childFrame"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWidget(m_view);
+    setWindowIcon(CToolBarImages::ProgramIcon());
     m_document->SetView(m_view);
     m_document->SetFrame(this);
     setWindowTitle(m_document->GetTitle());

@@ -5,364 +5,364 @@
     <name>CAboutDlg</name>
     <message>
         <source>Info über Tesselo</source>
-        <translation type="unfinished"></translation>
+        <translation>About Tesselo</translation>
     </message>
     <message>
         <source>Foto - Entzerrung: 2D -&gt; 2D</source>
-        <translation type="unfinished"></translation>
+        <translation>Photo rectification: 2D -&gt; 2D</translation>
     </message>
     <message>
         <source>Word Handbuch öffnen...</source>
-        <translation type="unfinished"></translation>
+        <translation>Open Word manual...</translation>
     </message>
     <message>
         <source>OK</source>
-        <translation type="unfinished"></translation>
+        <translation>OK</translation>
     </message>
     <message>
         <source>Version %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Version %1</translation>
     </message>
 </context>
 <context>
     <name>CEinstellungenDlg</name>
     <message>
         <source>Einstellungen als Defaultwert speichern</source>
-        <translation type="unfinished"></translation>
+        <translation>Save settings as defaults</translation>
     </message>
     <message>
         <source>OK</source>
-        <translation type="unfinished"></translation>
+        <translation>OK</translation>
     </message>
     <message>
         <source>ARC/INFO World File schreiben (2D)</source>
-        <translation type="unfinished"></translation>
+        <translation>Write ARC/INFO world file (2D)</translation>
     </message>
     <message>
         <source>Tesselo Referenzierung schreiben</source>
-        <translation type="unfinished"></translation>
+        <translation>Write Tesselo referencing</translation>
     </message>
     <message>
         <source>Einstellungen</source>
-        <translation type="unfinished"></translation>
+        <translation>Settings</translation>
     </message>
     <message>
         <source>Abbrechen</source>
-        <translation type="unfinished"></translation>
+        <translation>Cancel</translation>
     </message>
     <message>
         <source>Koordinatensystem</source>
-        <translation type="unfinished"></translation>
+        <translation>Coordinate system</translation>
     </message>
     <message>
         <source>Nachkommastellen bei Koordinateneingabe</source>
-        <translation type="unfinished"></translation>
+        <translation>Decimals of coordinate input</translation>
     </message>
     <message>
         <source>JPG Qualität</source>
-        <translation type="unfinished"></translation>
+        <translation>JPG quality</translation>
     </message>
     <message>
         <source>Georeferenzierung speichern</source>
-        <translation type="unfinished"></translation>
+        <translation>Save georeferencing</translation>
     </message>
     <message>
         <source>Hintergrund</source>
-        <translation type="unfinished"></translation>
+        <translation>Background</translation>
     </message>
     <message>
         <source>Rot</source>
-        <translation type="unfinished"></translation>
+        <translation>Red</translation>
     </message>
     <message>
         <source>Grün</source>
-        <translation type="unfinished"></translation>
+        <translation>Green</translation>
     </message>
     <message>
         <source>Blau</source>
-        <translation type="unfinished"></translation>
+        <translation>Blue</translation>
     </message>
     <message>
         <source>Pfad für Kamera-Eichdaten</source>
-        <translation type="unfinished"></translation>
+        <translation>Folder of camera calibration data</translation>
     </message>
 </context>
 <context>
     <name>CMainFrame</name>
     <message>
         <source>Bild Ö&amp;ffnen...	Strg+O</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Open Image...	Ctrl+O</translation>
     </message>
     <message>
         <source>Bild Öffnen</source>
-        <translation type="unfinished"></translation>
+        <translation>Open image</translation>
     </message>
     <message>
         <source>Bild &amp;Schließen</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Close Image</translation>
     </message>
     <message>
         <source>Bild Schließen</source>
-        <translation type="unfinished"></translation>
+        <translation>Close image</translation>
     </message>
     <message>
         <source>Speichern</source>
-        <translation type="unfinished"></translation>
+        <translation>Save</translation>
     </message>
     <message>
         <source>Bild Speichern &amp;unter...</source>
-        <translation type="unfinished"></translation>
+        <translation>Save Image &amp;As...</translation>
     </message>
     <message>
         <source>Bild Speichern unter</source>
-        <translation type="unfinished"></translation>
+        <translation>Save image as</translation>
     </message>
     <message>
         <source>Parameter &amp;Laden ...</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Load Parameters ...</translation>
     </message>
     <message>
         <source>Parameter Laden</source>
-        <translation type="unfinished"></translation>
+        <translation>Load parameters</translation>
     </message>
     <message>
         <source>Parameter S&amp;peicher unter ...</source>
-        <translation type="unfinished"></translation>
+        <translation>Save &amp;Parameters As ...</translation>
     </message>
     <message>
         <source>Parameter Speichern unter</source>
-        <translation type="unfinished"></translation>
+        <translation>Save parameters as</translation>
     </message>
     <message>
         <source>&amp;Einstellungen ...</source>
-        <translation type="unfinished"></translation>
+        <translation>S&amp;ettings ...</translation>
     </message>
     <message>
         <source>Einstellungen</source>
-        <translation type="unfinished"></translation>
+        <translation>Settings</translation>
     </message>
     <message>
         <source>&amp;Beenden</source>
-        <translation type="unfinished"></translation>
+        <translation>E&amp;xit</translation>
     </message>
     <message>
         <source>Beenden</source>
-        <translation type="unfinished"></translation>
+        <translation>Exit</translation>
     </message>
     <message>
         <source>&amp;Symbolleiste</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Toolbar</translation>
     </message>
     <message>
         <source>Symbolleiste ein- oder ausblenden</source>
-        <translation type="unfinished"></translation>
+        <translation>Show or hide the toolbar</translation>
     </message>
     <message>
         <source>S&amp;tatusleiste</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Status Bar</translation>
     </message>
     <message>
         <source>Statusleiste ein- oder ausblenden</source>
-        <translation type="unfinished"></translation>
+        <translation>Show or hide the status bar</translation>
     </message>
     <message>
         <source>Assistent</source>
-        <translation type="unfinished"></translation>
+        <translation>Assistant</translation>
     </message>
     <message>
         <source>Assistent ein- oder ausblenden</source>
-        <translation type="unfinished"></translation>
+        <translation>Show or hide the assistant</translation>
     </message>
     <message>
         <source>Deutsch</source>
-        <translation type="unfinished"></translation>
+        <translation>German</translation>
     </message>
     <message>
         <source>Englisch</source>
-        <translation type="unfinished"></translation>
+        <translation>English</translation>
     </message>
     <message>
         <source>Über&amp;lappend</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Cascade</translation>
     </message>
     <message>
         <source>Fenster überlappend anordnen</source>
-        <translation type="unfinished"></translation>
+        <translation>Arrange windows overlapping</translation>
     </message>
     <message>
         <source>&amp;Nebeneinander</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Tile</translation>
     </message>
     <message>
         <source>Fenster nebeneinander anordnen</source>
-        <translation type="unfinished"></translation>
+        <translation>Arrange windows side by side</translation>
     </message>
     <message>
         <source>&amp;Symbole anordnen</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Arrange Icons</translation>
     </message>
     <message>
         <source>Symbole anordnen</source>
-        <translation type="unfinished"></translation>
+        <translation>Arrange icons</translation>
     </message>
     <message>
         <source>Inf&amp;o über Tesselo...</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;About Tesselo...</translation>
     </message>
     <message>
         <source>Info über Tesselo</source>
-        <translation type="unfinished"></translation>
+        <translation>About Tesselo</translation>
     </message>
     <message>
         <source>Passpunkte messen</source>
-        <translation type="unfinished"></translation>
+        <translation>Measure control points</translation>
     </message>
     <message>
         <source>Rechteck definieren</source>
-        <translation type="unfinished"></translation>
+        <translation>Define rectangle</translation>
     </message>
     <message>
         <source>Ausschnitt vergrößern</source>
-        <translation type="unfinished"></translation>
+        <translation>Zoom in</translation>
     </message>
     <message>
         <source>Ausschnitt verkleinern</source>
-        <translation type="unfinished"></translation>
+        <translation>Zoom out</translation>
     </message>
     <message>
         <source>Zoom auf 100%</source>
-        <translation type="unfinished"></translation>
+        <translation>Zoom to 100%</translation>
     </message>
     <message>
         <source>Bild entzerren</source>
-        <translation type="unfinished"></translation>
+        <translation>Rectify image</translation>
     </message>
     <message>
         <source>Bild vertikal spiegeln</source>
-        <translation type="unfinished"></translation>
+        <translation>Flip image vertically</translation>
     </message>
     <message>
         <source>Bild horizontal spiegeln</source>
-        <translation type="unfinished"></translation>
+        <translation>Mirror image horizontally</translation>
     </message>
     <message>
         <source>Distanz messen</source>
-        <translation type="unfinished"></translation>
+        <translation>Measure distance</translation>
     </message>
     <message>
         <source>Punkte messen</source>
-        <translation type="unfinished"></translation>
+        <translation>Measure points</translation>
     </message>
     <message>
         <source>Punkte/Fläche messen</source>
-        <translation type="unfinished"></translation>
+        <translation>Measure points/area</translation>
     </message>
     <message>
         <source>Messung abschließen, Ergebnis anzeigen</source>
-        <translation type="unfinished"></translation>
+        <translation>Finish measurement, show result</translation>
     </message>
     <message>
         <source>Bild zuschneiden: Bereich definieren</source>
-        <translation type="unfinished"></translation>
+        <translation>Crop image: define area</translation>
     </message>
     <message>
         <source>Bild zuschneiden und neues Dokument daraus erstellen</source>
-        <translation type="unfinished"></translation>
+        <translation>Crop image and make a new document of it</translation>
     </message>
     <message>
         <source>Symbolleiste</source>
-        <translation type="unfinished"></translation>
+        <translation>Toolbar</translation>
     </message>
     <message>
         <source>&amp;Datei</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;File</translation>
     </message>
     <message>
         <source>&amp;Ansicht</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;View</translation>
     </message>
     <message>
         <source>Sprache</source>
-        <translation type="unfinished"></translation>
+        <translation>Language</translation>
     </message>
     <message>
         <source>&amp;Fenster</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Window</translation>
     </message>
     <message>
         <source>&amp;?</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;?</translation>
     </message>
 </context>
 <context>
     <name>StringTable</name>
     <message>
         <source>Tesselo</source>
-        <translation type="unfinished"></translation>
+        <translation>Tesselo</translation>
     </message>
     <message>
         <source>Handbuch nicht gefunden</source>
-        <translation type="unfinished"></translation>
+        <translation>Manual not found</translation>
     </message>
     <message>
         <source>Handbuch.doc</source>
-        <translation type="unfinished"></translation>
+        <translation>Handbuch.doc</translation>
     </message>
     <message>
         <source>2D:  Rechts, Hoch (Fassade)</source>
-        <translation type="unfinished"></translation>
+        <translation>2D:  Right, Up (facade)</translation>
     </message>
     <message>
         <source>2D:  Ost, Nord (Grundriss)</source>
-        <translation type="unfinished"></translation>
+        <translation>2D:  East, North (ground plan)</translation>
     </message>
     <message>
         <source>3D:  Ost, Nord, Höhe</source>
-        <translation type="unfinished"></translation>
+        <translation>3D:  East, North, Height</translation>
     </message>
     <message>
         <source>2D:  Nord, Ost (Grundriss)</source>
-        <translation type="unfinished"></translation>
+        <translation>2D:  North, East (ground plan)</translation>
     </message>
     <message>
         <source>3D:  Nord, Ost, Höhe</source>
-        <translation type="unfinished"></translation>
+        <translation>3D:  North, East, Height</translation>
     </message>
     <message>
         <source>gültiger Rotanteil: 0 bis 255;gültiger Grünanteil: 0 bis 255;gültiger Blauanteil: 0 bis 255</source>
-        <translation type="unfinished"></translation>
+        <translation>valid red value: 0 to 255;valid green value: 0 to 255;valid blue value: 0 to 255</translation>
     </message>
     <message>
         <source>Verzeichnis mit Kamera-Eichdaten</source>
-        <translation type="unfinished"></translation>
+        <translation>Folder with camera calibration data</translation>
     </message>
     <message>
         <source>Verzeichnisauswahl</source>
-        <translation type="unfinished"></translation>
+        <translation>Choose folder</translation>
     </message>
     <message>
         <source>Auswählen</source>
-        <translation type="unfinished"></translation>
+        <translation>Select</translation>
     </message>
     <message>
         <source>Manual.doc</source>
-        <translation type="unfinished"></translation>
+        <translation>Manual.doc</translation>
     </message>
     <message>
         <source>Gültige JPG Qualität: 1-100</source>
-        <translation type="unfinished"></translation>
+        <translation>Valid JPG quality: 1-100</translation>
     </message>
     <message>
         <source>Veltrano</source>
-        <translation type="unfinished"></translation>
+        <translation>Veltrano</translation>
     </message>
     <message>
         <source>Bereit</source>
-        <translation type="unfinished"></translation>
+        <translation>Ready</translation>
     </message>
     <message>
         <source>Fehler beim Öffnen des Dokuments.</source>
-        <translation type="unfinished"></translation>
+        <translation>Failed to open document.</translation>
     </message>
 </context>
 </TS>
