@@ -85,19 +85,41 @@ constexpr CommandText kCommands[] = {
     {cmd::ID_TOOL_AREA, "", QT_TRANSLATE_NOOP("CMainFrame", "Punkte/Fläche messen")},
     {cmd::ID_FINISH_MEASURE, "",
      QT_TRANSLATE_NOOP("CMainFrame", "Messung abschließen, Ergebnis anzeigen")},
-    {cmd::ID_TOOL_CROP, "", QT_TRANSLATE_NOOP("CMainFrame", "Bild zuschneiden: Bereich definieren")},
+    {cmd::ID_TOOL_CROP, "",
+     QT_TRANSLATE_NOOP("CMainFrame", "Bild zuschneiden: Bereich definieren")},
     {cmd::ID_CROP, "",
      QT_TRANSLATE_NOOP("CMainFrame", "Bild zuschneiden und neues Dokument daraus erstellen")},
 };
 
 // Tool bar 128, left to right; 0 is a separator.
 constexpr int kToolBar[] = {
-    cmd::ID_FILE_OPEN, cmd::ID_FILE_SAVE_AS, 0, cmd::ID_MEASURE_CONTROL_POINTS,
-    cmd::ID_MEASURE_RECTANGLE, 0, cmd::ID_ZOOM_IN, cmd::ID_ZOOM_OUT, cmd::ID_ZOOM_100, 0,
-    cmd::ID_LOAD_PARAMETERS, cmd::ID_SAVE_PARAMETERS, 0, cmd::ID_RECTIFY, 0,
-    cmd::ID_MIRROR_VERTICAL, cmd::ID_MIRROR_HORIZONTAL, 0, cmd::ID_TOOL_DISTANCE,
-    cmd::ID_TOOL_POINTS, cmd::ID_TOOL_AREA, cmd::ID_FINISH_MEASURE, 0, cmd::ID_TOOL_CROP,
-    cmd::ID_CROP, 0, cmd::ID_APP_ABOUT,
+    cmd::ID_FILE_OPEN,
+    cmd::ID_FILE_SAVE_AS,
+    0,
+    cmd::ID_MEASURE_CONTROL_POINTS,
+    cmd::ID_MEASURE_RECTANGLE,
+    0,
+    cmd::ID_ZOOM_IN,
+    cmd::ID_ZOOM_OUT,
+    cmd::ID_ZOOM_100,
+    0,
+    cmd::ID_LOAD_PARAMETERS,
+    cmd::ID_SAVE_PARAMETERS,
+    0,
+    cmd::ID_RECTIFY,
+    0,
+    cmd::ID_MIRROR_VERTICAL,
+    cmd::ID_MIRROR_HORIZONTAL,
+    0,
+    cmd::ID_TOOL_DISTANCE,
+    cmd::ID_TOOL_POINTS,
+    cmd::ID_TOOL_AREA,
+    cmd::ID_FINISH_MEASURE,
+    0,
+    cmd::ID_TOOL_CROP,
+    cmd::ID_CROP,
+    0,
+    cmd::ID_APP_ABOUT,
 };
 
 constexpr const char* kImageFilter =
@@ -138,10 +160,13 @@ CMainFrame::CMainFrame() : m_mdiArea(new QMdiArea(this)) {
     });
     OnUpdateCommand(cmd::ID_VIEW_TOOLBAR,
                     [this](CCmdUI& ui) { ui.SetCheck(m_toolBar && !m_toolBar->isHidden()); });
-    OnCommand(cmd::ID_VIEW_STATUS_BAR, [this] { statusBar()->setVisible(statusBar()->isHidden()); });
+    OnCommand(cmd::ID_VIEW_STATUS_BAR,
+              [this] { statusBar()->setVisible(statusBar()->isHidden()); });
     OnUpdateCommand(cmd::ID_VIEW_STATUS_BAR,
                     [this](CCmdUI& ui) { ui.SetCheck(!statusBar()->isHidden()); });
-    const auto hasWindows = [this](CCmdUI& ui) { ui.Enable(!m_mdiArea->subWindowList().isEmpty()); };
+    const auto hasWindows = [this](CCmdUI& ui) {
+        ui.Enable(!m_mdiArea->subWindowList().isEmpty());
+    };
     OnCommand(cmd::ID_WINDOW_CASCADE, [this] { m_mdiArea->cascadeSubWindows(); });
     OnUpdateCommand(cmd::ID_WINDOW_CASCADE, hasWindows);
     OnCommand(cmd::ID_WINDOW_TILE_HORZ, [this] { m_mdiArea->tileSubWindows(); });
@@ -175,8 +200,10 @@ bool CMainFrame::Create() {
         WriteSetting(settings::kLanguage, language);
     }
     m_language = language;
-    if (m_language != 0) SwitchLanguage();
-    else Retranslate();
+    if (m_language != 0)
+        SwitchLanguage();
+    else
+        Retranslate();
     m_idleTimer.start();
     return true;
 }
@@ -287,8 +314,8 @@ void CMainFrame::FillWindowMenu(QMenu* menu) {
     int number = 1;
     for (QMdiSubWindow* window : windows) {
         auto* frame = qobject_cast<CChildFrame*>(window);
-        QAction* entry = menu->addAction(
-            QStringLiteral("&%1 %2").arg(number++).arg(window->windowTitle()));
+        QAction* entry =
+            menu->addAction(QStringLiteral("&%1 %2").arg(number++).arg(window->windowTitle()));
         entry->setProperty(kWindowEntry, true);
         entry->setCheckable(true);
         entry->setChecked(frame && frame->GetDocument() == active);
@@ -317,8 +344,10 @@ bool CMainFrame::CreateToolBar() {
     m_toolBar->setMovable(true);
     m_toolBar->setAllowedAreas(Qt::AllToolBarAreas);
     for (int id : kToolBar) {
-        if (id == 0) m_toolBar->addSeparator();
-        else m_toolBar->addAction(m_actions[id]);
+        if (id == 0)
+            m_toolBar->addSeparator();
+        else
+            m_toolBar->addAction(m_actions[id]);
     }
     addToolBar(Qt::TopToolBarArea, m_toolBar);
     return true;
@@ -349,8 +378,8 @@ void CMainFrame::OnChildFrameGone() {
     CTesseloApp* app = CTesseloApp::Instance();
     const QList<QMdiSubWindow*> windows = m_mdiArea->subWindowList();
     if (!app->ActiveDocument() && !windows.isEmpty()) {
-        QMdiSubWindow* next = m_mdiArea->activeSubWindow() ? m_mdiArea->activeSubWindow()
-                                                           : windows.last();
+        QMdiSubWindow* next =
+            m_mdiArea->activeSubWindow() ? m_mdiArea->activeSubWindow() : windows.last();
         if (auto* frame = qobject_cast<CChildFrame*>(next))
             app->SetActiveDocument(frame->GetDocument());
     }
@@ -429,9 +458,12 @@ void CMainFrame::OnSettings() {
 
 void CMainFrame::OnAssistantStep(int step) {
     CTesseloDoc* doc = GetActiveDocument();
-    if (!doc) step = 0;
-    else if (step == -1) step = doc->m_workflowStep;
-    else doc->m_workflowStep = step;
+    if (!doc)
+        step = 0;
+    else if (step == -1)
+        step = doc->m_workflowStep;
+    else
+        doc->m_workflowStep = step;
     m_assistantStep = step;
 }
 
@@ -444,9 +476,12 @@ void CMainFrame::OnAssistantCommand(const QString& command) {
     CTesseloView* view = doc ? doc->GetFirstView() : nullptr;
     if (!view) return;
     static const std::pair<const char*, int> kLinks[] = {
-        {"MEAS_PT", cmd::ID_MEASURE_CONTROL_POINTS}, {"MEAS_RC", cmd::ID_MEASURE_RECTANGLE},
-        {"RECTIFY", cmd::ID_RECTIFY},                {"CLOSES", cmd::ID_FILE_CLOSE},
-        {"SAVE", cmd::ID_FILE_SAVE_AS},              {"CLOSET", cmd::ID_FILE_CLOSE},
+        {"MEAS_PT", cmd::ID_MEASURE_CONTROL_POINTS},
+        {"MEAS_RC", cmd::ID_MEASURE_RECTANGLE},
+        {"RECTIFY", cmd::ID_RECTIFY},
+        {"CLOSES", cmd::ID_FILE_CLOSE},
+        {"SAVE", cmd::ID_FILE_SAVE_AS},
+        {"CLOSET", cmd::ID_FILE_CLOSE},
     };
     for (const auto& [word, id] : kLinks)
         if (command == QLatin1String(word)) PostCommandTo(view, id);

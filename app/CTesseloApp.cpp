@@ -39,7 +39,9 @@ CTesseloApp::~CTesseloApp() {
     if (&ui::Get() == &m_userInterface) ui::Install(nullptr);
 }
 
-CTesseloApp* CTesseloApp::Instance() { return qobject_cast<CTesseloApp*>(QCoreApplication::instance()); }
+CTesseloApp* CTesseloApp::Instance() {
+    return qobject_cast<CTesseloApp*>(QCoreApplication::instance());
+}
 
 bool CTesseloApp::InitInstance() { return InitInstance(arguments().mid(1)); }
 

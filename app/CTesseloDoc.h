@@ -36,15 +36,15 @@ public:
     CRaster m_image{10, 10, 24};
 
     // Document settings (see RegistrySettings.h for their stored defaults).
-    int m_worldFile = 0;    // write the world file after saving
-    int m_geoRefFile = 0;   // write the own georeferencing file after saving
-    int m_koosys = 0;       // coordinate system 0..4
-    int m_red = 0;          // background of rectified images, 0..255 per channel
+    int m_worldFile = 0;   // write the world file after saving
+    int m_geoRefFile = 0;  // write the own georeferencing file after saving
+    int m_koosys = 0;      // coordinate system 0..4
+    int m_red = 0;         // background of rectified images, 0..255 per channel
     int m_green = 0;
     int m_blue = 0;
-    int m_decimals = 3;     // decimals of coordinate input, 0..6
+    int m_decimals = 3;           // decimals of coordinate input, 0..6
     QString m_calibrationFolder;  // folder of camera calibration files, with a trailing "/"
-    int m_is3D = 1;         // 1 when the coordinate system is below 2
+    int m_is3D = 1;               // 1 when the coordinate system is below 2
 
     int m_workflowStep = 1;  // the assistant step of this document, 0..10
     int m_isSource = 1;      // 1 source document, 0 target document

@@ -25,8 +25,8 @@ void LoadSettings(CTesseloDoc* document) {
     doc->m_green = std::clamp(ReadSetting(settings::kGreen), 0, 255);
     doc->m_red = std::clamp(ReadSetting(settings::kRed), 0, 255);
     doc->m_is3D = doc->m_koosys < 2 ? 1 : 0;
-    doc->m_calibrationFolder =
-        CProfile::GetString(settings::kCalibrationFolder.section, settings::kCalibrationFolder.name);
+    doc->m_calibrationFolder = CProfile::GetString(settings::kCalibrationFolder.section,
+                                                   settings::kCalibrationFolder.name);
     doc->m_image.SetJpegQuality(static_cast<uint8_t>(ReadSetting(settings::kJpegQuality) & 0xFF));
     doc->m_decimals = std::clamp(ReadSetting(settings::kDecimals), kMinDecimals, kMaxDecimals);
 }

@@ -41,7 +41,8 @@ int ParseCountOrMax(const QString& text) {
     long long value = 0;
     for (; i < text.size() && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'); ++i) {
         value = value * 10 + (text[i].unicode() - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            value = static_cast<long long>(INT_MAX) + 1;
     }
     if (negative) return static_cast<int>(std::max(-value, static_cast<long long>(INT_MIN)));
     return static_cast<int>(std::min(value, static_cast<long long>(INT_MAX)));

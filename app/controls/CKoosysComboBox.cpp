@@ -23,9 +23,7 @@ void CKoosysComboBox::Fill(bool only2D) {
     setCurrentIndex(0);
 }
 
-int CKoosysComboBox::GetSelected() const {
-    return currentIndex() < 0 ? -1 : currentData().toInt();
-}
+int CKoosysComboBox::GetSelected() const { return currentIndex() < 0 ? -1 : currentData().toInt(); }
 
 void CKoosysComboBox::Select(int koosys) {
     const int index = findData(koosys);

@@ -1,10 +1,10 @@
 #include "CToolBarImages.h"
 
 #include <QPainter>
-#include <cmath>
 #include <QPainterPath>
 #include <QPixmap>
 #include <QPolygonF>
+#include <cmath>
 
 #include "CommandIds.h"
 
@@ -23,7 +23,8 @@ Palette ColoursFor(Mode mode) {
         case Mode::Disabled:
             return {QColor(150, 150, 150), QColor(215, 215, 215), QColor(170, 170, 170),
                     QColor(235, 235, 235)};
-        case Mode::Normal: break;
+        case Mode::Normal:
+            break;
     }
     return {QColor(20, 20, 60), QColor(240, 190, 60), QColor(200, 30, 30), Qt::white};
 }
@@ -114,9 +115,15 @@ void Draw(QPainter& p, int id, const Palette& c) {
                 p.drawEllipse(corner, 2.5, 2.5);
             break;
         }
-        case ID_ZOOM_IN: Magnifier(p, c, QStringLiteral("+")); break;
-        case ID_ZOOM_OUT: Magnifier(p, c, QStringLiteral("-")); break;
-        case ID_ZOOM_100: Magnifier(p, c, QStringLiteral("1:1")); break;
+        case ID_ZOOM_IN:
+            Magnifier(p, c, QStringLiteral("+"));
+            break;
+        case ID_ZOOM_OUT:
+            Magnifier(p, c, QStringLiteral("-"));
+            break;
+        case ID_ZOOM_100:
+            Magnifier(p, c, QStringLiteral("1:1"));
+            break;
         case ID_LOAD_PARAMETERS:
             Document(p, c);
             Arrow(p, c, {30, 4}, {21, 13});
@@ -218,7 +225,8 @@ void Draw(QPainter& p, int id, const Palette& c) {
             p.drawText(QRectF(4, 2, 25, 25), Qt::AlignCenter, QStringLiteral("?"));
             break;
         }
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -234,14 +242,28 @@ QPixmap Picture(int id, Mode mode) {
 bool HasPicture(int id) {
     using namespace cmd;
     switch (id) {
-        case ID_FILE_OPEN: case ID_FILE_SAVE_AS: case ID_MEASURE_CONTROL_POINTS:
-        case ID_MEASURE_RECTANGLE: case ID_ZOOM_IN: case ID_ZOOM_OUT: case ID_ZOOM_100:
-        case ID_LOAD_PARAMETERS: case ID_SAVE_PARAMETERS: case ID_RECTIFY:
-        case ID_MIRROR_VERTICAL: case ID_MIRROR_HORIZONTAL: case ID_TOOL_DISTANCE:
-        case ID_TOOL_POINTS: case ID_TOOL_AREA: case ID_FINISH_MEASURE: case ID_TOOL_CROP:
-        case ID_CROP: case ID_APP_ABOUT:
+        case ID_FILE_OPEN:
+        case ID_FILE_SAVE_AS:
+        case ID_MEASURE_CONTROL_POINTS:
+        case ID_MEASURE_RECTANGLE:
+        case ID_ZOOM_IN:
+        case ID_ZOOM_OUT:
+        case ID_ZOOM_100:
+        case ID_LOAD_PARAMETERS:
+        case ID_SAVE_PARAMETERS:
+        case ID_RECTIFY:
+        case ID_MIRROR_VERTICAL:
+        case ID_MIRROR_HORIZONTAL:
+        case ID_TOOL_DISTANCE:
+        case ID_TOOL_POINTS:
+        case ID_TOOL_AREA:
+        case ID_FINISH_MEASURE:
+        case ID_TOOL_CROP:
+        case ID_CROP:
+        case ID_APP_ABOUT:
             return true;
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -279,8 +301,8 @@ QPixmap CToolBarImages::RectificationPicture(int width, int height) {
     p.setRenderHint(QPainter::Antialiasing);
     const double w = width, h = height;
     // The photograph: a facade seen at a slant, with its window grid.
-    const QPolygonF slanted({{0.02 * w, 0.25 * h}, {0.40 * w, 0.05 * h}, {0.40 * w, 0.95 * h},
-                             {0.02 * w, 0.75 * h}});
+    const QPolygonF slanted(
+        {{0.02 * w, 0.25 * h}, {0.40 * w, 0.05 * h}, {0.40 * w, 0.95 * h}, {0.02 * w, 0.75 * h}});
     const QRectF rectified(0.60 * w, 0.10 * h, 0.38 * w, 0.80 * h);
     p.setPen(QPen(QColor(20, 20, 60), 1.5));
     p.setBrush(QColor(240, 200, 120));
@@ -303,6 +325,7 @@ QPixmap CToolBarImages::RectificationPicture(int width, int height) {
     p.drawLine(QPointF(0.44 * w, 0.5 * h), QPointF(0.55 * w, 0.5 * h));
     p.setBrush(QColor(200, 30, 30));
     p.setPen(Qt::NoPen);
-    p.drawPolygon(QPolygonF({{0.57 * w, 0.5 * h}, {0.53 * w, 0.5 * h - 6}, {0.53 * w, 0.5 * h + 6}}));
+    p.drawPolygon(
+        QPolygonF({{0.57 * w, 0.5 * h}, {0.53 * w, 0.5 * h - 6}, {0.53 * w, 0.5 * h + 6}}));
     return pixmap;
 }

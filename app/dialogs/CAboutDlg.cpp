@@ -68,9 +68,12 @@ void CAboutDlg::SetVersionText() {
 
 QString CAboutDlg::ManualPath(int language) {
     int id = 0;
-    if (language == 0) id = 10004;
-    else if (language == 1) id = 10105;
-    else return QString();
+    if (language == 0)
+        id = 10004;
+    else if (language == 1)
+        id = 10105;
+    else
+        return QString();
     const CTesseloApp* app = CTesseloApp::Instance();
     return (app ? app->StartDirectory() : QString()) + QLatin1Char('/') + LoadQString(id);
 }

@@ -54,8 +54,8 @@ CEinstellungenDlg::CEinstellungenDlg(QWidget* parent)
     m_quality->setObjectName(QStringLiteral("1070"));
     m_quality->setEditable(true);
     m_quality->setInsertPolicy(QComboBox::NoInsert);
-    m_quality->addItems({QStringLiteral("100"), QStringLiteral("90"), QStringLiteral("75"),
-                         QStringLiteral("50")});
+    m_quality->addItems(
+        {QStringLiteral("100"), QStringLiteral("90"), QStringLiteral("75"), QStringLiteral("50")});
     m_worldFileCheck->setObjectName(QStringLiteral("1038"));
     m_geoRefFileCheck->setObjectName(QStringLiteral("1040"));
     m_red->setObjectName(QStringLiteral("1043"));

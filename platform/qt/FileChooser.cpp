@@ -34,7 +34,8 @@ bool RunQFileDialog(const Request& request, QString* path) {
     else if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
     if (!request.defaultSuffix.isEmpty()) dialog.setDefaultSuffix(request.defaultSuffix);
-    if (!request.acceptLabel.isEmpty()) dialog.setLabelText(QFileDialog::Accept, request.acceptLabel);
+    if (!request.acceptLabel.isEmpty())
+        dialog.setLabelText(QFileDialog::Accept, request.acceptLabel);
     if (dialog.exec() != QDialog::Accepted) return false;
     const QStringList chosen = dialog.selectedFiles();
     *path = chosen.isEmpty() ? QString() : chosen.first();

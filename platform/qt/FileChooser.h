@@ -11,12 +11,12 @@ enum class Mode { Open, Save, Folder };
 
 struct Request {
     Mode mode = Mode::Open;
-    QString title;             // empty: the dialog's default title
-    QString directory;         // initial folder; empty: the current folder
-    QString fileName;          // initial file name, or the name pattern in folder mode
-    QString filter;            // Qt form: "A (*.a);;B (*.b)"
-    QString defaultSuffix;     // appended when the typed name has none
-    QString acceptLabel;       // text of the accept button; empty: the default
+    QString title;          // empty: the dialog's default title
+    QString directory;      // initial folder; empty: the current folder
+    QString fileName;       // initial file name, or the name pattern in folder mode
+    QString filter;         // Qt form: "A (*.a);;B (*.b)"
+    QString defaultSuffix;  // appended when the typed name has none
+    QString acceptLabel;    // text of the accept button; empty: the default
     bool overwritePrompt = false;
 };
 

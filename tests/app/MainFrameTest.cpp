@@ -257,8 +257,8 @@ TEST_F(MainFrameTest, AboutDialogShowsTheVersionAndReportsAMissingManual) {
         return int(QDialog::Accepted);
     });
     App()->RouteCommand(cmd::ID_APP_ABOUT);
-    EXPECT_EQ(version, QStringLiteral("Version ") +
-                           FormatVersion(v.major, v.minor, v.patch, v.servicePack));
+    EXPECT_EQ(version,
+              QStringLiteral("Version ") + FormatVersion(v.major, v.minor, v.patch, v.servicePack));
     EXPECT_EQ(m_ui.messages, std::vector<std::string>{"Handbuch nicht gefunden"});
 
     App()->RouteCommand(cmd::ID_LANGUAGE_ENGLISH);

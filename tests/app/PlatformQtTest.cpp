@@ -97,8 +97,8 @@ TEST(LongLoopFilter, RecordsEscapeAndSwallowsInputAndCloseRequests) {
         CLongLoopFilter nested;  // leaves the outer guard in charge
         EXPECT_EQ(CLongLoopFilter::Active(), &loop);
 
-        QCoreApplication::postEvent(&button,
-                                    new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+        QCoreApplication::postEvent(
+            &button, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
         EXPECT_TRUE(qtUi.EscapePressed());
         EXPECT_FALSE(qtUi.EscapePressed());  // reported once
 
@@ -115,8 +115,8 @@ TEST(LongLoopFilter, RecordsEscapeAndSwallowsInputAndCloseRequests) {
     EXPECT_EQ(CLongLoopFilter::Active(), nullptr);
     const QPointF centre(button.width() / 2.0, button.height() / 2.0);
     for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-        QMouseEvent event(type, centre, button.mapToGlobal(centre), Qt::LeftButton,
-                          Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent event(type, centre, button.mapToGlobal(centre), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
         QApplication::sendEvent(&button, &event);
     }
     EXPECT_EQ(clicks, 1);

@@ -26,8 +26,10 @@ protected:
     }
 
     void SetText(CEinstellungenDlg& dialog, const char* id, const QString& text) {
-        if (auto* edit = dialog.findChild<QLineEdit*>(QLatin1String(id))) edit->setText(text);
-        else Field<QComboBox>(dialog, id)->setCurrentText(text);
+        if (auto* edit = dialog.findChild<QLineEdit*>(QLatin1String(id)))
+            edit->setText(text);
+        else
+            Field<QComboBox>(dialog, id)->setCurrentText(text);
     }
 
     CTesseloDoc* m_doc = nullptr;

@@ -16,9 +16,9 @@ TEST(Utilities, GetListTokenCountsEmptyEntriesAndEndsEmpty) {
         int n;
         const char* expected;
     } cases[] = {
-        {"A;B;C", 0, "A"},  {"A;B;C", 1, "B"},  {"A;B;C", 2, "C"}, {"A;B;C", 3, ""},
-        {"A;B;C;", 2, "C"}, {"A;B;C;", 3, ""},  {"", 0, ""},       {"", 2, ""},
-        {"a;;b", 1, ""},    {"a;;b", 2, "b"},   {"A;B", -1, ""},
+        {"A;B;C", 0, "A"},  {"A;B;C", 1, "B"}, {"A;B;C", 2, "C"}, {"A;B;C", 3, ""},
+        {"A;B;C;", 2, "C"}, {"A;B;C;", 3, ""}, {"", 0, ""},       {"", 2, ""},
+        {"a;;b", 1, ""},    {"a;;b", 2, "b"},  {"A;B", -1, ""},
     };
     for (const auto& c : cases)
         EXPECT_EQ(GetListToken(QString::fromUtf8(c.text), c.n), QString::fromUtf8(c.expected))
@@ -30,10 +30,12 @@ TEST(Utilities, SafeMidClampsToTheText) {
         int start, count;
         const char* expected;
     } cases[] = {
-        {0, 3, "abc"}, {2, -1, "cdef"}, {4, 10, "ef"}, {-1, 2, ""}, {1, 0, ""}, {6, 1, ""}, {9, -1, ""},
+        {0, 3, "abc"}, {2, -1, "cdef"}, {4, 10, "ef"}, {-1, 2, ""},
+        {1, 0, ""},    {6, 1, ""},      {9, -1, ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(SafeMid(QStringLiteral("abcdef"), c.start, c.count), QString::fromUtf8(c.expected))
+        EXPECT_EQ(SafeMid(QStringLiteral("abcdef"), c.start, c.count),
+                  QString::fromUtf8(c.expected))
             << c.start << "," << c.count;
 }
 
@@ -42,9 +44,15 @@ TEST(Utilities, ParseCountOrMaxReadsTheLeadingIntegerAndSaturates) {
         const char* text;
         int expected;
     } cases[] = {
-        {"", INT_MAX},        {"90", 90},          {"abc", 0},
-        {"  -12x", -12},      {"85abc", 85},       {"+7", 7},
-        {"2147483647", INT_MAX}, {"99999999999", INT_MAX}, {"-99999999999", INT_MIN},
+        {"", INT_MAX},
+        {"90", 90},
+        {"abc", 0},
+        {"  -12x", -12},
+        {"85abc", 85},
+        {"+7", 7},
+        {"2147483647", INT_MAX},
+        {"99999999999", INT_MAX},
+        {"-99999999999", INT_MIN},
         {"123456789012345678901234567890", INT_MAX},
     };
     for (const auto& c : cases)
@@ -58,8 +66,10 @@ TEST(Utilities, NumberFormatsStayValidForEveryDecimalsValue) {
         const char* format;
         const char* printed;  // 12.5 printed with the format
     } cases[] = {
-        {"1.%if", 3, "%1.3f", "12.500"},  {"-9.%if", 2, "%-9.2f", "12.50    "},
-        {"1.%if", -4, "%1.0f", "12"},     {"1.%if", 1000, "%1.6f", "12.500000"},
+        {"1.%if", 3, "%1.3f", "12.500"},
+        {"-9.%if", 2, "%-9.2f", "12.50    "},
+        {"1.%if", -4, "%1.0f", "12"},
+        {"1.%if", 1000, "%1.6f", "12.500000"},
     };
     for (const auto& c : cases) {
         const std::string format = BuildNumberFormat(c.pattern, c.decimals);
@@ -84,7 +94,8 @@ TEST(Utilities, VersionTextOfTheProgramFileOnly) {
 
     const ProgramVersion v = GetProgramVersion();
     QString file, product;
-    EXPECT_TRUE(GetFileVersionText(nullptr, &file, &product, QCoreApplication::applicationFilePath()));
+    EXPECT_TRUE(
+        GetFileVersionText(nullptr, &file, &product, QCoreApplication::applicationFilePath()));
     EXPECT_EQ(product, FormatVersion(v.major, v.minor, v.patch, v.servicePack));
     EXPECT_EQ(file, product);
 
@@ -96,13 +107,16 @@ TEST(Utilities, VersionTextOfTheProgramFileOnly) {
 
 TEST(Utilities, TempDirectoryFromTempThenTmpThenDefault) {
     const QByteArray oldTemp = qgetenv("TEMP"), oldTmp = qgetenv("TMP");
-    const bool hadTemp = qEnvironmentVariableIsSet("TEMP"), hadTmp = qEnvironmentVariableIsSet("TMP");
+    const bool hadTemp = qEnvironmentVariableIsSet("TEMP"),
+               hadTmp = qEnvironmentVariableIsSet("TMP");
     const struct {
         const char* temp;  // null: not set
         const char* tmp;
         const char* expected;
     } cases[] = {
-        {"/work/t/", "/x", "/work/t"}, {nullptr, "/var/tmp", "/var/tmp"}, {nullptr, nullptr, "/tmp"},
+        {"/work/t/", "/x", "/work/t"},
+        {nullptr, "/var/tmp", "/var/tmp"},
+        {nullptr, nullptr, "/tmp"},
     };
     for (const auto& c : cases) {
         c.temp ? qputenv("TEMP", c.temp) : qunsetenv("TEMP");
