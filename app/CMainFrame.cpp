@@ -194,7 +194,8 @@ bool CMainFrame::Create() {
 
     int language = ReadSetting(settings::kLanguage);
     if (language == -1) {
-        CSpracheDlg dialog(this);
+        // No parent yet: the frame is not shown, so the dialog centres on the screen.
+        CSpracheDlg dialog;
         if (dialog.DoModal() != QDialog::Accepted) return false;
         language = dialog.Result() == -1 ? 0 : dialog.Result();
         WriteSetting(settings::kLanguage, language);

@@ -1,6 +1,8 @@
 #include "CQtUserInterface.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
 
@@ -38,12 +40,29 @@ QMessageBox::StandardButtons ToQt(ui::Buttons buttons) {
     return QMessageBox::Ok;
 }
 
+// The buttons speak the interface language, not the toolkit's.
+void TranslateButtons(QMessageBox& box) {
+    const struct {
+        QMessageBox::StandardButton button;
+        const char* text;
+    } texts[] = {
+        {QMessageBox::Ok, QT_TRANSLATE_NOOP("CQtUserInterface", "OK")},
+        {QMessageBox::Cancel, QT_TRANSLATE_NOOP("CQtUserInterface", "Abbrechen")},
+        {QMessageBox::Yes, QT_TRANSLATE_NOOP("CQtUserInterface", "&Ja")},
+        {QMessageBox::No, QT_TRANSLATE_NOOP("CQtUserInterface", "&Nein")},
+    };
+    for (const auto& t : texts)
+        if (QAbstractButton* button = box.button(t.button))
+            button->setText(QCoreApplication::translate("CQtUserInterface", t.text));
+}
+
 }  // namespace
 
 ui::Answer CQtUserInterface::MessageBox(const std::string& text, ui::Buttons buttons,
                                         ui::Icon icon) {
     QMessageBox box(ToQt(icon), QApplication::applicationDisplayName(),
                     QString::fromStdString(text), ToQt(buttons), QApplication::activeWindow());
+    TranslateButtons(box);
     CLongLoopFilter* filter = CLongLoopFilter::Active();
     if (filter) filter->SetSuspended(true);
     const int result = box.exec();

@@ -1,6 +1,7 @@
 #include "FileChooser.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QStringList>
 
@@ -9,8 +10,11 @@ namespace {
 
 Chooser g_chooser;
 
+QString Tr(const char* text) { return QCoreApplication::translate("FileChooser", text); }
+
 bool RunQFileDialog(const Request& request, QString* path) {
     QFileDialog dialog(QApplication::activeWindow(), request.title, request.directory);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
     switch (request.mode) {
         case Mode::Open:
@@ -22,12 +26,19 @@ bool RunQFileDialog(const Request& request, QString* path) {
             dialog.setFileMode(QFileDialog::AnyFile);
             break;
         case Mode::Folder:
-            // Non-native, so that the files matching the pattern stay visible beside the folders.
-            dialog.setOption(QFileDialog::DontUseNativeDialog, true);
             dialog.setAcceptMode(QFileDialog::AcceptOpen);
             dialog.setFileMode(QFileDialog::Directory);
             break;
     }
+    // The labels speak the interface language, not the toolkit's.
+    dialog.setLabelText(QFileDialog::LookIn, Tr(QT_TRANSLATE_NOOP("FileChooser", "Suchen in:")));
+    dialog.setLabelText(QFileDialog::FileName, Tr(QT_TRANSLATE_NOOP("FileChooser", "Dateiname:")));
+    dialog.setLabelText(QFileDialog::FileType, Tr(QT_TRANSLATE_NOOP("FileChooser", "Dateityp:")));
+    dialog.setLabelText(QFileDialog::Reject, Tr(QT_TRANSLATE_NOOP("FileChooser", "Abbrechen")));
+    dialog.setLabelText(QFileDialog::Accept,
+                        request.mode == Mode::Save
+                            ? Tr(QT_TRANSLATE_NOOP("FileChooser", "&Speichern"))
+                            : Tr(QT_TRANSLATE_NOOP("FileChooser", "Ö&ffnen")));
     if (!request.filter.isEmpty()) dialog.setNameFilter(request.filter);
     if (request.mode == Mode::Folder && !request.fileName.isEmpty())
         dialog.setNameFilter(request.fileName);

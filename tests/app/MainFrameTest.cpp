@@ -1,6 +1,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
@@ -268,4 +269,33 @@ TEST_F(MainFrameTest, AboutDialogShowsTheVersionAndReportsAMissingManual) {
     CAboutDlg dialog;
     dialog.OnOpenManual();
     EXPECT_EQ(m_ui.messages.back(), "Manual not found");
+}
+
+TEST_F(MainFrameTest, WindowMenuListsTheDocumentWindowsAndActivatesThem) {
+    ASSERT_TRUE(Start());
+    CTesseloDoc* first = App()->OnFileNew();
+    CTesseloDoc* second = App()->OnFileNew();
+    QMenu* window = Frame()->menuBar()->findChild<QMenu*>(QStringLiteral("windowMenu"));
+    ASSERT_NE(window, nullptr);
+    emit window->aboutToShow();
+    QStringList entries;
+    QAction* firstEntry = nullptr;
+    for (QAction* action : window->actions()) {
+        if (action->isSeparator() || action->text().isEmpty()) continue;
+        entries << action->text();
+        if (action->text().endsWith(first->GetTitle())) firstEntry = action;
+    }
+    EXPECT_EQ(entries, (QStringList{"Über&lappend", "&Nebeneinander", "&Symbole anordnen",
+                                    "&1 " + first->GetTitle(), "&2 " + second->GetTitle()}));
+    ASSERT_NE(firstEntry, nullptr);
+    EXPECT_FALSE(firstEntry->isChecked());
+    firstEntry->trigger();
+    EXPECT_EQ(GetActiveDocument(), first);
+
+    // Opened again, the list is rebuilt, not appended to.
+    emit window->aboutToShow();
+    int listed = 0;
+    for (QAction* action : window->actions())
+        if (action->text().startsWith(QLatin1Char('&')) && action->text().at(1).isDigit()) ++listed;
+    EXPECT_EQ(listed, 2);
 }
