@@ -1,31 +1,56 @@
 #include "CKoosysComboBox.h"
 
-#include "QtStringLookup.h"
+#include <QEvent>
+#include <iterator>
+
+#include "StringTable.h"
 
 namespace {
 
 struct Entry {
     int stringId;
-    int koosys;
-    bool is2D;
+    int system;  // coordinate-system index, the item data
+    bool is3D;
 };
 
 constexpr Entry kEntries[] = {
-    {10008, 2, true}, {10009, 3, true}, {10010, 0, false}, {10011, 4, true}, {10012, 1, false},
+    {10008, 2, false}, {10009, 3, false}, {10010, 0, true}, {10011, 4, false}, {10012, 1, true},
 };
+
+// Item role that keeps the string id, so that a language switch can retranslate the entry.
+constexpr int kStringIdRole = Qt::UserRole + 1;
 
 }  // namespace
 
-void CKoosysComboBox::Fill(bool only2D) {
-    clear();
-    for (const Entry& entry : kEntries)
-        if (entry.is2D || !only2D) addItem(LoadQString(entry.stringId), entry.koosys);
-    setCurrentIndex(0);
+CKoosysComboBox::CKoosysComboBox(QWidget* parent) : QComboBox(parent) {
+    setObjectName(QStringLiteral("CKoosysComboBox"));
 }
 
-int CKoosysComboBox::GetSelected() const { return currentIndex() < 0 ? -1 : currentData().toInt(); }
+void CKoosysComboBox::Fill(bool only2D) {
+    for (const Entry& e : kEntries) {
+        if (only2D && e.is3D) continue;
+        addItem(QString::fromStdString(strings::Load(e.stringId)), e.system);
+        setItemData(count() - 1, e.stringId, kStringIdRole);
+    }
+    setCurrentIndex(count() > 0 ? 0 : -1);
+}
 
-void CKoosysComboBox::Select(int koosys) {
-    const int index = findData(koosys);
-    if (index >= 0) setCurrentIndex(index);
+int CKoosysComboBox::GetSelected() const {
+    const int row = currentIndex();
+    return row < 0 ? -1 : itemData(row).toInt();
+}
+
+void CKoosysComboBox::Select(int index) {
+    const int row = findData(index);
+    if (row >= 0) setCurrentIndex(row);
+}
+
+void CKoosysComboBox::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        for (int row = 0; row < count(); ++row) {
+            const QVariant id = itemData(row, kStringIdRole);
+            if (id.isValid()) setItemText(row, QString::fromStdString(strings::Load(id.toInt())));
+        }
+    }
+    QComboBox::changeEvent(event);
 }
