@@ -27,8 +27,11 @@ public:
 
     // Reads a document file (the parameter-file layout). False when it cannot be read.
     bool OnOpenDocument(const QString& path);
-    // Loads an image file into the document; 1 on success.
+    // Loads an image file into the document by the format its extension names; 1 on success.
+    // A failure shows the image library's error text and leaves the document's image as it was.
     int OpenImage(const QString& path);
+    // Format id of a lower-case file extension; 0 (try every format) for an unknown one.
+    static uint32_t ImageTypeFromExtension(const QString& extension);
     // Closes the document's window, and with it the document.
     void OnCloseDocument();
 

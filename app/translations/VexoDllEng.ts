@@ -410,5 +410,9 @@
         <source>Fehler beim Öffnen des Dokuments.</source>
         <translation>Failed to open document.</translation>
     </message>
+    <message>
+        <source>QUELLE  -  %s</source>
+        <translation>SOURCE  -  %s</translation>
+    </message>
 </context>
 </TS>

@@ -25,6 +25,7 @@ constexpr Entry kTable[] = {
                     "gültiger Rotanteil: 0 bis 255;gültiger Grünanteil: 0 bis 255;"
                     "gültiger Blauanteil: 0 bis 255")},
     {10045, TS_NOOP("StringTable", "Verzeichnis mit Kamera-Eichdaten")},
+    {10065, TS_NOOP("StringTable", "QUELLE  -  %s")},
     {10093, TS_NOOP("StringTable", "Verzeichnisauswahl")},
     {10094, TS_NOOP("StringTable", "Auswählen")},
     {10105, TS_NOOP("StringTable", "Manual.doc")},

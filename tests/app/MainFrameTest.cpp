@@ -1,3 +1,5 @@
+#include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -13,6 +15,7 @@
 #include "CTesseloView.h"
 #include "CommandIds.h"
 #include "QtStringLookup.h"
+#include "RasterTypes.h"
 #include "Utilities.h"
 #include "Version.h"
 #include "dialogs/CAboutDlg.h"
@@ -208,11 +211,52 @@ TEST_F(MainFrameTest, OpenCommandOffersTheImageFormatsAndClosesAWindowItCannotFi
     EXPECT_EQ(m_requests[0].filter.count(QStringLiteral(";;")), 14);
     EXPECT_EQ(Windows(), 0);
 
-    ChooseFile(m_dir.filePath(QStringLiteral("photo.xyz")));
+    const QString bad = m_dir.filePath(QStringLiteral("bad.png"));
+    QFile file(bad);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("\x89PNG but nothing else");
+    file.close();
+    ChooseFile(bad);
     App()->RouteCommand(cmd::ID_FILE_OPEN);
     ProcessEvents();
+    EXPECT_EQ(m_ui.messages.size(), 1u);  // the image library's error text
     EXPECT_EQ(Windows(), 0);
     EXPECT_EQ(MenuTitles(), kGerman128);
+}
+
+TEST_F(MainFrameTest, OpenCommandLoadsTheImageIntoANewSourceWindow) {
+    WriteSetting(settings::kJpegQuality, 75);
+    ASSERT_TRUE(Start());
+    const QString path = m_dir.filePath(QStringLiteral("photo.PNG"));
+    QImage picture(8, 6, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(picture.save(path, "PNG"));
+    ChooseFile(path);
+    App()->RouteCommand(cmd::ID_FILE_OPEN);
+    ProcessEvents();
+    EXPECT_TRUE(m_ui.messages.empty());
+    ASSERT_EQ(Windows(), 1);
+    CTesseloDoc* doc = GetActiveDocument();
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->m_image.GetWidth(), 8u);
+    EXPECT_EQ(doc->m_image.GetHeight(), 6u);
+    EXPECT_EQ(doc->m_image.GetJpegQuality(), 75);  // the setting survives the load
+    EXPECT_EQ(doc->GetTitle(), QStringLiteral("QUELLE  -  ") + path);
+    EXPECT_EQ(Frame()->AssistantStep(), 1);
+}
+
+TEST(ImageTypes, ExtensionsNameTheirFormats) {
+    const struct {
+        const char* extension;
+        uint32_t type;
+    } cases[] = {
+        {"jpg", FORMAT_JPG},     {"jpeg", FORMAT_JPG},    {"tif", FORMAT_TIF},
+        {"j2c", FORMAT_JPC},     {"ppm", FORMAT_PNM},     {"ras", FORMAT_RAS},
+        {"JPG", FORMAT_UNKNOWN}, {"xyz", FORMAT_UNKNOWN}, {"", FORMAT_UNKNOWN},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CTesseloDoc::ImageTypeFromExtension(QString::fromUtf8(c.extension)), c.type)
+            << c.extension;
 }
 
 TEST_F(MainFrameTest, AssistantLinksPostTheirCommands) {
