@@ -214,8 +214,9 @@ bool CEinstellungenDlg::ValidateAndStore() {
     // Every field is valid: store them all.
     doc->m_worldFile = m_worldFile;
     doc->m_geoRefFile = m_geoRefFile;
-    doc->m_koosys = m_koosys->GetSelected();
-    doc->m_decimals = m_decimals->currentIndex();
+    // A combo without a selection keeps the document's value instead of storing -1.
+    if (m_koosys->GetSelected() >= 0) doc->m_koosys = m_koosys->GetSelected();
+    if (m_decimals->currentIndex() >= 0) doc->m_decimals = m_decimals->currentIndex();
     doc->m_image.SetJpegQuality(static_cast<uint8_t>(quality));
     doc->m_blue = colours[2].value;
     doc->m_green = colours[1].value;

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 
+#include "CPostedEvents.h"
+
 namespace {
 CLongLoopFilter* g_active = nullptr;
 }
@@ -18,6 +20,8 @@ CLongLoopFilter::~CLongLoopFilter() {
     if (!m_installed) return;
     if (QCoreApplication::instance()) QCoreApplication::instance()->removeEventFilter(this);
     g_active = nullptr;
+    for (HeldEvent& held : m_held)
+        if (held.receiver) QCoreApplication::postEvent(held.receiver, held.event.release());
 }
 
 CLongLoopFilter* CLongLoopFilter::Active() { return g_active; }
@@ -30,6 +34,17 @@ bool CLongLoopFilter::PollEscape() {
 }
 
 bool CLongLoopFilter::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == CPostedMessageEvent::TypeId()) {
+        const auto* message = static_cast<CPostedMessageEvent*>(event);
+        m_held.push_back({watched, std::make_unique<CPostedMessageEvent>(
+                                       message->Message(), message->WParam(), message->LParam())});
+        return true;
+    }
+    if (event->type() == CCommandEvent::TypeId()) {
+        const int id = static_cast<CCommandEvent*>(event)->Id();
+        m_held.push_back({watched, std::make_unique<CCommandEvent>(id)});
+        return true;
+    }
     if (m_suspended) return QObject::eventFilter(watched, event);
     switch (event->type()) {
         case QEvent::KeyPress:

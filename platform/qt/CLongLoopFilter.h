@@ -1,10 +1,15 @@
 #pragma once
 // Guards a long loop on the user-interface thread. For its lifetime an application-wide event
 // filter swallows user input and close requests, so that nothing re-enters the loop's code,
-// and records Escape for the loop's poll. Only one guard is active at a time; a nested guard
-// leaves the outer one in charge.
+// and records Escape for the loop's poll. Posted private messages and commands are held back
+// and posted again when the guard ends, so that none runs in the middle of the loop. Only one
+// guard is active at a time; a nested guard leaves the outer one in charge.
 
+#include <QEvent>
 #include <QObject>
+#include <QPointer>
+#include <memory>
+#include <vector>
 
 class CLongLoopFilter : public QObject {
 public:
@@ -27,6 +32,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    struct HeldEvent {
+        QPointer<QObject> receiver;
+        std::unique_ptr<QEvent> event;
+    };
+    std::vector<HeldEvent> m_held;
     bool m_escape = false;
     bool m_suspended = false;
     bool m_installed = false;

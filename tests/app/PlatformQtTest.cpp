@@ -122,6 +122,33 @@ TEST(LongLoopFilter, RecordsEscapeAndSwallowsInputAndCloseRequests) {
     EXPECT_EQ(clicks, 1);
 }
 
+TEST(LongLoopFilter, HoldsPostedCommandsUntilTheLoopEnds) {
+    struct Receiver : QObject {
+        std::vector<int> seen;
+        bool event(QEvent* e) override {
+            if (e->type() == CCommandEvent::TypeId()) {
+                seen.push_back(static_cast<CCommandEvent*>(e)->Id());
+                return true;
+            }
+            if (e->type() == CPostedMessageEvent::TypeId()) {
+                seen.push_back(static_cast<CPostedMessageEvent*>(e)->Message());
+                return true;
+            }
+            return QObject::event(e);
+        }
+    } receiver;
+    {
+        CLongLoopFilter loop;
+        PostCommandTo(&receiver, 57602);
+        PostMessageTo(&receiver, 0x8003, 8, 0);
+        EXPECT_FALSE(loop.PollEscape());
+        QCoreApplication::sendPostedEvents(&receiver);
+        EXPECT_TRUE(receiver.seen.empty());
+    }
+    QCoreApplication::sendPostedEvents(&receiver);
+    EXPECT_EQ(receiver.seen, (std::vector<int>{57602, 0x8003}));
+}
+
 TEST(QtProgress, DrivesTheProgressBar) {
     QProgressBar bar;
     CQtProgress progress(&bar);
