@@ -8,6 +8,8 @@
 
 #include "CCommandTarget.h"
 #include "CRaster.h"
+#include "PointLists.h"
+#include "Undefined.h"
 
 class CTesseloView;
 class CChildFrame;
@@ -38,6 +40,11 @@ public:
     // The image; it also carries the JPEG quality setting.
     CRaster m_image{10, 10, 24};
 
+    // Crop rectangle left by the crop tool, image pixels (left, top, right, bottom).
+    int m_cropValid = 0;
+    double m_cropX0 = UNDEFINED_VALUE, m_cropY0 = UNDEFINED_VALUE;
+    double m_cropX1 = UNDEFINED_VALUE, m_cropY1 = UNDEFINED_VALUE;
+
     // Document settings (see RegistrySettings.h for their stored defaults).
     int m_worldFile = 0;   // write the world file after saving
     int m_geoRefFile = 0;  // write the own georeferencing file after saving
@@ -49,8 +56,35 @@ public:
     QString m_calibrationFolder;  // folder of camera calibration files, with a trailing "/"
     int m_is3D = 1;               // 1 when the coordinate system is below 2
 
-    int m_workflowStep = 1;  // the assistant step of this document, 0..10
-    int m_isSource = 1;      // 1 source document, 0 target document
+    int m_nextPointNumber = 1;  // default name of the next measured point
+
+    CControlPointList m_points;  // control points (source document)
+    CCornerList m_corners;       // rectangle corners (source document), at most 4
+    double m_rectWidth = UNDEFINED_VALUE;   // rectangle size in metres
+    double m_rectHeight = UNDEFINED_VALUE;
+    int m_measureMode = 1;  // 1 control points, 0 rectangle corners
+
+    QString m_imagePath;  // path under which the target image was last saved
+
+    // Target extent: reference coordinates of the image's left, bottom, right and top edges.
+    double m_extentLeft = UNDEFINED_VALUE, m_extentBottom = UNDEFINED_VALUE;
+    double m_extentRight = UNDEFINED_VALUE, m_extentTop = UNDEFINED_VALUE;
+    // Object plane of a 3D target: origin S, axes A and B (x, y, z each); a target pixel with
+    // plane coordinates (u, v) lies at S - u A + v B.
+    double m_plane[9] = {UNDEFINED_VALUE, UNDEFINED_VALUE, UNDEFINED_VALUE,
+                         UNDEFINED_VALUE, UNDEFINED_VALUE, UNDEFINED_VALUE,
+                         UNDEFINED_VALUE, UNDEFINED_VALUE, UNDEFINED_VALUE};
+
+    CMeasurePointList m_measurePoints;  // points measured in a target document
+
+    // Distance tool: the two end points in image pixels and how many are set (0, 1, 2).
+    double m_distX1 = 0.0, m_distY1 = 0.0;
+    double m_distX2 = 0.0, m_distY2 = 0.0;
+    int m_distanceState = 0;
+
+    int m_workflowStep = 1;         // the assistant step of this document, 0..10
+    int m_distortionCorrected = 0;  // control points were corrected for lens distortion
+    int m_isSource = 1;             // 1 source document, 0 target document
 
 signals:
     void titleChanged(const QString& title);
