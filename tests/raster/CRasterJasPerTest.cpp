@@ -150,6 +150,21 @@ TEST(JasPerEncoder, RefusesWhatTheFormatsCannotHold) {
     EXPECT_STREQ(empty.GetLastError(), "null image!!!");
 }
 
+TEST(JasPerEncoder, ShortWritesFail) {
+    CRaster image;
+    MakeImage(image, 24);
+    for (uint32_t id :
+         {uint32_t{FORMAT_JP2}, uint32_t{FORMAT_JPC}, uint32_t{FORMAT_PNM}, uint32_t{FORMAT_RAS}}) {
+        testimages::CLimitedStream stream(100);
+        EXPECT_FALSE(image.Encode(&stream, id)) << id;
+        EXPECT_STREQ(image.GetLastError(), "error: cannot encode image\n") << id;
+    }
+    CRaster grey;
+    MakeImage(grey, 8);
+    testimages::CLimitedStream stream(100);
+    EXPECT_FALSE(grey.Encode(&stream, FORMAT_PGX));
+}
+
 struct FixtureCase {
     const char* name;
     std::vector<uint8_t> bytes;
@@ -338,11 +353,11 @@ TEST(JasPerDecoder, FourComponentsAreFrames) {
     TempDir dir;
     CRaster source;
     testimages::Fill(source, 9, 5, 24, false);
-    const std::string png = dir.File("a.tif");
+    const std::string tif = dir.File("a.tif");
     source.SetCodecOption(1);
-    ASSERT_TRUE(source.Save(png.c_str(), FORMAT_TIF));
+    ASSERT_TRUE(source.Save(tif.c_str(), FORMAT_TIF));
     const std::string file = dir.File("rgba.jp2");
-    ASSERT_TRUE(external::Run(external::kConvert + " " + png +
+    ASSERT_TRUE(external::Run(external::kConvert + " " + tif +
                               " -alpha set -channel A -evaluate set 50% +channel " + file));
     CRaster green;
     green.SetFrame(1);
@@ -354,8 +369,6 @@ TEST(JasPerDecoder, FourComponentsAreFrames) {
     CRaster missing;
     missing.SetFrame(4);
     EXPECT_FALSE(missing.Load(file.c_str(), FORMAT_UNKNOWN));
-    CRaster named;
-    named.SetFrame(4);
     std::vector<uint8_t> bytes = testimages::ReadFile(file);
     CRasterMemoryStream stream(bytes.data(), static_cast<long>(bytes.size()));
     CRasterJasPer reader;

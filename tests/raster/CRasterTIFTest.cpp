@@ -478,31 +478,10 @@ TEST(TifEncoder, RefusesMissingStreamAndImage) {
 }
 
 TEST(TifEncoder, ShortWriteFails) {
-    // A stream that takes only its first 200 bytes.
-    class CShortStream final : public CRasterStream {
-    public:
-        CShortStream() { m_inner.Open(); }
-        bool Close() override { return m_inner.Close(); }
-        size_t Read(void* b, size_t s, size_t n) override { return m_inner.Read(b, s, n); }
-        size_t Write(const void* buffer, size_t size, size_t count) override {
-            if (m_inner.Tell() + static_cast<long>(size * count) > 200) return 0;
-            return m_inner.Write(buffer, size, count);
-        }
-        bool Seek(long offset, int origin) override { return m_inner.Seek(offset, origin); }
-        long Tell() override { return m_inner.Tell(); }
-        long Size() override { return m_inner.Size(); }
-        bool Flush() override { return m_inner.Flush(); }
-        bool Eof() override { return m_inner.Eof(); }
-        long Error() override { return m_inner.Error(); }
-        long GetC() override { return m_inner.GetC(); }
-
-    private:
-        CRasterMemoryStream m_inner{nullptr, 0};
-    };
     CRaster image;
     Fill(image, 64, 64, 24, false);
     image.SetCodecOption(1);
-    CShortStream stream;
+    testimages::CLimitedStream stream(200);
     CRecordingUi recorder;
     ScopedUi scoped(&recorder);
     EXPECT_FALSE(image.Encode(&stream, FORMAT_TIF));

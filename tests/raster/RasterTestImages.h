@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "CRaster.h"
+#include "CRasterMemoryStream.h"
+#include "CRasterStream.h"
 #include "ExternalTools.h"
 
 namespace testimages {
@@ -111,5 +113,28 @@ inline std::vector<uint8_t> Netpbm(uint32_t width, uint32_t height, bool colour,
     bytes.insert(bytes.end(), samples.begin(), samples.end());
     return bytes;
 }
+
+// A memory stream that refuses every write reaching beyond its first limit bytes.
+class CLimitedStream final : public CRasterStream {
+public:
+    explicit CLimitedStream(long limit) : m_limit(limit) { m_inner.Open(); }
+    bool Close() override { return m_inner.Close(); }
+    size_t Read(void* b, size_t s, size_t n) override { return m_inner.Read(b, s, n); }
+    size_t Write(const void* buffer, size_t size, size_t count) override {
+        if (m_inner.Tell() + static_cast<long>(size * count) > m_limit) return 0;
+        return m_inner.Write(buffer, size, count);
+    }
+    bool Seek(long offset, int origin) override { return m_inner.Seek(offset, origin); }
+    long Tell() override { return m_inner.Tell(); }
+    long Size() override { return m_inner.Size(); }
+    bool Flush() override { return m_inner.Flush(); }
+    bool Eof() override { return m_inner.Eof(); }
+    long Error() override { return m_inner.Error(); }
+    long GetC() override { return m_inner.GetC(); }
+
+private:
+    CRasterMemoryStream m_inner{nullptr, 0};
+    long m_limit;
+};
 
 }  // namespace testimages
