@@ -4,6 +4,7 @@
 
 #include "CRaster.h"
 #include "CRasterBMP.h"
+#include "CRasterGIF.h"
 #include "CRasterStream.h"
 
 namespace {
@@ -26,8 +27,9 @@ bool EncodeWith(CRaster& object, CRasterStream& stream, uint32_t) {
 
 // Each built format class adds its entry here; ids without an entry have no codec yet and fail
 // with the dispatch's unknown-format texts.
-constexpr std::array<CRasterCodec, 1> kCodecs{{
+constexpr std::array<CRasterCodec, 2> kCodecs{{
     {FORMAT_BMP, "BMP", &Make<CRasterBMP>, &DecodeWith<CRasterBMP>, &EncodeWith<CRasterBMP>},
+    {FORMAT_GIF, "GIF", &Make<CRasterGIF>, &DecodeWith<CRasterGIF>, &EncodeWith<CRasterGIF>},
 }};
 
 // Auto-detection tries readers with strong magic bytes first (BMP "BM", JPEG FF D8, ICO, GIF,
