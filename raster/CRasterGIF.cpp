@@ -37,7 +37,13 @@ bool PixelsPlausible(uint64_t pixels, uint64_t dataBytes) {
 
 bool CRasterGIF::Decode(CRasterStream* stream) {
     if (!stream) return false;
-    if (const char* error = DecodeFrames(stream)) {
+    const char* error;
+    try {
+        error = DecodeFrames(stream);
+    } catch (...) {
+        error = kNoMemory;
+    }
+    if (error) {
         Destroy();
         SetLastError(error);
         return false;
@@ -101,13 +107,14 @@ bool CRasterGIF::ReadDescriptor(CRasterStream* stream, int32_t descriptor[5]) {
     return true;
 }
 
-bool CRasterGIF::SkipSubBlocks(CRasterStream* stream) {
+bool CRasterGIF::SkipSubBlocks(CRasterStream* stream, uint64_t* bytes) {
     uint8_t junk[255];
     for (;;) {
         const long size = ReadByte(stream);
         if (size < 0) return false;
         if (size == 0) return true;
         if (!ReadBytes(stream, junk, static_cast<int32_t>(size))) return false;
+        if (bytes) *bytes += static_cast<uint64_t>(size);
     }
 }
 
@@ -164,12 +171,14 @@ int32_t CRasterGIF::CountFrames(CRasterStream* stream) {
             ReadDescriptor(stream, d) && (!(d[4] & 0x80) || ReadColorTable(stream, d[4], table))
                 ? ReadByte(stream)
                 : -1;
-        if (codeSize < 0 || !SkipSubBlocks(stream)) {
+        uint64_t bytes = 0;
+        if (codeSize < 0 || !SkipSubBlocks(stream, &bytes)) {
             count = -1;
             break;
         }
         if (d[2] > 0 && d[3] > 0 && d[0] + d[2] <= m_screenWidth && d[1] + d[3] <= m_screenHeight) {
             ++count;
+            m_frameBytes.push_back(bytes);
         }
     }
     if (!Rewind(stream, start)) return -1;
@@ -179,7 +188,7 @@ int32_t CRasterGIF::CountFrames(CRasterStream* stream) {
 const char* CRasterGIF::DecodeFrames(CRasterStream* stream) {
     m_readPos = m_readFill = 0;
     m_readEnd = false;
-    const long fileStart = stream->Tell();
+    m_frameBytes.clear();
     uint8_t header[13];
     if (!ReadBytes(stream, header, sizeof(header)) || std::memcmp(header, "GIF8", 4) != 0) {
         return kNotGif;
@@ -205,8 +214,8 @@ const char* CRasterGIF::DecodeFrames(CRasterStream* stream) {
     int32_t wanted = GetFrame();
     if (wanted < 0 || wanted >= count) return kNoFrame;
 
-    const long fileSize = stream->Size();
-    const uint64_t fileBytes = fileSize > fileStart ? uint64_t(fileSize - fileStart) : 0;
+    uint64_t allFrameBytes = 0;
+    for (uint64_t bytes : m_frameBytes) allFrameBytes += bytes;
 
     std::unique_ptr<CRaster> kept;     // the picture before a frame with disposal method 1
     std::unique_ptr<CRaster> picture;  // the 24-bit picture of a mosaic
@@ -238,7 +247,10 @@ const char* CRasterGIF::DecodeFrames(CRasterStream* stream) {
             if (ReadByte(stream) < 0 || !SkipSubBlocks(stream)) return kTruncated;
             continue;
         }
-        if (!PixelsPlausible(uint64_t(width) * uint64_t(height), fileBytes)) return kTooLarge;
+        if (size_t(j) >= m_frameBytes.size()) break;
+        if (!PixelsPlausible(uint64_t(width) * uint64_t(height), m_frameBytes[size_t(j)])) {
+            return kTooLarge;
+        }
 
         // No global table and a first frame smaller than the screen: a mosaic of tiles.
         if (j == 0 && (width != screenWidth || height != screenHeight)) ++mosaic;
@@ -294,7 +306,8 @@ const char* CRasterGIF::DecodeFrames(CRasterStream* stream) {
             wanted = count - 1;
             SetFrame(wanted);
             if (!picture) {
-                if (!PixelsPlausible(uint64_t(screenWidth) * uint64_t(screenHeight), fileBytes)) {
+                if (!PixelsPlausible(uint64_t(screenWidth) * uint64_t(screenHeight),
+                                     allFrameBytes)) {
                     return kTooLarge;
                 }
                 picture = std::make_unique<CRaster>(screenWidth, screenHeight, 24, FORMAT_GIF);

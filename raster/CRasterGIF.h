@@ -12,6 +12,7 @@
 // decoder reads. Image rows are written top-down; coordinates on file count y from the top.
 
 #include <cstdint>
+#include <vector>
 
 #include "CRaster.h"
 
@@ -37,8 +38,9 @@ private:
     bool ReadExtension(CRasterStream* stream);
     bool ReadDescriptor(CRasterStream* stream, int32_t descriptor[5]);
     bool ReadColorTable(CRasterStream* stream, uint8_t flags, ColorTable& table);
-    // Reads and drops data sub-blocks up to and including the zero-length one.
-    bool SkipSubBlocks(CRasterStream* stream);
+    // Reads and drops data sub-blocks up to and including the zero-length one; adds the
+    // number of data bytes to *bytes when given.
+    bool SkipSubBlocks(CRasterStream* stream, uint64_t* bytes = nullptr);
     long ReadByte(CRasterStream* stream);
     bool ReadBytes(CRasterStream* stream, uint8_t* buffer, int32_t count);
     long StreamPosition(CRasterStream* stream) const;
@@ -53,6 +55,7 @@ private:
     void WriteGraphicControl(CRasterStream* stream);
     void WriteComment(CRasterStream* stream);
     void WriteImageData(CRasterStream* stream, bool localTable);
+    // False only when the tile image cannot be made; write failures set m_writeFailed.
     bool EncodeTrueColor(CRasterStream* stream);
     int32_t NextPixel();
     void PutWord(uint32_t value, CRasterStream* stream);
@@ -96,8 +99,10 @@ private:
     uint16_t m_gceDelay = 0;
     uint8_t m_gceIndex = 0;
 
-    // Logical screen of the file being decoded.
+    // Logical screen of the file being decoded, and the image data bytes of each frame the
+    // counting pass found.
     int32_t m_screenWidth = 0, m_screenHeight = 0;
+    std::vector<uint64_t> m_frameBytes;
 
     // Interlace and row state of the frame being decoded.
     int32_t m_interlaced = 0, m_curRow = 0, m_rowStep = 8, m_frameHeight = 0, m_pass = 0;

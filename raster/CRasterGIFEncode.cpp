@@ -10,6 +10,7 @@ namespace {
 
 constexpr const char* kWriteError = "Write Error in GIF file";
 constexpr const char* kTooLarge = "GIF image too large";
+constexpr const char* kNoMemory = "Can't allocate memory";
 
 constexpr int32_t kTileWidth = 17, kTileHeight = 15;
 constexpr int32_t kMaxCodes = 4096;  // 12-bit codes
@@ -35,7 +36,16 @@ bool CRasterGIF::Encode(CRasterStream* stream) {
     }
     m_writeFailed = false;
     if (GetBpp() > 8) {
-        EncodeTrueColor(stream);
+        bool made;
+        try {
+            made = EncodeTrueColor(stream);
+        } catch (...) {
+            made = false;
+        }
+        if (!made) {
+            SetLastError(kNoMemory);
+            return false;
+        }
     } else {
         WriteHeader(stream);
         WriteGraphicControl(stream);
@@ -141,8 +151,6 @@ bool CRasterGIF::EncodeTrueColor(CRasterStream* stream) {
             if (!tile->IsValid() || static_cast<int32_t>(tile->GetWidth()) != w ||
                 static_cast<int32_t>(tile->GetHeight()) != h) {
                 if (!tile->Create(static_cast<uint32_t>(w), static_cast<uint32_t>(h), 8, 0)) {
-                    SetLastError(tile->GetLastError());
-                    m_writeFailed = true;
                     return false;
                 }
             }
@@ -170,7 +178,7 @@ bool CRasterGIF::EncodeTrueColor(CRasterStream* stream) {
         }
     }
     PutRaw(stream, ';');
-    return !m_writeFailed;
+    return true;
 }
 
 int32_t CRasterGIF::NextPixel() {

@@ -118,6 +118,8 @@ std::vector<std::vector<int>> Indices(const CRaster& image) {
     return rows;
 }
 
+std::vector<int> Rgb(const RGBQUAD& c) { return {c.rgbRed, c.rgbGreen, c.rgbBlue}; }
+
 bool DecodeFrame(CRaster& image, const Bytes& data, int frame = 0) {
     image.SetFrame(frame);
     return DecodeBytes(image, data, FORMAT_GIF);
@@ -244,6 +246,20 @@ TEST(CRasterGIF, PassesOverEmptyAndOffScreenFrames) {
     ASSERT_TRUE(DecodeFrame(image, file)) << image.GetLastError();
     EXPECT_EQ(image.GetNumFrames(), 1);
     EXPECT_EQ(Indices(image), (std::vector<std::vector<int>>{{2, 1}}));
+}
+
+TEST(CRasterGIF, LocalTableServesOnlyItsFrame) {
+    Bytes red(12, 0);
+    red[3] = 255;  // entry 1 red
+    const Bytes file = Gif(1, 1, 4)
+                           .Image(0, 0, 1, 1, PackCodes(2, Literals(2, {1})), 0x81, red)
+                           .Image(0, 0, 1, 1, PackCodes(2, Literals(2, {1})))
+                           .End();
+    CRaster image;
+    ASSERT_TRUE(DecodeFrame(image, file, 0));
+    EXPECT_EQ(Rgb(image.GetPixelColor(0, 0)), (std::vector<int>{255, 0, 0}));
+    ASSERT_TRUE(DecodeFrame(image, file, 1));
+    EXPECT_EQ(Rgb(image.GetPixelColor(0, 0)), (std::vector<int>{10, 20, 30}));
 }
 
 TEST(CRasterGIF, ExtensionsAreReadAndBadOnesEndTheFile) {
