@@ -1,6 +1,7 @@
 #include "CRasterBMP.h"
 
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -43,6 +44,15 @@ bool SkipBytes(CRasterStream* stream, uint64_t count) {
     return true;
 }
 
+// Bytes of rows × (bits × width padded to 32 bits) as a header describes them; values no image
+// can have (a non-positive or overlong row) give UINT64_MAX, so that nothing overflows.
+uint64_t HeaderImageBytes(const BITMAPINFOHEADER& h) {
+    const int64_t rowBits = int64_t{h.biBitCount} * h.biWidth;
+    if (rowBits <= 0 || rowBits > (int64_t{1} << 35)) return UINT64_MAX;
+    const uint64_t rows = h.biHeight < 0 ? uint64_t(-int64_t{h.biHeight}) : uint64_t(h.biHeight);
+    return uint64_t((rowBits + 31) / 32) * 4 * rows;
+}
+
 bool IsSupportedBitCount(uint32_t bits) {
     return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
 }
@@ -54,7 +64,7 @@ struct FreeDeleter {
 }  // namespace
 
 uint32_t CRasterBMP::StrideFor(int64_t width, uint32_t bpp) {
-    if (width <= 0) return 0;
+    if (width <= 0 || bpp > 64) return 0;
     const int64_t stride = ((int64_t{bpp} * width + 31) / 32) * 4;
     return stride > INT32_MAX ? 0 : static_cast<uint32_t>(stride);
 }
@@ -88,12 +98,10 @@ bool CRasterBMP::ReadInfoHeader(CRasterStream* stream, BITMAPINFOHEADER* header,
         } else if (h.biSize > 40) {
             // Later header versions: accepted when the first 40 bytes describe a plain image
             // whose size matches. Those with bit fields carry the masks in bytes 40..51.
-            const int64_t rows = h.biHeight < 0 ? -int64_t{h.biHeight} : int64_t{h.biHeight};
-            const int64_t stride = ((int64_t{h.biBitCount} * h.biWidth + 31) / 32) * 4;
             const bool bitFields = h.biCompression == kBitFields && h.biSize >= 52 &&
                                    (h.biBitCount == 16 || h.biBitCount == 32);
             if (h.biPlanes != 1 || h.biClrUsed != 0 || (h.biCompression != kRgb && !bitFields) ||
-                int64_t{h.biSizeImage} != stride * rows) {
+                h.biSizeImage != HeaderImageBytes(h)) {
                 return false;
             }
             uint64_t rest = h.biSize - 40;
@@ -113,9 +121,8 @@ bool CRasterBMP::ReadInfoHeader(CRasterStream* stream, BITMAPINFOHEADER* header,
         return false;
     }
     if (h.biSizeImage == 0) {
-        const int64_t rows = h.biHeight < 0 ? -int64_t{h.biHeight} : int64_t{h.biHeight};
-        h.biSizeImage = static_cast<uint32_t>(
-            (((int64_t{h.biBitCount} * h.biWidth + 31) & ~int64_t{31}) / 8) * rows);
+        const uint64_t bytes = HeaderImageBytes(h);
+        h.biSizeImage = bytes > UINT32_MAX ? 0 : static_cast<uint32_t>(bytes);
     }
     if (h.biClrUsed == 0 && h.biBitCount <= 8) h.biClrUsed = 1u << h.biBitCount;
     *header = h;

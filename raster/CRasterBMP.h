@@ -28,7 +28,7 @@ public:
                                uint32_t* masks = nullptr);
 
     // Row stride in bytes of bpp × width pixels padded to 4 bytes, or 0 for sizes that are no
-    // image (non-positive width, stride above 2^31).
+    // image (non-positive width, more than 64 bits per pixel, stride above 2^31).
     static uint32_t StrideFor(int64_t width, uint32_t bpp);
 
 private:

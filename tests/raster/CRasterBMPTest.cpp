@@ -320,6 +320,14 @@ TEST(CRasterBMP, RefusesBadHeadersWithTheirTexts) {
          }),
          "unknown compression"},
         {"lying height", with([](BmpSpec& s) { s.height = 100000; }), "Error reading BMP data"},
+        {"overlong rows, 124-byte header", with([](BmpSpec& s) {
+             s.headerSize = 124;
+             s.afterHeader.assign(84, 0);
+             s.width = 1023410178;
+             s.height = -2147483000;
+             s.bits = 0x3D00;
+         }),
+         "Error reading BMP info"},
     };
     for (const RefusalCase& c : cases) {
         SCOPED_TRACE(c.name);
