@@ -3,6 +3,8 @@
 #include <array>
 
 #include "CRaster.h"
+#include "CRasterBMP.h"
+#include "CRasterGIF.h"
 #include "CRasterICO.h"
 #include "CRasterJPG.h"
 #include "CRasterJasPer.h"
@@ -41,7 +43,9 @@ bool EncodeJasPer(CRaster& object, CRasterStream& stream, uint32_t id) {
     return static_cast<CRasterJasPer&>(object).Encode(&stream, id);
 }
 
-constexpr std::array<CRasterCodec, 12> kCodecs{{
+constexpr std::array<CRasterCodec, 14> kCodecs{{
+    {FORMAT_BMP, "BMP", &Make<CRasterBMP>, &DecodeWith<CRasterBMP>, &EncodeWith<CRasterBMP>},
+    {FORMAT_GIF, "GIF", &Make<CRasterGIF>, &DecodeWith<CRasterGIF>, &EncodeWith<CRasterGIF>},
     {FORMAT_JPG, "JPG", &Make<CRasterJPG>, &DecodeWith<CRasterJPG>, &EncodeWith<CRasterJPG>},
     {FORMAT_PNG, "PNG", &Make<CRasterPNG>, &DecodeWith<CRasterPNG>, &EncodeWith<CRasterPNG>},
     {FORMAT_ICO, "ICO", &Make<CRasterICO>, &DecodeWith<CRasterICO>, &EncodeWith<CRasterICO>},
