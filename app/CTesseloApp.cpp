@@ -15,6 +15,7 @@
 #include "UserInterface.h"
 #include "Utilities.h"
 #include "dialogs/CAboutDlg.h"
+#include "dialogs/CPunktbezeichnungDlg.h"
 
 namespace {
 QString g_catalogueDirectory;
@@ -27,6 +28,7 @@ CTesseloApp::CTesseloApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Veltrano"));
     InstallQtStringLookup();
     ui::Install(&m_userInterface);
+    CPunktbezeichnungDlg::InstallAsPointNameAsker();
     OnCommand(cmd::ID_APP_ABOUT, [this] { OnAppAbout(); });
     OnCommand(cmd::ID_FILE_NEW, [this] { OnFileNew(); });
     OnCommand(cmd::ID_APP_EXIT, [this] {

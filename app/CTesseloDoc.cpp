@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <vector>
 
 #include "CChildFrame.h"
 #include "CColorQuantizer.h"
@@ -66,6 +67,7 @@ int NumberAfter(const QString& name) {
 CTesseloDoc::CTesseloDoc() {
     m_title = QStringLiteral("Veltrano%1").arg(++g_untitledCount);
     RegisterCommands();
+    InitMeasureCommands();
     LoadSettings(this);
 }
 
@@ -77,7 +79,7 @@ CTesseloDoc::~CTesseloDoc() {
 void CTesseloDoc::RegisterCommands() {
     const auto source = [this](CCmdUI& ui) { ui.Enable(m_isSource != 0); };
     const auto target = [this](CCmdUI& ui) { ui.Enable(m_isSource == 0); };
-    const auto targetWithTool = [this](std::initializer_list<int> tools) {
+    const auto targetWithTool = [this](std::vector<int> tools) {
         return [this, tools](CCmdUI& ui) {
             bool enable = false;
             if (m_isSource == 0 && m_view)

@@ -74,6 +74,11 @@ public:
     // Closes the document's window, and with it the document.
     void OnCloseDocument();
 
+    // Measuring in a target document (CTesseloDocMeasure.cpp): the coordinates dialog and the
+    // distance dialog, both modal on this document.
+    void OnFinishMeasure();
+    int ShowDistance();
+
     // Commands of a target document.
     void OnFileSaveAs();
     void OnCrop();
@@ -134,6 +139,7 @@ signals:
 
 private:
     void RegisterCommands();
+    void InitMeasureCommands();
     // Asks for a name and adds or moves the named point; shared by control and measure points.
     template <class List>
     int AddNamedPoint(List& list, double x, double y);

@@ -78,6 +78,7 @@ CTesseloView::CTesseloView(CTesseloDoc* document, QWidget* parent)
     OnUpdateCommand(cmd::ID_ZOOM_100,
                     [this](CCmdUI& ui) { ui.Enable(std::abs(m_zoom / m_reduction - 1.0) > 1e-6); });
 
+    InitToolCommands();
     OnInitialUpdate();
 }
 

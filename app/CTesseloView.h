@@ -14,6 +14,7 @@
 // CTesseloViewTools.cpp.
 
 #include <QAbstractScrollArea>
+#include <QCursor>
 #include <QImage>
 #include <QPen>
 #include <QPointF>
@@ -117,6 +118,22 @@ public:
     QRect m_rubberBand;  // current drag rectangle, client coordinates
     QPen m_dashPen{QColor(255, 0, 0), 1, Qt::DashLine};
     QPen m_dotPen{QColor(255, 0, 255), 1, Qt::DotLine};
+
+    // Measuring tools (CTesseloViewTools.cpp).
+    // Runs the pick dialog for a dragged rectangle in scrolled coordinates (its width and
+    // height are the distances between the corners): 1 when the dialog ran, 0 after message
+    // 10073 for an empty rectangle or an empty region of the display bitmap.
+    int PickPointInRegion(const QRect& scrolled);
+
+private:
+    void InitToolCommands();
+    void BeginToolDrag(const QPoint& client);
+    void ToolMouseMove(const QPoint& client, Qt::MouseButtons buttons);
+    void EndToolDrag(const QPoint& client);
+    const QCursor& ModeCursor() const;
+    void DrawSourceOverlays(QPainter& painter);
+    void DrawTargetOverlays(QPainter& painter);
+    QCursor m_pointsCursor, m_cornersCursor, m_cropCursor, m_measureCursor;
 
 protected:
     bool event(QEvent* event) override;

@@ -1,7 +1,6 @@
 #include "CKoordinatenDlg.h"
 
 #include <QClipboard>
-#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -16,6 +15,7 @@
 #include "CPunktbezeichnungDlg.h"
 #include "CTesseloDoc.h"
 #include "CTesseloView.h"
+#include "DocumentPaths.h"
 #include "QtStringLookup.h"
 #include "UserInterface.h"
 #include "controls/CListCtrlEx.h"
@@ -116,10 +116,6 @@ CKoordinatenDlg::CKoordinatenDlg(QWidget* parent)
 }
 
 std::vector<CMeasuredPoint> CKoordinatenDlg::MeasuredPoints(const CTesseloDoc& doc) {
-    // Without a whole object plane the 3D coordinates would be computed from the undefined
-    // value; they stay undefined instead.
-    bool hasPlane = true;
-    for (double v : doc.m_plane) hasPlane = hasPlane && v != UNDEFINED_VALUE;
     std::vector<CMeasuredPoint> points;
     const CMeasurePointList& list = doc.m_measurePoints;
     for (int i = 0; i < list.Size(); ++i) {
@@ -127,7 +123,7 @@ std::vector<CMeasuredPoint> CKoordinatenDlg::MeasuredPoints(const CTesseloDoc& d
         p.name = list.names[i];
         const double x = list.x[size_t(i)], y = list.y[size_t(i)];
         doc.PixelToTarget(x, y, p.a, p.b);
-        if (hasPlane) doc.PixelToPlane3D(x, y, p.e, p.n, p.h);
+        doc.PixelToPlane3D(x, y, p.e, p.n, p.h);
         points.push_back(p);
     }
     return points;
@@ -136,7 +132,7 @@ std::vector<CMeasuredPoint> CKoordinatenDlg::MeasuredPoints(const CTesseloDoc& d
 QString CKoordinatenDlg::DefaultExportName(const QString& title) {
     QString name = title;
     if (name.startsWith(kTargetPrefix) && name.size() >= 10) name = name.mid(kTargetPrefix.size());
-    name = QFileInfo(name).completeBaseName();
+    name = GetPathTitle(name);
     return name.isEmpty() ? QStringLiteral("*.dat") : name + QStringLiteral(".dat");
 }
 
@@ -274,7 +270,7 @@ void CKoordinatenDlg::OnExport() {
     CPunktbezeichnungDlg headerDialog(this);
     headerDialog.SetFreeText(true);
     headerDialog.m_caption = LoadQString(10023);
-    headerDialog.m_name = QFileInfo(path).completeBaseName();
+    headerDialog.m_name = GetPathTitle(path);
     const QString header =
         headerDialog.DoModal() == QDialog::Accepted ? headerDialog.m_name : QString();
 

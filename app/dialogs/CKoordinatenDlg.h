@@ -22,7 +22,8 @@ public:
     explicit CKoordinatenDlg(QWidget* parent = nullptr);
 
     // The reference coordinates of the document's measurement points in list order; a value
-    // that cannot be computed (no extent, a 2D target, no object plane) is undefined.
+    // that cannot be computed (no extent, a 2D target, no object plane) stays undefined and is
+    // shown as "---".
     static std::vector<CMeasuredPoint> MeasuredPoints(const CTesseloDoc& doc);
     // The default export file name of a document title: the title without the target prefix,
     // folder and extension, with ".dat"; "*.dat" when nothing is left.

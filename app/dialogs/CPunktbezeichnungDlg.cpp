@@ -6,6 +6,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "CMainFrame.h"
+#include "CTesseloApp.h"
+#include "CTesseloDoc.h"
 #include "UserInterface.h"
 
 CPunktbezeichnungDlg::CPunktbezeichnungDlg(QWidget* parent)
@@ -75,4 +78,16 @@ void CPunktbezeichnungDlg::OnOK() {
     }
     m_name = text;
     accept();
+}
+
+void CPunktbezeichnungDlg::InstallAsPointNameAsker() {
+    CTesseloDoc::SetPointNameAsker([](const QString& caption, QString& name) {
+        CTesseloApp* app = CTesseloApp::Instance();
+        CPunktbezeichnungDlg dialog(app ? app->MainFrame() : nullptr);
+        dialog.m_caption = caption;
+        dialog.m_name = name;
+        if (dialog.DoModal() != QDialog::Accepted) return false;
+        name = dialog.m_name;
+        return true;
+    });
 }

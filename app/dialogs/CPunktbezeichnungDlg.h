@@ -28,6 +28,9 @@ public:
     // Every change of the text: OK follows whether there is a text.
     void OnChangeName();
 
+    // Makes this dialog the one through which documents ask for the names of new points.
+    static void InstallAsPointNameAsker();
+
     // A point name is usable in the coordinate files: no blank, tab or ";".
     static bool IsValidPointName(const QString& name);
 
