@@ -88,6 +88,33 @@
     </message>
 </context>
 <context>
+    <name>CKoordinatenDlg</name>
+    <message>
+        <source>Koordinaten</source>
+        <translation>Coordinates</translation>
+    </message>
+    <message>
+        <source>Schließen</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Alle löschen</source>
+        <translation>Delete all</translation>
+    </message>
+    <message>
+        <source>Export...</source>
+        <translation>Export...</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>Protokoll</source>
+        <translation>Protocol</translation>
+    </message>
+</context>
+<context>
     <name>CMainFrame</name>
     <message>
         <source>Bild Ö&amp;ffnen...	Strg+O</source>
@@ -295,6 +322,36 @@
     </message>
 </context>
 <context>
+    <name>CPunktAuswaehlenDlg</name>
+    <message>
+        <source>Neuen Bereich wählen</source>
+        <translation>Choose new region</translation>
+    </message>
+    <message>
+        <source>Abbrechen</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>CPunktbezeichnungDlg</name>
+    <message>
+        <source>Punktbezeichnung</source>
+        <translation>Point name</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Abbrechen</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Die Punktbezeichnung darf keine Leerzeichen, Tabulatoren und kein &apos;;&apos; enthalten.</source>
+        <translation>The point name must not contain blanks, tabs or &apos;;&apos;.</translation>
+    </message>
+</context>
+<context>
     <name>CQtUserInterface</name>
     <message>
         <source>OK</source>
@@ -311,6 +368,25 @@
     <message>
         <source>&amp;Nein</source>
         <translation>&amp;No</translation>
+    </message>
+</context>
+<context>
+    <name>CStreckeDlg</name>
+    <message>
+        <source>Strecke</source>
+        <translation>Distance</translation>
+    </message>
+    <message>
+        <source>Schließen</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
+    <name>CTesseloDoc</name>
+    <message>
+        <source>File gespeichert:
+%1</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -413,6 +489,225 @@
     <message>
         <source>QUELLE  -  %s</source>
         <translation>SOURCE  -  %s</translation>
+    </message>
+    <message>
+        <source>Seite Nr. %d ( &apos;%s&apos;-&apos;%s&apos;)
+     schneidet Seite Nr. %d (&apos;%s&apos;-&apos;%s&apos;)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Zur Berechung einer Fläche sind mindestens drei Punkte notwendig</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fehler: Seiten überschneiden sich</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ZIEL  -  unbenannt</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Passpunkt auswählen;Eckpunkt für Rechteck auswählen</source>
+        <translation>Choose control point;Choose rectangle corner</translation>
+    </message>
+    <message>
+        <source>Keine Punkte gemessen</source>
+        <translation>No points measured</translation>
+    </message>
+    <message>
+        <source>Header-Zeile</source>
+        <translation>Header line</translation>
+    </message>
+    <message>
+        <source>Datei gespeichert
+
+%s</source>
+        <translation>File saved
+
+%s</translation>
+    </message>
+    <message>
+        <source>Datei %s konnte nicht geschrieben werden
+
+%s</source>
+        <translation>File %s could not be written
+
+%s</translation>
+    </message>
+    <message>
+        <source>Punkt</source>
+        <translation>Point</translation>
+    </message>
+    <message>
+        <source>Ost [m];Nord [m];H [m]</source>
+        <translation>East [m];North [m];H [m]</translation>
+    </message>
+    <message>
+        <source>Punkt       Ost         Nord      Höhe</source>
+        <translation>Point       East        North     Height</translation>
+    </message>
+    <message>
+        <source>Nord [m];Ost [m];H [m]</source>
+        <translation>North [m];East [m];H [m]</translation>
+    </message>
+    <message>
+        <source>Punkt       Nord        Ost       Höhe</source>
+        <translation>Point       North       East      Height</translation>
+    </message>
+    <message>
+        <source>Punkt      Rechts       Hoch</source>
+        <translation>Point      Right        Up</translation>
+    </message>
+    <message>
+        <source>Rechts [m];Hoch [m];</source>
+        <translation>Right [m];Up [m];</translation>
+    </message>
+    <message>
+        <source>Punkt       Ost         Nord</source>
+        <translation>Point       East        North</translation>
+    </message>
+    <message>
+        <source>Ost [m];Nord [m]</source>
+        <translation>East [m];North [m]</translation>
+    </message>
+    <message>
+        <source>Punkt       Nord        Ost</source>
+        <translation>Point       North       East</translation>
+    </message>
+    <message>
+        <source>Nord [m];Ost [m];</source>
+        <translation>North [m];East [m];</translation>
+    </message>
+    <message>
+        <source>    Seitenlänge<byte value="xd"/>
+</source>
+        <translation>    Side length<byte value="xd"/>
+</translation>
+    </message>
+    <message>
+        <source>Fläche = </source>
+        <translation>Area = </translation>
+    </message>
+    <message>
+        <source>Fläche: </source>
+        <translation>Area: </translation>
+    </message>
+    <message>
+        <source>Umfang = </source>
+        <translation>Perimeter = </translation>
+    </message>
+    <message>
+        <source>Schrägseite = %s<byte value="xd"/>
+Horizontal  = %s<byte value="xd"/>
+Vertikal    = %s<byte value="xd"/>
+</source>
+        <translation>Slope dist. = %s<byte value="xd"/>
+Horizontal  = %s<byte value="xd"/>
+Vertical    = %s<byte value="xd"/>
+</translation>
+    </message>
+    <message>
+        <source>Entzerrung: Ausgleich ist singulär
+
+Liegen alle Punkte auf einer Linie?
+Stimmen die Koordinaten der Referenzpunkte?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Entzerrung abbrechen ?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Teilweise entzerrtes Bild verwerfen?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Punkt existiert schon
+
+Punkt ersetzen ?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Filename ungültig</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ZIEL  -  %s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Es ist kein Bildbereich ausgewählt
+
+Bitte zuerst Bildbereich auswählen</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Rechteck ist schon definiert
+
+Soll der nächstgelegene Punkt ersetzt werden?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fensterbereich hat Ausdehnung &apos;0&apos;
+
+Bitte Auswahl wiederholen:
+   1) Linke Maustaste drücken
+   2) Fenster ziehen
+   3) Maustaste erst jetzt loslassen</source>
+        <translation>The selected region has the extent &apos;0&apos;
+
+Please select again:
+   1) Press the left mouse button
+   2) Drag the region
+   3) Only then release the mouse button</translation>
+    </message>
+    <message>
+        <source>Das Bitmap konnte nicht in dieser
+Größe (%i x %i) erstellt werden</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%s<byte value="xd"/>
+<byte value="xd"/>
+Modell %i<byte value="xd"/>
+Parameter %i<byte value="xd"/>
+Hauptpunkt %s<byte value="xd"/>
+</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source><byte value="xd"/>
+Parameter:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Verzeichnung: Ausgleich ist singulär
+
+Liegen alle Punkte auf einer Linie?
+Stimmen die Koordinaten der Referenzpunkte?
+Liegen die Punkte auf einem Kreis?
+Liegen die Punkte auf wenigen konzentrischen Kreisen?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ja</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nein</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Das Bild kann nicht in der Größe (%i x %i) angezeigt werden.
+Die Anzeige wird auf (%i x %i) reduziert.
+
+Alle Operationen wird mit dem Bild in Originalgröße durchgeführt.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fehler beim speichern von &apos;%s&apos;</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 </TS>
