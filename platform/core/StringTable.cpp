@@ -14,6 +14,34 @@ struct Entry {
 // Sorted by id. Each subsystem's texts sit in their id range.
 constexpr Entry kTable[] = {
     {128, TS_NOOP("StringTable", "Tesselo")},
+    {10106, TS_NOOP("StringTable", "Bild Öffnen")},
+    {10107, TS_NOOP("StringTable", "Punkte oder Rechteck messen")},
+    {10108, TS_NOOP("StringTable", "Bild entzerren")},
+    {10109, TS_NOOP("StringTable", "Koordinaten eingeben")},
+    {10110, TS_NOOP("StringTable", "Verzeichnung korrigieren")},
+    {10111, TS_NOOP("StringTable", "Ebene berechnen")},
+    {10112, TS_NOOP("StringTable", "Bild entzerren")},
+    {10113, TS_NOOP("StringTable", "Bild schließen")},
+    {10114, TS_NOOP("StringTable", "Ausgangsbild")},
+    {10116,
+     TS_NOOP("StringTable", "<a href = \"app:OPEN\"><font color=\"#FFFF99\">Bild Öffnen</a>")},
+    {10117, TS_NOOP("StringTable",
+                    "<a href = \"app:MEAS_PT\"><font color=\"#FFFF99\">Punkte</a>"
+                    "<font color=\"#FFFF00\"> oder <a href = \"app:MEAS_RC\">"
+                    "<font color=\"#FFFF99\">Rechteck</a><font color=\"#FFFF00\"> messen")},
+    {10118, TS_NOOP("StringTable",
+                    "<a href = \"app:RECTIFY\"><font color=\"#FFFF99\">Bild entzerren</a>")},
+    {10119,
+     TS_NOOP("StringTable", "<a href = \"app:CLOSES\"><font color=\"#FFFF99\">Bild schließen</a>")},
+    {10123, TS_NOOP("StringTable", "Bild zuschneiden")},
+    {10124, TS_NOOP("StringTable", "Bild speichern")},
+    {10125, TS_NOOP("StringTable", "Messen im Bild")},
+    {10126, TS_NOOP("StringTable", "Bild schließen")},
+    {10127, TS_NOOP("StringTable", "Zielbild")},
+    {10129,
+     TS_NOOP("StringTable", "<a href = \"app:SAVE\"><font color=\"#FFFF99\">Bild speichern</a>")},
+    {10131,
+     TS_NOOP("StringTable", "<a href = \"app:CLOSET\"><font color=\"#FFFF99\">Bild schließen</a>")},
     {57344, TS_NOOP("StringTable", "Veltrano")},
 };
 

@@ -1,0 +1,39 @@
+#include "CAssistantBar.h"
+
+#include <QMainWindow>
+
+#include "CAppMessageEvent.h"
+
+CAssistantBar::CAssistantBar() { setObjectName(QStringLiteral("assistantBar")); }
+
+bool CAssistantBar::Create(const QString& title, QMainWindow* parent, int id) {
+    if (!CResizableBarCF::Create(title, parent, id)) return false;
+    setWidget(&m_html);
+    m_html.show();
+    m_html.Navigate(QStringLiteral("About:Blank"));
+    return true;
+}
+
+void CAssistantBar::SetDefaultSize(int cx, int cy) {
+    SetHorzSize(QSize(cx, cy));
+    SetVertSize(QSize(cx, cy));
+}
+
+void CAssistantBar::SetHtml(const QString& html) { m_html.SetHtml(html, true); }
+
+bool CAssistantBar::event(QEvent* event) {
+    if (event->type() == CAppMessageEvent::EventType()) {
+        const auto* message = static_cast<CAppMessageEvent*>(event);
+        if (message->Message() == WM_APP_ASSISTANT_COMMAND) {
+            OnAssistantCommand(message->WParam(), message->LParam());
+            return true;
+        }
+    }
+    return CResizableBarCF::event(event);
+}
+
+void CAssistantBar::OnAssistantCommand(long long wParam, long long lParam) {
+    if (QMainWindow* frame = Frame()) {
+        CAppMessageEvent::Post(frame, WM_APP_ASSISTANT_COMMAND, wParam, lParam);
+    }
+}
