@@ -8,6 +8,7 @@ CAssistantBar::CAssistantBar() { setObjectName(QStringLiteral("assistantBar")); 
 
 bool CAssistantBar::Create(const QString& title, QMainWindow* parent, int id) {
     if (!CResizableBarCF::Create(title, parent, id)) return false;
+    m_html.setMinimumSize(1, 1);  // the bar's minimums hold, not the scroll area's
     setWidget(&m_html);
     m_html.show();
     m_html.Navigate(QStringLiteral("About:Blank"));

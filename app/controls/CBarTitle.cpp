@@ -22,7 +22,11 @@ QSize CBarTitle::sizeHint() const {
     return m_vertical ? QSize(kThickness, 3 * kThickness) : QSize(3 * kThickness, kThickness);
 }
 
-QSize CBarTitle::minimumSizeHint() const { return sizeHint(); }
+QSize CBarTitle::minimumSizeHint() const {
+    // Room for the close button, so that the strip leaves the bar its own minimum.
+    const int length = CBarCloseButton::kSize + 3;
+    return m_vertical ? QSize(kThickness, length) : QSize(length, kThickness);
+}
 
 void CBarTitle::PlaceButton() {
     // Along the top: at the right end; down the left side: at the top end.

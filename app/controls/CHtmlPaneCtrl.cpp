@@ -73,8 +73,8 @@ QString CHtmlPaneCtrl::EncodeEntities(QString text) {
 }
 
 QString CHtmlPaneCtrl::DisplayCopy(const QString& html) {
-    static const QRegularExpression kRule(QStringLiteral(
-        "<hr size=\"(\\d+)\"(?: color=\"#([0-9A-Fa-f]{6})\")? width=\"(\\d+)\">"));
+    static const QRegularExpression kRule(
+        QStringLiteral("<hr size=\"(\\d+)\"(?: color=\"#([0-9A-Fa-f]{6})\")? width=\"(\\d+)\">"));
     static const QRegularExpression kLightBorder(
         QStringLiteral("bordercolorlight=\"(#[0-9A-Fa-f]{6})\""));
     QString out;
