@@ -18,6 +18,7 @@
 #include "CRasterInfo.h"
 #include "RasterTypes.h"
 
+class CDrawContext;
 class CRasterStream;
 
 // Largest bitmap block (header, palette and pixels) Create allocates, in bytes.
@@ -159,6 +160,16 @@ public:
     // left/right are columns, top/bottom rows counted from the top of the picture.
     bool Crop(int32_t left, int32_t top, int32_t right, int32_t bottom,
               CRaster* destination = nullptr);
+
+    // Drawing into a device (device pixels, y downwards): paints the image into the rectangle
+    // x, y, x + cx, y + cy, scaled by nearest neighbour, blended over the device's content when
+    // the image has a transparent colour, an alpha plane or palette alpha. A negative cx or cy
+    // stands for the image's width or height. With a clip rectangle the drawing stays inside it
+    // and the device's clip region is afterwards united with its previous clip box again.
+    // False, drawing nothing, for a missing device or bitmap, cx or cy 0, or a disabled image.
+    bool Draw(CDrawContext* dc, int32_t x, int32_t y, int32_t cx = -1, int32_t cy = -1,
+              const RECT* clip = nullptr) const;
+    bool Draw(CDrawContext* dc, const RECT& target, const RECT* clip = nullptr) const;
 
     // Loading and saving through the format classes.
     bool Load(const char* fileName, uint32_t imageType = FORMAT_UNKNOWN);

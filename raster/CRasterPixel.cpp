@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 
 #include "CRaster.h"
 
@@ -24,19 +25,26 @@ constexpr Rgb kHues[18] = {{255, 170, 0}, {255, 85, 0},   {254, 0, 0},   {255, 0
                            {0, 255, 170}, {0, 255, 85},   {0, 254, 0},   {85, 255, 0},
                            {170, 255, 0}, {254, 254, 0}};
 
-// One hue group: six tints toward white, the hue, five shades toward black. The first group's
-// published values follow from the same steps (tints add (255 - c) * k / 7 with k = 6..1,
-// shades scale by (1 - k * 0.1373)).
-void FillHueGroup(const Rgb& hue, Rgb* group) {
+// The first hue group as the standard palette has it.
+constexpr Rgb kFirstGroup[12] = {{255, 240, 212}, {255, 226, 177}, {255, 212, 142}, {255, 198, 107},
+                                 {255, 184, 72},  {255, 170, 37},  {255, 170, 0},   {220, 146, 0},
+                                 {185, 122, 0},   {150, 98, 0},    {115, 74, 0},    {80, 50, 0}};
+
+// One hue group: six tints running toward white, the hue, five shades darker step by step.
+// The other groups follow the first group's steps: shades lose ceil(c * 35 / 255) per step.
+void FillHueGroup(uint32_t groupIndex, Rgb* group) {
+    if (groupIndex == 0) {
+        std::copy(std::begin(kFirstGroup), std::end(kFirstGroup), group);
+        return;
+    }
+    const Rgb& hue = kHues[groupIndex];
     for (int k = 0; k < 6; ++k) {
-        auto tint = [&](uint8_t c) {
-            return static_cast<uint8_t>(c + ((255 - c) * (6 - k) * 35 + 126) / 252);
-        };
+        auto tint = [&](uint8_t c) { return static_cast<uint8_t>(c + (255 - c) * (6 - k) / 7); };
         group[k] = {tint(hue.r), tint(hue.g), tint(hue.b)};
     }
     group[6] = hue;
     for (int k = 1; k <= 5; ++k) {
-        auto shade = [&](uint8_t c) { return static_cast<uint8_t>(c - (c * 35 * k + 127) / 255); };
+        auto shade = [&](uint8_t c) { return static_cast<uint8_t>(c - k * ((c * 35 + 254) / 255)); };
         group[6 + k] = {shade(hue.r), shade(hue.g), shade(hue.b)};
     }
 }
@@ -151,7 +159,7 @@ void CRaster::SetStandardPalette() {
         put(9, {166, 202, 240});
         for (uint32_t g = 0; g < 18; ++g) {
             Rgb group[12];
-            FillHueGroup(kHues[g], group);
+            FillHueGroup(g, group);
             for (uint32_t k = 0; k < 12; ++k) put(10 + 12 * g + k, group[k]);
         }
         for (uint32_t i = 0; i < 20; ++i) {

@@ -14,6 +14,11 @@ struct Entry {
 // Sorted by id. Each subsystem's texts sit in their id range.
 constexpr Entry kTable[] = {
     {128, TS_NOOP("StringTable", "Tesselo")},
+    {10008, TS_NOOP("StringTable", "2D:  Rechts, Hoch (Fassade)")},
+    {10009, TS_NOOP("StringTable", "2D:  Ost, Nord (Grundriss)")},
+    {10010, TS_NOOP("StringTable", "3D:  Ost, Nord, Höhe")},
+    {10011, TS_NOOP("StringTable", "2D:  Nord, Ost (Grundriss)")},
+    {10012, TS_NOOP("StringTable", "3D:  Nord, Ost, Höhe")},
     {10106, TS_NOOP("StringTable", "Bild Öffnen")},
     {10107, TS_NOOP("StringTable", "Punkte oder Rechteck messen")},
     {10108, TS_NOOP("StringTable", "Bild entzerren")},

@@ -1,5 +1,5 @@
-// The application object that widget tests need, alive for the whole test run.
-
+// One QApplication for all application tests (widgets need it); headless through
+// QT_QPA_PLATFORM=offscreen.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -7,9 +7,10 @@
 
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
+class QtApplicationEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
+        if (QApplication::instance()) return;
         static int argc = 1;
         static char name[] = "app_tests";
         static char* argv[] = {name, nullptr};
@@ -21,7 +22,6 @@ private:
     std::unique_ptr<QApplication> m_app;
 };
 
-[[maybe_unused]] ::testing::Environment* const g_environment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
 
 }  // namespace

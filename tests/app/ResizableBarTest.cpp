@@ -5,9 +5,9 @@
 #include <QSettings>
 #include <QTest>
 
-#include "CAssistantBar.h"
-#include "CBarTitle.h"
-#include "CResizableBarCF.h"
+#include "controls/CAssistantBar.h"
+#include "controls/CBarTitle.h"
+#include "controls/CResizableBarCF.h"
 #include "TempDir.h"
 
 namespace {

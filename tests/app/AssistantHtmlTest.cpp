@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "CAssistantHtml.h"
+#include "controls/CAssistantHtml.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <QWheelEvent>
 #include <vector>
 
-#include "CAppMessageEvent.h"
-#include "CAssistantBar.h"
-#include "CAssistantHtml.h"
-#include "CHtmlPaneCtrl.h"
+#include "controls/CAppMessageEvent.h"
+#include "controls/CAssistantBar.h"
+#include "controls/CAssistantHtml.h"
+#include "controls/CHtmlPaneCtrl.h"
 
 namespace {
 

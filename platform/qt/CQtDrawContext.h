@@ -1,0 +1,23 @@
+#pragma once
+// The drawing context over a QPainter. Painter coordinates are taken as device pixels (no world
+// transform). Only a QImage device can be read back for blending.
+
+#include "CDrawContext.h"
+
+class QPainter;
+
+class CQtDrawContext final : public CDrawContext {
+public:
+    explicit CQtDrawContext(QPainter& painter) : m_painter(painter) {}
+
+    Rect GetClipBox() const override;
+    void IntersectClip(const Rect& rect) override;
+    void UniteClip(const Rect& rect) override;
+    void PutDibRows(int32_t x, int32_t y, int32_t width, int32_t height, const void* bitmapInfo,
+                    const void* bits) override;
+    bool ReadRows(int32_t x, int32_t y, int32_t width, int32_t height, uint8_t* rows,
+                  size_t stride) const override;
+
+private:
+    QPainter& m_painter;
+};

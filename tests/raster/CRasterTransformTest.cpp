@@ -1,0 +1,254 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "CRaster.h"
+
+namespace {
+
+RGBQUAD Rgb(uint8_t r, uint8_t g, uint8_t b) { return RGBQUAD{b, g, r, 0}; }
+
+// A w × h image whose every pixel differs from its neighbours, at any depth.
+CRaster Pattern(uint32_t w, uint32_t h, uint32_t bpp) {
+    CRaster image(w, h, bpp, FORMAT_BMP);
+    if (bpp <= 8) {
+        image.SetGrayPalette();
+        const uint32_t colors = image.GetNumColors();
+        for (uint32_t y = 0; y < h; ++y) {
+            for (uint32_t x = 0; x < w; ++x) image.SetPixelIndex(x, y, (x * 3 + y * 5 + x * y) % colors);
+        }
+    } else {
+        for (uint32_t y = 0; y < h; ++y) {
+            for (uint32_t x = 0; x < w; ++x) image.SetPixelColor(x, y, Rgb(x, y, x * y));
+        }
+    }
+    return CRaster(image);
+}
+
+bool SamePixels(const CRaster& a, const CRaster& b) {
+    if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight() || a.GetBpp() != b.GetBpp()) {
+        return false;
+    }
+    for (int32_t y = 0; y < int32_t(a.GetHeight()); ++y) {
+        for (int32_t x = 0; x < int32_t(a.GetWidth()); ++x) {
+            if (!(a.GetPixelColor(x, y) == b.GetPixelColor(x, y))) return false;
+        }
+    }
+    return true;
+}
+
+class Geometry : public ::testing::TestWithParam<uint32_t> {};
+
+TEST_P(Geometry, FlipAndMirrorMapPixelsAndRestoreWhenRepeated) {
+    const uint32_t bpp = GetParam();
+    const CRaster original = Pattern(13, 7, bpp);
+    CRaster image(original);
+    image.CreateAlpha();
+    image.SetAlpha(2, 1, 77);
+
+    ASSERT_TRUE(image.Flip());
+    EXPECT_EQ(image.GetPixelColor(4, 0).rgbRed, original.GetPixelColor(4, 6).rgbRed);
+    EXPECT_EQ(image.GetAlpha(2, 5), 77);
+    ASSERT_TRUE(image.Flip());
+    EXPECT_EQ(image.GetAlpha(2, 1), 77);
+
+    ASSERT_TRUE(image.Mirror());
+    EXPECT_EQ(image.GetPixelColor(0, 3).rgbRed, original.GetPixelColor(12, 3).rgbRed);
+    EXPECT_EQ(image.GetAlpha(10, 1), 77);
+    ASSERT_TRUE(image.Mirror());
+    image.DeleteAlpha();
+    EXPECT_TRUE(SamePixels(image, original));
+}
+
+TEST_P(Geometry, RotationsMapPixelsAndUndoEachOther) {
+    const uint32_t bpp = GetParam();
+    const CRaster original = Pattern(13, 7, bpp);
+    CRaster image(original);
+    ASSERT_TRUE(image.RotateLeft());
+    ASSERT_EQ(image.GetWidth(), 7u);
+    ASSERT_EQ(image.GetHeight(), 13u);
+    // New (j, i) is old (i, h - 1 - j).
+    for (int32_t j = 0; j < 7; ++j) {
+        for (int32_t i = 0; i < 13; ++i) {
+            ASSERT_EQ(image.GetPixelColor(j, i), original.GetPixelColor(i, 6 - j)) << j << "," << i;
+        }
+    }
+    ASSERT_TRUE(image.RotateRight());
+    EXPECT_TRUE(SamePixels(image, original));
+
+    CRaster target;
+    ASSERT_TRUE(image.RotateRight(&target));
+    EXPECT_TRUE(SamePixels(image, original));  // the source stays when a target is given
+    EXPECT_EQ(target.GetPixelColor(0, 0), original.GetPixelColor(12, 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, Geometry, ::testing::Values(1u, 4u, 8u, 24u));
+
+TEST(RotateOneBit, MatchesTheGeneralPath) {
+    const CRaster bits = Pattern(13, 7, 1);
+    CRaster four(13, 7, 4, FORMAT_BMP);
+    four.SetPaletteColor(1, 255, 255, 255);
+    for (int32_t y = 0; y < 7; ++y) {
+        for (int32_t x = 0; x < 13; ++x) four.SetPixelIndex(x, y, bits.GetPixelIndex(x, y));
+    }
+    for (bool left : {true, false}) {
+        CRaster a(bits), b(four);
+        ASSERT_TRUE(left ? a.RotateLeft() : a.RotateRight());
+        ASSERT_TRUE(left ? b.RotateLeft() : b.RotateRight());
+        for (int32_t y = 0; y < 13; ++y) {
+            for (int32_t x = 0; x < 7; ++x) {
+                ASSERT_EQ(a.GetPixelIndex(x, y), b.GetPixelIndex(x, y)) << left << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST(Crop, TakesTheRectangleCountedFromTheTopAndResetsTheInfo) {
+    CRaster image = Pattern(100, 100, 24);
+    image.SetXDPI(300);
+    image.SetJpegQuality(90);
+    image.CreateAlpha();
+    image.SetAlpha(10, 99 - 20, 55);  // top-left of the crop in top-down rows
+    const CRaster original(image);
+
+    ASSERT_TRUE(image.Crop(50, 80, 10, 20));
+    ASSERT_EQ(image.GetWidth(), 40u);
+    ASSERT_EQ(image.GetHeight(), 60u);
+    // Bottom-up row 0 of the result is top-down row 79 of the original.
+    EXPECT_EQ(image.GetPixelColor(0, 0), original.GetPixelColor(10, 20));
+    EXPECT_EQ(image.GetPixelColor(39, 59), original.GetPixelColor(49, 79));
+    EXPECT_EQ(image.GetAlpha(0, 59), 55);
+    EXPECT_EQ(image.GetXDPI(), 96);
+    EXPECT_EQ(image.GetJpegQuality(), 75);
+
+    CRaster whole(original);
+    ASSERT_TRUE(whole.Crop(-5, -5, 500, 500));
+    EXPECT_EQ(whole.GetWidth(), 100u);
+    EXPECT_EQ(whole.GetPixelColor(3, 4), original.GetPixelColor(3, 4));
+}
+
+TEST(Crop, PaletteImagesKeepPaletteAndTransparency) {
+    CRaster image = Pattern(13, 7, 4);
+    image.SetTransIndex(3);
+    CRaster cropped;
+    ASSERT_TRUE(image.Crop(3, 1, 12, 6, &cropped));
+    EXPECT_EQ(image.GetWidth(), 13u);  // the source stays when a target is given
+    EXPECT_EQ(cropped.GetWidth(), 9u);
+    EXPECT_EQ(cropped.GetTransIndex(), 3);
+    EXPECT_EQ(cropped.GetPixelIndex(0, 0), image.GetPixelIndex(3, 1));
+    EXPECT_EQ(cropped.GetPaletteColor(7), image.GetPaletteColor(7));
+}
+
+// Every operation that fails leaves the image exactly as it was.
+TEST(GeometryFailures, LeaveTheImageUnchanged) {
+    const CRaster original = Pattern(10, 10, 8);
+    CRaster image(original);
+    EXPECT_FALSE(image.Crop(10, 10, 10, 50));
+    EXPECT_FALSE(image.Crop(0, 5, 10, 5));
+    EXPECT_FALSE(image.ReduceBpp(24));
+    EXPECT_FALSE(image.ReduceBpp(24, false, nullptr, 5));
+    EXPECT_TRUE(SamePixels(image, original));
+    EXPECT_EQ(std::memcmp(image.GetDIB(), original.GetDIB(), original.GetSize()), 0);
+
+    CRaster empty;
+    EXPECT_FALSE(empty.Flip());
+    EXPECT_FALSE(empty.Mirror());
+    EXPECT_FALSE(empty.RotateLeft());
+    EXPECT_FALSE(empty.RotateRight());
+    EXPECT_FALSE(empty.Crop(0, 0, 1, 1));
+    EXPECT_FALSE(empty.ReduceBpp(8));
+    EXPECT_FALSE(empty.IsValid());
+
+    CRaster four = Pattern(4, 4, 4);
+    EXPECT_FALSE(four.ReduceBpp(8));
+    EXPECT_EQ(four.GetBpp(), 4u);
+}
+
+TEST(ReduceBpp, SameDepthWithoutColourCountChangesNothing) {
+    CRaster rgb = Pattern(4, 4, 24);
+    const void* before = rgb.GetDIB();
+    EXPECT_TRUE(rgb.ReduceBpp(24));
+    EXPECT_EQ(rgb.GetDIB(), before);
+    CRaster eight = Pattern(4, 4, 8);
+    before = eight.GetDIB();
+    EXPECT_TRUE(eight.ReduceBpp(8));
+    EXPECT_EQ(eight.GetDIB(), before);
+}
+
+TEST(ReduceBpp, MapsToThePaletteWithTheInfoRecordKept) {
+    RGBQUAD palette[256] = {};
+    palette[0] = Rgb(0, 0, 0);
+    palette[1] = Rgb(255, 0, 0);
+    palette[2] = Rgb(0, 0, 255);
+    CRaster image(3, 1, 24, FORMAT_JPG);
+    image.SetXDPI(200);
+    image.SetPixelColor(0, 0, Rgb(250, 10, 0));
+    image.SetPixelColor(1, 0, Rgb(5, 0, 240));
+    image.SetPixelColor(2, 0, Rgb(1, 2, 3));
+    ASSERT_TRUE(image.ReduceBpp(8, false, palette, 3));
+    EXPECT_EQ(image.GetBpp(), 8u);
+    EXPECT_EQ(image.GetHeader().biClrImportant, 3u);
+    EXPECT_EQ(image.GetXDPI(), 200);
+    EXPECT_EQ(image.GetType(), uint32_t{FORMAT_JPG});
+    EXPECT_EQ(image.GetPixelIndex(0, 0), 1);
+    EXPECT_EQ(image.GetPixelIndex(1, 0), 2);
+    EXPECT_EQ(image.GetPixelIndex(2, 0), 0);
+}
+
+TEST(ReduceBpp, UniformColourInThePaletteDiffusesNoError) {
+    RGBQUAD palette[256] = {};
+    for (int i = 0; i < 256; ++i) palette[i] = Rgb(i, 255 - i, 7);
+    CRaster image(6, 5, 24, FORMAT_BMP);
+    for (int y = 0; y < 5; ++y) {
+        for (int x = 0; x < 6; ++x) image.SetPixelColor(x, y, Rgb(40, 215, 7));
+    }
+    ASSERT_TRUE(image.ReduceBpp(8, true, palette, 256));
+    for (int y = 0; y < 5; ++y) {
+        for (int x = 0; x < 6; ++x) ASSERT_EQ(image.GetPixelIndex(x, y), 40);
+    }
+}
+
+TEST(ReduceBpp, ErrorDiffusionCarriesTheErrorToLaterPixels) {
+    // Grey 100 between black and white: with diffusion some pixels turn white, without none.
+    CRaster plain(8, 8, 24, FORMAT_BMP);
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 8; ++x) plain.SetPixelColor(x, y, Rgb(100, 100, 100));
+    }
+    CRaster diffused(plain);
+    ASSERT_TRUE(plain.ReduceBpp(1));
+    ASSERT_TRUE(diffused.ReduceBpp(1, true));
+    int whitePlain = 0, whiteDiffused = 0;
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            whitePlain += plain.GetPixelIndex(x, y);
+            whiteDiffused += diffused.GetPixelIndex(x, y);
+        }
+    }
+    EXPECT_EQ(whitePlain, 0);
+    // 100/255 of 64 pixels would be 25; the weights sum to 14/16, so a little less arrives.
+    EXPECT_GT(whiteDiffused, 12);
+    EXPECT_LT(whiteDiffused, 32);
+    EXPECT_EQ(diffused.GetPaletteColor(1), Rgb(255, 255, 255));
+}
+
+TEST(Planes, AlphaAndSelectionCopiesNeedEqualSizes) {
+    CRaster a(4, 3, 24, FORMAT_BMP), b(4, 2, 24, FORMAT_BMP), c(4, 3, 24, FORMAT_BMP);
+    a.CreateAlpha();
+    a.FillAlpha(9);
+    a.SetAlphaMax(100);
+    EXPECT_FALSE(b.CopyAlphaFrom(a));
+    EXPECT_FALSE(b.HasAlpha());
+    EXPECT_TRUE(c.CopyAlphaFrom(a));
+    EXPECT_EQ(c.GetAlpha(3, 2), 9);
+    EXPECT_EQ(c.GetAlphaMax(), 100);
+    EXPECT_EQ(c.GetAlpha(4, 2), 0);  // outside
+    EXPECT_FALSE(c.CopySelectionFrom(a));
+    EXPECT_TRUE(c.DeleteSelection());
+    const RECT box = c.GetSelectionBox();
+    EXPECT_EQ(box.left, 4);
+    EXPECT_EQ(box.bottom, 3);
+    EXPECT_FALSE(b.FlipAlpha());
+    EXPECT_FALSE(b.MirrorAlpha());
+}
+
+}  // namespace
