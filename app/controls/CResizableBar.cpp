@@ -130,14 +130,17 @@ QSize CResizableBar::MinSize(Placement placement) const {
 
 QSize CResizableBar::sizeHint() const {
     const Placement placement = CurrentPlacement();
-    return const_cast<CResizableBar*>(this)->StoredSize(placement).expandedTo(MinSize(placement));
+    const QSize stored = placement == Placement::Horizontal ? m_sizeHorz
+                         : placement == Placement::Vertical ? m_sizeVert
+                                                            : m_sizeFloat;
+    return stored.expandedTo(MinSize(placement));
 }
 
 QSize CResizableBar::minimumSizeHint() const { return MinSize(CurrentPlacement()); }
 
 void CResizableBar::ApplySize() {
     const Placement placement = CurrentPlacement();
-    const QSize size = StoredSize(placement).expandedTo(MinSize(placement));
+    const QSize size = sizeHint();
     QMainWindow* frame = Frame();
     switch (placement) {
         case Placement::Floating:
