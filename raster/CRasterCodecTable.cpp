@@ -3,6 +3,8 @@
 #include <array>
 
 #include "CRaster.h"
+#include "CRasterJPG.h"
+#include "CRasterPNG.h"
 #include "CRasterStream.h"
 
 namespace {
@@ -25,7 +27,10 @@ bool EncodeWith(CRaster& object, CRasterStream& stream, uint32_t) {
 
 // Each built format class adds its entry here; ids without an entry have no codec yet and fail
 // with the dispatch's unknown-format texts.
-constexpr std::array<CRasterCodec, 0> kCodecs{};
+constexpr std::array<CRasterCodec, 2> kCodecs{{
+    {FORMAT_JPG, "JPG", &Make<CRasterJPG>, &DecodeWith<CRasterJPG>, &EncodeWith<CRasterJPG>},
+    {FORMAT_PNG, "PNG", &Make<CRasterPNG>, &DecodeWith<CRasterPNG>, &EncodeWith<CRasterPNG>},
+}};
 
 // Auto-detection tries readers with strong magic bytes first (BMP "BM", JPEG FF D8, ICO, GIF,
 // PNG, TIFF), then the formats whose headers prove little (TGA, PCX, WBMP), and the JPEG-2000

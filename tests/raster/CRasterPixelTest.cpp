@@ -34,8 +34,12 @@ TEST_P(PixelIndex, WritesOnlyItsBitsInTheBottomUpRow) {
     EXPECT_EQ(image.GetBits(0)[c.byteOffset], c.expectedByte);
     EXPECT_EQ(image.GetPixelIndex(c.x, c.y), c.index & ((1u << c.bpp) - 1));
     // Neighbours in the same byte stay 0.
-    if (c.x + 1 < 17) EXPECT_EQ(image.GetPixelIndex(c.x + 1, c.y), 0);
-    if (c.x > 0) EXPECT_EQ(image.GetPixelIndex(c.x - 1, c.y), 0);
+    if (c.x + 1 < 17) {
+        EXPECT_EQ(image.GetPixelIndex(c.x + 1, c.y), 0);
+    }
+    if (c.x > 0) {
+        EXPECT_EQ(image.GetPixelIndex(c.x - 1, c.y), 0);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

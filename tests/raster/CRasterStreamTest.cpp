@@ -143,7 +143,9 @@ TEST(RowIterator, WalksRowsTopDownAndStaysInsideTheImage) {
     const uint8_t rows[3][9] = {{1, 1, 1, 1, 1, 1, 1, 1, 99}, {2}, {3}};
     for (int r = 0; r < 3; ++r) {
         it.SetRow(rows[r], 100);  // a length past the stride means the stride
-        if (r < 2) EXPECT_TRUE(it.PrevRow());
+        if (r < 2) {
+            EXPECT_TRUE(it.PrevRow());
+        }
     }
     EXPECT_FALSE(it.PrevRow());
     EXPECT_EQ(it.GetRow(), image.GetBits(0));
