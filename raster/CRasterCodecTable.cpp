@@ -3,9 +3,13 @@
 #include <array>
 
 #include "CRaster.h"
+#include "CRasterICO.h"
 #include "CRasterJPG.h"
+#include "CRasterPCX.h"
 #include "CRasterPNG.h"
 #include "CRasterStream.h"
+#include "CRasterTGA.h"
+#include "CRasterWBMP.h"
 
 namespace {
 
@@ -27,9 +31,13 @@ bool EncodeWith(CRaster& object, CRasterStream& stream, uint32_t) {
 
 // Each built format class adds its entry here; ids without an entry have no codec yet and fail
 // with the dispatch's unknown-format texts.
-constexpr std::array<CRasterCodec, 2> kCodecs{{
+constexpr std::array<CRasterCodec, 6> kCodecs{{
     {FORMAT_JPG, "JPG", &Make<CRasterJPG>, &DecodeWith<CRasterJPG>, &EncodeWith<CRasterJPG>},
     {FORMAT_PNG, "PNG", &Make<CRasterPNG>, &DecodeWith<CRasterPNG>, &EncodeWith<CRasterPNG>},
+    {FORMAT_ICO, "ICO", &Make<CRasterICO>, &DecodeWith<CRasterICO>, &EncodeWith<CRasterICO>},
+    {FORMAT_TGA, "TGA", &Make<CRasterTGA>, &DecodeWith<CRasterTGA>, &EncodeWith<CRasterTGA>},
+    {FORMAT_PCX, "PCX", &Make<CRasterPCX>, &DecodeWith<CRasterPCX>, &EncodeWith<CRasterPCX>},
+    {FORMAT_WBMP, "WBMP", &Make<CRasterWBMP>, &DecodeWith<CRasterWBMP>, &EncodeWith<CRasterWBMP>},
 }};
 
 // Auto-detection tries readers with strong magic bytes first (BMP "BM", JPEG FF D8, ICO, GIF,

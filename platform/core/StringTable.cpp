@@ -14,11 +14,29 @@ struct Entry {
 // Sorted by id. Each subsystem's texts sit in their id range.
 constexpr Entry kTable[] = {
     {128, TS_NOOP("StringTable", "Tesselo")},
+    {10005,
+     TS_NOOP("StringTable", "Seite Nr. %d ( '%s'-'%s')\n     schneidet Seite Nr. %d ('%s'-'%s')")},
+    {10006,
+     TS_NOOP("StringTable", "Zur Berechung einer Fläche sind mindestens drei Punkte notwendig")},
+    {10007, TS_NOOP("StringTable", "Fehler: Seiten überschneiden sich")},
     {10008, TS_NOOP("StringTable", "2D:  Rechts, Hoch (Fassade)")},
     {10009, TS_NOOP("StringTable", "2D:  Ost, Nord (Grundriss)")},
     {10010, TS_NOOP("StringTable", "3D:  Ost, Nord, Höhe")},
     {10011, TS_NOOP("StringTable", "2D:  Nord, Ost (Grundriss)")},
     {10012, TS_NOOP("StringTable", "3D:  Nord, Ost, Höhe")},
+    {10058, TS_NOOP("StringTable",
+                    "Entzerrung: Ausgleich ist singulär\n\nLiegen alle Punkte auf einer Linie?\n"
+                    "Stimmen die Koordinaten der Referenzpunkte?")},
+    {10059, TS_NOOP("StringTable", "Entzerrung abbrechen ?")},
+    {10060, TS_NOOP("StringTable", "Teilweise entzerrtes Bild verwerfen?")},
+    {10096, TS_NOOP("StringTable", "%s\r\n\r\nModell %i\r\nParameter %i\r\nHauptpunkt %s\r\n")},
+    {10097, TS_NOOP("StringTable", "\r\nParameter:")},
+    {10101, TS_NOOP("StringTable",
+                    "Verzeichnung: Ausgleich ist singulär\n\nLiegen alle Punkte auf einer Linie?\n"
+                    "Stimmen die Koordinaten der Referenzpunkte?\nLiegen die Punkte auf einem "
+                    "Kreis?\nLiegen die Punkte auf wenigen konzentrischen Kreisen?")},
+    {10102, TS_NOOP("StringTable", "Ja")},
+    {10103, TS_NOOP("StringTable", "Nein")},
     {10106, TS_NOOP("StringTable", "Bild Öffnen")},
     {10107, TS_NOOP("StringTable", "Punkte oder Rechteck messen")},
     {10108, TS_NOOP("StringTable", "Bild entzerren")},

@@ -17,13 +17,8 @@ public:
     using CRaster::CRaster;
 };
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 void WriteAll(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
+    TempDir::WriteBytes(path, std::vector<uint8_t>(bytes.begin(), bytes.end()));
 }
 
 size_t FileCount(const std::filesystem::path& dir) {
@@ -87,7 +82,7 @@ TEST(Dispatch, AFailedSaveKeepsTheOldFileAndLeavesNothingBehind) {
     CRaster image(4, 4, 24, FORMAT_BMP);
     EXPECT_FALSE(image.Save(path.c_str(), FORMAT_UNKNOWN));
     EXPECT_STREQ(image.GetLastError(), "Encode: Unknown format");
-    EXPECT_EQ(ReadAll(path), "old contents");
+    EXPECT_EQ(TempDir::ReadText(path), "old contents");
     EXPECT_EQ(FileCount(dir.Path()), 1u);
 
     EXPECT_FALSE(image.Save(dir.File("no/such/folder/x.bmp").c_str(), FORMAT_BMP));

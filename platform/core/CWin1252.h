@@ -1,0 +1,15 @@
+#pragma once
+// Windows-1252, the single-byte code page of the program's files. Text in memory is UTF-8;
+// files carry ASCII and, for other characters, their Windows-1252 byte ("ö" is 0xF6).
+
+#include <string>
+#include <string_view>
+
+class CWin1252 {
+public:
+    // UTF-8 to Windows-1252; characters the code page lacks (and broken UTF-8) become '?'.
+    static std::string FromUtf8(std::string_view utf8);
+    // Windows-1252 to UTF-8. Bytes that already form valid UTF-8 with at least one multi-byte
+    // sequence are taken as UTF-8, so readers accept both encodings.
+    static std::string ToUtf8(std::string_view bytes);
+};

@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "CArchive.h"
+#include "CArchiveException.h"
+#include "CGDiaMatrix.h"
+#include "CGMatrix.h"
+#include "GermanLocale.h"
+#include "TempDir.h"
+
+namespace {
+
+CGMatrix FromRows(const std::vector<std::vector<double>>& rows) {
+    CGMatrix m(int(rows.size()), int(rows.empty() ? 0 : rows[0].size()));
+    for (size_t r = 0; r < rows.size(); ++r) {
+        for (size_t c = 0; c < rows[r].size(); ++c) m.SetAt(int(r + 1), int(c + 1), rows[r][c]);
+    }
+    return m;
+}
+
+}  // namespace
+
+TEST(CGMatrix, InvertsSmallCasesByHand) {
+    struct Case {
+        std::vector<std::vector<double>> m, inverse;
+        double det, minPivot, maxPivot;
+    };
+    const Case cases[] = {
+        {{{0, 1}, {1, 0}}, {{0, 1}, {1, 0}}, -1, 1, 1},
+        {{{2, 0}, {0, 4}}, {{0.5, 0}, {0, 0.25}}, 8, 2, 4},
+        {{{4, 7}, {2, 6}}, {{0.6, -0.7}, {-0.2, 0.4}}, 10, 2.5, 4},
+    };
+    for (const Case& c : cases) {
+        CGMatrix m = FromRows(c.m);
+        m.Invert();
+        // Tolerance: a few rounding steps of a 2 × 2 elimination.
+        for (int r = 1; r <= 2; ++r) {
+            for (int k = 1; k <= 2; ++k) EXPECT_NEAR(m.GetAt(r, k), c.inverse[r - 1][k - 1], 1e-15);
+        }
+        EXPECT_NEAR(m.GetDeterminant(), c.det, 1e-14);
+        EXPECT_EQ(m.GetMinPivot(), c.minPivot);
+        EXPECT_EQ(m.GetMaxPivot(), c.maxPivot);
+    }
+}
+
+TEST(CGMatrix, InverseTimesMatrixIsIdentity) {
+    CGMatrix a = FromRows({{3, -1, 2, 0.5}, {1, 4, -2, 1}, {0.25, 2, 5, -1}, {2, 0, 1, 6}});
+    CGMatrix inv(a);
+    inv.Invert();
+    ASSERT_NE(inv.GetDeterminant(), 0.0);
+    CGMatrix product;
+    product.Multiply(a, inv);
+    for (int r = 1; r <= 4; ++r) {
+        // Tolerance: well-conditioned 4 × 4, error of a few ulps per element.
+        for (int c = 1; c <= 4; ++c) EXPECT_NEAR(product.GetAt(r, c), r == c ? 1.0 : 0.0, 1e-14);
+    }
+}
+
+TEST(CGMatrix, PivotAtTheThresholdIsSingular) {
+    CGMatrix singular = FromRows({{1e-10, 0}, {0, 1}});
+    singular.Invert();
+    EXPECT_EQ(singular.GetDeterminant(), 0.0);
+    EXPECT_EQ(singular.GetMinPivot(), UNDEFINED_VALUE);
+    EXPECT_EQ(singular.GetMaxPivot(), UNDEFINED_VALUE);
+
+    CGMatrix regular = FromRows({{1.0000001e-10, 0}, {0, 1}});
+    regular.Invert();
+    EXPECT_NE(regular.GetDeterminant(), 0.0);
+    regular.Transpose();  // replaces every member, so the pivot record is gone again
+    EXPECT_EQ(regular.GetDeterminant(), 0.0);
+    EXPECT_EQ(regular.GetMaxPivot(), UNDEFINED_VALUE);
+
+    CGMatrix notSquare(2, 3);
+    notSquare.Invert();
+    EXPECT_EQ(notSquare.GetMinPivot(), UNDEFINED_VALUE);
+}
+
+TEST(CGMatrix, AccessOutsideReadsUndefinedAndWritesNothing) {
+    CGMatrix m(3, 2, CGMatrix::kFillAll, 5.0);
+    for (auto [r, c] : {std::pair{1, 3}, {4, 1}, {0, 1}, {1, 0}}) {
+        EXPECT_EQ(m.GetAt(r, c), UNDEFINED_VALUE);
+        m.SetAt(r, c, 1.0);
+    }
+    EXPECT_EQ(m.GetData(), std::vector<double>(6, 5.0));
+    EXPECT_EQ(m.ElementPtr(2 * 1000000 + 1), 5.0);
+    EXPECT_EQ(m.ElementPtr(3 * 1000000), UNDEFINED_VALUE);
+    EXPECT_EQ(m.ElementPtr(2), UNDEFINED_VALUE);
+}
+
+TEST(CGMatrix, ProductsRefuseBadShapesAndTolerateAliasing) {
+    const CGMatrix a = FromRows({{1, 2, 3}, {4, 5, 6}});
+    CGMatrix result = FromRows({{9}});
+    result.Multiply(a, a);  // 2 × 3 by 2 × 3
+    EXPECT_EQ(result.GetRows(), 1);
+    EXPECT_EQ(result.GetAt(1, 1), 9.0);
+
+    CGMatrix t(a);
+    t.Transpose();
+    CGMatrix expected;
+    expected.Multiply(a, t);
+    CGMatrix aliased(a);
+    aliased.Multiply(aliased, t);
+    EXPECT_EQ(aliased.GetData(), expected.GetData());
+    EXPECT_EQ(expected.GetData(), (std::vector<double>{14, 32, 32, 77}));
+
+    CGMatrix d(a);
+    d -= a;
+    EXPECT_EQ(d.GetData(), std::vector<double>(6, 0.0));
+
+    CGDiaMatrix diag(2, 2.0);
+    diag.SetAt(2, 10.0);
+    CGMatrix scaled(a);
+    scaled.MultiplyDiagLeft(diag, scaled);
+    EXPECT_EQ(scaled.GetData(), (std::vector<double>{2, 4, 6, 40, 50, 60}));
+}
+
+TEST(CGMatrix, BuildsRowsBordersAndTruncates) {
+    CGMatrix m(0, 3);
+    m.AppendRow({{1, 5.0}, {4, 9.0}, {3, 2.0}});
+    m.AppendRow({{2, 1.0}, {2, 7.0}});
+    EXPECT_EQ(m.GetRows(), 2);
+    EXPECT_EQ(m.GetData(), (std::vector<double>{5, 0, 2, 0, 7, 0}));
+    CGMatrix noCols;
+    noCols.AppendRow({{1, 1.0}});
+    EXPECT_TRUE(noCols.IsEmpty());
+
+    CGMatrix n = FromRows({{1, 2}, {3, 4}});
+    EXPECT_EQ(n.Border(FromRows({{5, 6}})), 1);
+    EXPECT_EQ(n.GetData(), (std::vector<double>{1, 2, 5, 3, 4, 6, 5, 6, 0}));
+    EXPECT_EQ(n.Border(FromRows({{1, 2}})), 0);  // C must have n = 3 columns
+    n.Truncate(2, 2);
+    EXPECT_EQ(n.GetData(), (std::vector<double>{1, 2, 3, 4}));
+}
+
+class CGMatrixFiles : public ::testing::Test {
+protected:
+    TempDir dir;
+};
+
+TEST_F(CGMatrixFiles, TextFileLayoutAndRoundTripInTheCLocale) {
+    CGermanLocale german;  // numbers must keep "." whatever the locale
+    const std::string path = dir.File("V_A");
+    ASSERT_EQ(FromRows({{1, 2}, {3, 4}}).WriteText(path), 1);
+    EXPECT_EQ(TempDir::ReadText(path), " 2\r\n 2\r\n 1.000000 2.000000\r\n 3.000000 4.000000\r\n");
+    CGMatrix back;
+    ASSERT_EQ(back.ReadText(path), 1);
+    EXPECT_EQ(back.GetData(), (std::vector<double>{1, 2, 3, 4}));
+    EXPECT_EQ(back.GetColumns(), 2);
+}
+
+TEST_F(CGMatrixFiles, MalformedTextFilesLeaveTheMatrixUnchanged) {
+    const char* bodies[] = {" 2\n 2\n 1 2\n 3\n", " 2\n x\n",           " 1\n 2\n 1.0 2,5\n",
+                            " -1\n 2\n",          " 100000\n 100000\n", ""};
+    for (const char* body : bodies) {
+        SCOPED_TRACE(body);
+        const std::string path = dir.File("m.txt");
+        TempDir::WriteBytes(path, std::vector<uint8_t>(body, body + std::strlen(body)));
+        CGMatrix m = FromRows({{7}});
+        EXPECT_EQ(m.ReadText(path), 0);
+        EXPECT_EQ(m.GetData(), std::vector<double>{7});
+    }
+    CGMatrix m;
+    EXPECT_EQ(m.ReadText(dir.File("missing")), 0);
+}
+
+TEST_F(CGMatrixFiles, BinaryFormByteForByte) {
+    CGMatrix m = FromRows({{1.5, -2.0}});
+    m.SetTrace(3);
+    const std::string path = dir.File("m.bin");
+    ASSERT_EQ(m.SaveBinary(path), 1);
+    CArchive expected;
+    expected.WriteUInt16(2);
+    expected.WriteDouble(1.5);
+    expected.WriteDouble(-2.0);
+    expected.WriteDouble(0.0);              // determinant
+    expected.WriteDouble(UNDEFINED_VALUE);  // max pivot
+    expected.WriteDouble(UNDEFINED_VALUE);  // min pivot
+    expected.WriteInt32(3);                 // trace flag
+    expected.WriteInt32(2);                 // cols
+    expected.WriteInt32(1);                 // rows
+    EXPECT_EQ(TempDir::ReadBytes(path), expected.GetBytes());
+
+    CGMatrix back;
+    ASSERT_EQ(back.LoadBinary(path), 1);
+    EXPECT_EQ(back.GetData(), m.GetData());
+    EXPECT_EQ(back.GetRows(), 1);
+    EXPECT_EQ(back.GetTrace(), 3);
+}
+
+TEST_F(CGMatrixFiles, SaveTruncatesAndDamagedFilesFailCleanly) {
+    const std::string path = dir.File("m.bin");
+    ASSERT_EQ(CGMatrix(20, 20, CGMatrix::kFillAll, 1.0).SaveBinary(path), 1);
+    const CGMatrix small = FromRows({{1, 2}, {3, 4}});
+    ASSERT_EQ(small.SaveBinary(path), 1);
+    const std::vector<uint8_t> bytes = TempDir::ReadBytes(path);
+    EXPECT_EQ(bytes.size(), 2u + 4 * 8 + 3 * 8 + 3 * 4);
+
+    for (size_t n = 0; n < bytes.size(); ++n) {
+        TempDir::WriteBytes(path, {bytes.begin(), bytes.begin() + long(n)});
+        CGMatrix m = FromRows({{9}});
+        EXPECT_EQ(m.LoadBinary(path), 0) << n;
+        EXPECT_EQ(m.GetData(), std::vector<double>{9});
+    }
+    std::vector<uint8_t> wrongSize = bytes;
+    wrongSize[bytes.size() - 4] = 3;  // rows 3 × cols 2 against 4 elements
+    TempDir::WriteBytes(path, wrongSize);
+    CGMatrix m = FromRows({{9}});
+    EXPECT_EQ(m.LoadBinary(path), 0);
+    EXPECT_EQ(m.GetRows(), 1);
+}
