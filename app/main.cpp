@@ -1,6 +1,9 @@
-#include <cstdio>
+#include "CTesseloApp.h"
 
-int main() {
-    std::puts("Tesselo: the libraries are built; the window program arrives with the application.");
-    return 0;
+int main(int argc, char** argv) {
+    CTesseloApp app(argc, argv);
+    if (!app.InitInstance()) return 0;
+    const int result = app.exec();
+    app.ExitInstance();
+    return result;
 }

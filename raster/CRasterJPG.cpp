@@ -19,6 +19,8 @@
 namespace {
 
 constexpr size_t kStreamBufferSize = 4096;
+// Row pointers handed to the library per read or write call.
+constexpr JDIMENSION kRowsPerCall = 16;
 
 // libjpeg's standard error manager with an error exit that jumps back to the codec's entry.
 struct JpegErrorManager {
@@ -183,6 +185,16 @@ void SetResolution(CRaster& image, const jpeg_decompress_struct& cinfo, bool exi
     }
 }
 
+// Points rows at the image rows of scanlines first onwards (scanlines count from the top, image
+// rows from the bottom), at most kRowsPerCall of them; returns how many.
+JDIMENSION TopDownRows(const CRaster& image, JDIMENSION first, JDIMENSION height, JSAMPROW* rows) {
+    JDIMENSION count = 0;
+    for (; count < kRowsPerCall && first + count < height; ++count) {
+        rows[count] = image.GetBits(height - 1 - (first + count));
+    }
+    return count;
+}
+
 // The decoding steps that may end in a libjpeg error; a jump lands in CRasterJPG::Decode.
 // Holds no object with a destructor.
 bool DecodeImage(CRaster& image, jpeg_decompress_struct& cinfo, JpegErrorState& state, bool exif,
@@ -197,6 +209,10 @@ bool DecodeImage(CRaster& image, jpeg_decompress_struct& cinfo, JpegErrorState& 
         image.SetLastError("RASTER_MAX_MEMORY exceeded");
         return false;
     }
+    // Colour files are decoded straight into the image's blue, green, red order; libjpeg-turbo
+    // computes it with the same arithmetic as red, green, blue.
+    const bool bgr = cinfo.out_color_space == JCS_RGB;
+    if (bgr) cinfo.out_color_space = JCS_EXT_BGR;
     jpeg_start_decompress(&cinfo);
 
     const int components = cinfo.output_components;
@@ -212,17 +228,17 @@ bool DecodeImage(CRaster& image, jpeg_decompress_struct& cinfo, JpegErrorState& 
         image.SetGrayPalette();
     }
 
-    const JDIMENSION sampleBytes = cinfo.output_width * components;
-    JSAMPARRAY buffer = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
-                                                   JPOOL_IMAGE, sampleBytes, 1);
     const int64_t stride = image.GetRowStride();
-    CRasterRowIterator it(&image);
-    it.MoveToTop();
-    while (cinfo.output_scanline < cinfo.output_height) {
-        if (image.GetEscape()) return false;
-        jpeg_read_scanlines(&cinfo, buffer, 1);
-        const uint8_t* src = buffer[0];
-        if (components == 4) {
+    if (components == 4) {
+        const JDIMENSION sampleBytes = cinfo.output_width * components;
+        JSAMPARRAY buffer = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
+                                                       JPOOL_IMAGE, sampleBytes, 1);
+        CRasterRowIterator it(&image);
+        it.MoveToTop();
+        while (cinfo.output_scanline < cinfo.output_height) {
+            if (image.GetEscape()) return false;
+            jpeg_read_scanlines(&cinfo, buffer, 1);
+            const uint8_t* src = buffer[0];
             uint8_t* dst = it.GetRow();
             for (int64_t x = 0; 3 * x + 2 < stride && 4 * x + 3 < sampleBytes; ++x) {
                 const uint32_t k = src[4 * x + 3];
@@ -230,15 +246,24 @@ bool DecodeImage(CRaster& image, jpeg_decompress_struct& cinfo, JpegErrorState& 
                 dst[3 * x + 1] = static_cast<uint8_t>(k * src[4 * x + 1] / 255);
                 dst[3 * x + 2] = static_cast<uint8_t>(k * src[4 * x + 0] / 255);
             }
-        } else {
-            it.SetRow(src, static_cast<int32_t>(std::min<int64_t>(sampleBytes, stride)));
+            it.PrevRow();
         }
-        it.PrevRow();
+    } else {
+        // One- and three-sample rows are no wider than an image row: the library writes them
+        // in place, top row first, as many per call as it has ready.
+        JSAMPROW rows[kRowsPerCall];
+        while (cinfo.output_scanline < cinfo.output_height) {
+            if (image.GetEscape()) return false;
+            const JDIMENSION count =
+                TopDownRows(image, cinfo.output_scanline, cinfo.output_height, rows);
+            jpeg_read_scanlines(&cinfo, rows, count);
+        }
     }
     jpeg_finish_decompress(&cinfo);
 
-    // libjpeg delivers red, green, blue; the image stores blue, green, red.
-    if (components == 3) {
+    // Three samples in a colour space other than RGB arrive in file order and are swapped like
+    // red, green, blue.
+    if (components == 3 && !bgr) {
         for (uint32_t y = 0; y < image.GetHeight(); ++y) {
             if (image.GetEscape()) return false;
             image.SwapRedBlue(image.GetBits(y), stride);
@@ -256,7 +281,9 @@ bool EncodeImage(CRaster& image, jpeg_compress_struct& cinfo, JpegErrorState& st
     cinfo.image_width = image.GetWidth();
     cinfo.image_height = image.GetHeight();
     cinfo.input_components = isGrey ? 1 : 3;
-    cinfo.in_color_space = isGrey ? JCS_GRAYSCALE : JCS_RGB;
+    // libjpeg-turbo reads the image's blue, green, red rows as they are, with the same
+    // arithmetic as red, green, blue.
+    cinfo.in_color_space = isGrey ? JCS_GRAYSCALE : JCS_EXT_BGR;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, image.GetJpegQuality(), TRUE);
     cinfo.density_unit = 1;
@@ -264,22 +291,19 @@ bool EncodeImage(CRaster& image, jpeg_compress_struct& cinfo, JpegErrorState& st
     cinfo.Y_density = static_cast<UINT16>(std::clamp(image.GetYDPI(), 0, 65535));
     jpeg_start_compress(&cinfo, TRUE);
 
-    const uint32_t stride = image.GetRowStride();
-    JSAMPARRAY buffer = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
-                                                   JPOOL_IMAGE, stride + 8, 1);
-    CRasterRowIterator it(&image);
-    it.MoveToTop();
+    JSAMPROW rows[kRowsPerCall];
     while (cinfo.next_scanline < cinfo.image_height) {
+        JDIMENSION count = 0;
         if (grey) {
-            JSAMPROW row =
-                const_cast<JSAMPROW>(grey + size_t{cinfo.next_scanline} * cinfo.image_width);
-            jpeg_write_scanlines(&cinfo, &row, 1);
-            continue;
+            for (; count < kRowsPerCall && cinfo.next_scanline + count < cinfo.image_height;
+                 ++count) {
+                rows[count] = const_cast<JSAMPROW>(grey + size_t{cinfo.next_scanline + count} *
+                                                              cinfo.image_width);
+            }
+        } else {
+            count = TopDownRows(image, cinfo.next_scanline, cinfo.image_height, rows);
         }
-        it.GetRowCopy(buffer[0], static_cast<int32_t>(stride));
-        if (!isGrey) image.SwapRedBlue(buffer[0], stride);
-        it.PrevRow();
-        jpeg_write_scanlines(&cinfo, buffer, 1);
+        jpeg_write_scanlines(&cinfo, rows, count);
     }
     jpeg_finish_compress(&cinfo);
     return true;

@@ -14,6 +14,8 @@ struct Entry {
 // Sorted by id. Each subsystem's texts sit in their id range.
 constexpr Entry kTable[] = {
     {128, TS_NOOP("StringTable", "Tesselo")},
+    {10003, TS_NOOP("StringTable", "Handbuch nicht gefunden")},
+    {10004, TS_NOOP("StringTable", "Handbuch.doc")},
     {10005,
      TS_NOOP("StringTable", "Seite Nr. %d ( '%s'-'%s')\n     schneidet Seite Nr. %d ('%s'-'%s')")},
     {10006,
@@ -24,11 +26,18 @@ constexpr Entry kTable[] = {
     {10010, TS_NOOP("StringTable", "3D:  Ost, Nord, Höhe")},
     {10011, TS_NOOP("StringTable", "2D:  Nord, Ost (Grundriss)")},
     {10012, TS_NOOP("StringTable", "3D:  Nord, Ost, Höhe")},
+    {10044, TS_NOOP("StringTable",
+                    "gültiger Rotanteil: 0 bis 255;gültiger Grünanteil: 0 bis 255;"
+                    "gültiger Blauanteil: 0 bis 255")},
+    {10045, TS_NOOP("StringTable", "Verzeichnis mit Kamera-Eichdaten")},
     {10058, TS_NOOP("StringTable",
                     "Entzerrung: Ausgleich ist singulär\n\nLiegen alle Punkte auf einer Linie?\n"
                     "Stimmen die Koordinaten der Referenzpunkte?")},
     {10059, TS_NOOP("StringTable", "Entzerrung abbrechen ?")},
     {10060, TS_NOOP("StringTable", "Teilweise entzerrtes Bild verwerfen?")},
+    {10065, TS_NOOP("StringTable", "QUELLE  -  %s")},
+    {10093, TS_NOOP("StringTable", "Verzeichnisauswahl")},
+    {10094, TS_NOOP("StringTable", "Auswählen")},
     {10096, TS_NOOP("StringTable", "%s\r\n\r\nModell %i\r\nParameter %i\r\nHauptpunkt %s\r\n")},
     {10097, TS_NOOP("StringTable", "\r\nParameter:")},
     {10101, TS_NOOP("StringTable",
@@ -37,6 +46,7 @@ constexpr Entry kTable[] = {
                     "Kreis?\nLiegen die Punkte auf wenigen konzentrischen Kreisen?")},
     {10102, TS_NOOP("StringTable", "Ja")},
     {10103, TS_NOOP("StringTable", "Nein")},
+    {10105, TS_NOOP("StringTable", "Manual.doc")},
     {10106, TS_NOOP("StringTable", "Bild Öffnen")},
     {10107, TS_NOOP("StringTable", "Punkte oder Rechteck messen")},
     {10108, TS_NOOP("StringTable", "Bild entzerren")},
@@ -61,11 +71,15 @@ constexpr Entry kTable[] = {
     {10125, TS_NOOP("StringTable", "Messen im Bild")},
     {10126, TS_NOOP("StringTable", "Bild schließen")},
     {10127, TS_NOOP("StringTable", "Zielbild")},
+    {10128, TS_NOOP("StringTable", "Gültige JPG Qualität: 1-100")},
     {10129,
      TS_NOOP("StringTable", "<a href = \"app:SAVE\"><font color=\"#FFFF99\">Bild speichern</a>")},
     {10131,
      TS_NOOP("StringTable", "<a href = \"app:CLOSET\"><font color=\"#FFFF99\">Bild schließen</a>")},
     {57344, TS_NOOP("StringTable", "Veltrano")},
+    {57345, TS_NOOP("StringTable", "Bereit")},
+    // The framework's message when a document file cannot be read.
+    {61697, TS_NOOP("StringTable", "Fehler beim Öffnen des Dokuments.")},
 };
 
 static_assert(std::is_sorted(std::begin(kTable), std::end(kTable),

@@ -1,6 +1,7 @@
 #pragma once
 // The user-interface seam implemented with Qt: message boxes, the wait cursor and the Escape
-// poll that long loops use.
+// poll of long loops (answered by the active CLongLoopFilter; outside one, Escape is never
+// reported). Installed by the application at start; tests install a scripted recorder instead.
 
 #include "UserInterface.h"
 

@@ -1,0 +1,514 @@
+#include "CMainFrame.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QToolBar>
+
+#include "CChildFrame.h"
+#include "CPostedEvents.h"
+#include "CTesseloApp.h"
+#include "CTesseloDoc.h"
+#include "CTesseloView.h"
+#include "CommandIds.h"
+#include "ModalRunner.h"
+#include "QtStringLookup.h"
+#include "RegistrySettings.h"
+#include "controls/CToolBarImages.h"
+#include "dialogs/CEinstellungenDlg.h"
+#include "dialogs/CMyFileDialog.h"
+#include "dialogs/CSpracheDlg.h"
+
+namespace {
+
+// The texts of a command: menu text (with "\t" before the shown shortcut) and the tool tip,
+// which the status bar also shows.
+struct CommandText {
+    int id;
+    const char* menu;
+    const char* tip;
+};
+
+constexpr const char* kContext = "CMainFrame";
+
+constexpr CommandText kCommands[] = {
+    {cmd::ID_FILE_NEW, "", ""},
+    {cmd::ID_FILE_OPEN, QT_TRANSLATE_NOOP("CMainFrame", "Bild Ö&ffnen...\tStrg+O"),
+     QT_TRANSLATE_NOOP("CMainFrame", "Bild Öffnen")},
+    {cmd::ID_FILE_CLOSE, QT_TRANSLATE_NOOP("CMainFrame", "Bild &Schließen"),
+     QT_TRANSLATE_NOOP("CMainFrame", "Bild Schließen")},
+    {cmd::ID_FILE_SAVE, "", QT_TRANSLATE_NOOP("CMainFrame", "Speichern")},
+    {cmd::ID_FILE_SAVE_AS, QT_TRANSLATE_NOOP("CMainFrame", "Bild Speichern &unter..."),
+     QT_TRANSLATE_NOOP("CMainFrame", "Bild Speichern unter")},
+    {cmd::ID_LOAD_PARAMETERS, QT_TRANSLATE_NOOP("CMainFrame", "Parameter &Laden ..."),
+     QT_TRANSLATE_NOOP("CMainFrame", "Parameter Laden")},
+    {cmd::ID_SAVE_PARAMETERS, QT_TRANSLATE_NOOP("CMainFrame", "Parameter S&peicher unter ..."),
+     QT_TRANSLATE_NOOP("CMainFrame", "Parameter Speichern unter")},
+    {cmd::ID_SETTINGS, QT_TRANSLATE_NOOP("CMainFrame", "&Einstellungen ..."),
+     QT_TRANSLATE_NOOP("CMainFrame", "Einstellungen")},
+    {cmd::ID_APP_EXIT, QT_TRANSLATE_NOOP("CMainFrame", "&Beenden"),
+     QT_TRANSLATE_NOOP("CMainFrame", "Beenden")},
+    {cmd::ID_VIEW_TOOLBAR, QT_TRANSLATE_NOOP("CMainFrame", "&Symbolleiste"),
+     QT_TRANSLATE_NOOP("CMainFrame", "Symbolleiste ein- oder ausblenden")},
+    {cmd::ID_VIEW_STATUS_BAR, QT_TRANSLATE_NOOP("CMainFrame", "S&tatusleiste"),
+     QT_TRANSLATE_NOOP("CMainFrame", "Statusleiste ein- oder ausblenden")},
+    {cmd::ID_VIEW_ASSISTANT, QT_TRANSLATE_NOOP("CMainFrame", "Assistent"),
+     QT_TRANSLATE_NOOP("CMainFrame", "Assistent ein- oder ausblenden")},
+    {cmd::ID_LANGUAGE_GERMAN, QT_TRANSLATE_NOOP("CMainFrame", "Deutsch"),
+     QT_TRANSLATE_NOOP("CMainFrame", "Deutsch")},
+    {cmd::ID_LANGUAGE_ENGLISH, QT_TRANSLATE_NOOP("CMainFrame", "Englisch"),
+     QT_TRANSLATE_NOOP("CMainFrame", "Englisch")},
+    {cmd::ID_WINDOW_CASCADE, QT_TRANSLATE_NOOP("CMainFrame", "Über&lappend"),
+     QT_TRANSLATE_NOOP("CMainFrame", "Fenster überlappend anordnen")},
+    {cmd::ID_WINDOW_TILE_HORZ, QT_TRANSLATE_NOOP("CMainFrame", "&Nebeneinander"),
+     QT_TRANSLATE_NOOP("CMainFrame", "Fenster nebeneinander anordnen")},
+    {cmd::ID_WINDOW_ARRANGE, QT_TRANSLATE_NOOP("CMainFrame", "&Symbole anordnen"),
+     QT_TRANSLATE_NOOP("CMainFrame", "Symbole anordnen")},
+    {cmd::ID_APP_ABOUT, QT_TRANSLATE_NOOP("CMainFrame", "Inf&o über Tesselo..."),
+     QT_TRANSLATE_NOOP("CMainFrame", "Info über Tesselo")},
+    {cmd::ID_MEASURE_CONTROL_POINTS, "", QT_TRANSLATE_NOOP("CMainFrame", "Passpunkte messen")},
+    {cmd::ID_MEASURE_RECTANGLE, "", QT_TRANSLATE_NOOP("CMainFrame", "Rechteck definieren")},
+    {cmd::ID_ZOOM_IN, "", QT_TRANSLATE_NOOP("CMainFrame", "Ausschnitt vergrößern")},
+    {cmd::ID_ZOOM_OUT, "", QT_TRANSLATE_NOOP("CMainFrame", "Ausschnitt verkleinern")},
+    {cmd::ID_ZOOM_100, "", QT_TRANSLATE_NOOP("CMainFrame", "Zoom auf 100%")},
+    {cmd::ID_RECTIFY, "", QT_TRANSLATE_NOOP("CMainFrame", "Bild entzerren")},
+    {cmd::ID_MIRROR_VERTICAL, "", QT_TRANSLATE_NOOP("CMainFrame", "Bild vertikal spiegeln")},
+    {cmd::ID_MIRROR_HORIZONTAL, "", QT_TRANSLATE_NOOP("CMainFrame", "Bild horizontal spiegeln")},
+    {cmd::ID_TOOL_DISTANCE, "", QT_TRANSLATE_NOOP("CMainFrame", "Distanz messen")},
+    {cmd::ID_TOOL_POINTS, "", QT_TRANSLATE_NOOP("CMainFrame", "Punkte messen")},
+    {cmd::ID_TOOL_AREA, "", QT_TRANSLATE_NOOP("CMainFrame", "Punkte/Fläche messen")},
+    {cmd::ID_FINISH_MEASURE, "",
+     QT_TRANSLATE_NOOP("CMainFrame", "Messung abschließen, Ergebnis anzeigen")},
+    {cmd::ID_TOOL_CROP, "",
+     QT_TRANSLATE_NOOP("CMainFrame", "Bild zuschneiden: Bereich definieren")},
+    {cmd::ID_CROP, "",
+     QT_TRANSLATE_NOOP("CMainFrame", "Bild zuschneiden und neues Dokument daraus erstellen")},
+};
+
+// Tool bar 128, left to right; 0 is a separator.
+constexpr int kToolBar[] = {
+    cmd::ID_FILE_OPEN,
+    cmd::ID_FILE_SAVE_AS,
+    0,
+    cmd::ID_MEASURE_CONTROL_POINTS,
+    cmd::ID_MEASURE_RECTANGLE,
+    0,
+    cmd::ID_ZOOM_IN,
+    cmd::ID_ZOOM_OUT,
+    cmd::ID_ZOOM_100,
+    0,
+    cmd::ID_LOAD_PARAMETERS,
+    cmd::ID_SAVE_PARAMETERS,
+    0,
+    cmd::ID_RECTIFY,
+    0,
+    cmd::ID_MIRROR_VERTICAL,
+    cmd::ID_MIRROR_HORIZONTAL,
+    0,
+    cmd::ID_TOOL_DISTANCE,
+    cmd::ID_TOOL_POINTS,
+    cmd::ID_TOOL_AREA,
+    cmd::ID_FINISH_MEASURE,
+    0,
+    cmd::ID_TOOL_CROP,
+    cmd::ID_CROP,
+    0,
+    cmd::ID_APP_ABOUT,
+};
+
+constexpr const char* kImageFilter =
+    "JPG (*.jpg)|*.jpg|BMP (*.bmp)|*.bmp|TIFF (*.tif)|*.tif|GIF (*.gif)|*.gif|PNG (*.png)|*.png|"
+    "PCX (*.pcx)|*.pcx|TGA (*.tga)|*.tga|WBMP (*.wbmp)|*.wbmp|JP2 (*.jp2)|*.jp2|"
+    "JPC (*.jpc)|*.jpc|PGX (*.pgx)|*.pgx|PNM (*.pnm)|*.pnm|RAS (*.ras)|*.ras|"
+    "Icon (*.ico)|*.ico|All Files (*.*)|*.*||";
+
+QString Tr(const char* text) { return QCoreApplication::translate(kContext, text); }
+
+// The command a window-list entry activates carries this property.
+constexpr const char* kWindowEntry = "windowEntry";
+
+}  // namespace
+
+CMainFrame::CMainFrame() : m_mdiArea(new QMdiArea(this)) {
+    setObjectName(QStringLiteral("mainFrame"));
+    m_mdiArea->setObjectName(QStringLiteral("mdiArea"));
+    setCentralWidget(m_mdiArea);
+    resize(1024, 720);
+    setWindowIcon(CToolBarImages::ProgramIcon());
+    CreateActions();
+
+    OnCommand(cmd::ID_FILE_OPEN, [this] { OnFileOpen(); });
+    OnCommand(cmd::ID_SETTINGS, [this] { OnSettings(); });
+    OnCommand(cmd::ID_LANGUAGE_GERMAN, [this] { OnLanguageGerman(); });
+    OnCommand(cmd::ID_LANGUAGE_ENGLISH, [this] { OnLanguageEnglish(); });
+    OnUpdateCommand(cmd::ID_LANGUAGE_GERMAN, [this](CCmdUI& ui) {
+        ui.SetCheck(m_language == 0);
+        ui.Enable(m_language != 0);
+    });
+    OnUpdateCommand(cmd::ID_LANGUAGE_ENGLISH, [this](CCmdUI& ui) {
+        ui.SetCheck(m_language == 1);
+        ui.Enable(m_language != 1);
+    });
+    OnCommand(cmd::ID_VIEW_TOOLBAR, [this] {
+        if (m_toolBar) m_toolBar->setVisible(!m_toolBar->isVisible());
+    });
+    OnUpdateCommand(cmd::ID_VIEW_TOOLBAR,
+                    [this](CCmdUI& ui) { ui.SetCheck(m_toolBar && !m_toolBar->isHidden()); });
+    OnCommand(cmd::ID_VIEW_STATUS_BAR,
+              [this] { statusBar()->setVisible(statusBar()->isHidden()); });
+    OnUpdateCommand(cmd::ID_VIEW_STATUS_BAR,
+                    [this](CCmdUI& ui) { ui.SetCheck(!statusBar()->isHidden()); });
+    const auto hasWindows = [this](CCmdUI& ui) {
+        ui.Enable(!m_mdiArea->subWindowList().isEmpty());
+    };
+    OnCommand(cmd::ID_WINDOW_CASCADE, [this] { m_mdiArea->cascadeSubWindows(); });
+    OnUpdateCommand(cmd::ID_WINDOW_CASCADE, hasWindows);
+    OnCommand(cmd::ID_WINDOW_TILE_HORZ, [this] { m_mdiArea->tileSubWindows(); });
+    OnUpdateCommand(cmd::ID_WINDOW_TILE_HORZ, hasWindows);
+    OnCommand(cmd::ID_WINDOW_ARRANGE, [this] { ArrangeIcons(); });
+    OnUpdateCommand(cmd::ID_WINDOW_ARRANGE, hasWindows);
+
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+        if (auto* frame = qobject_cast<CChildFrame*>(window))
+            CTesseloApp::Instance()->SetActiveDocument(frame->GetDocument());
+        UpdateTitle();
+    });
+    m_idleTimer.setInterval(250);
+    connect(&m_idleTimer, &QTimer::timeout, this, &CMainFrame::UpdateCommandUI);
+}
+
+CMainFrame::~CMainFrame() {
+    if (m_translator) QCoreApplication::removeTranslator(m_translator.get());
+}
+
+bool CMainFrame::Create() {
+    CreateStatusBar();
+    if (!CreateToolBar()) return false;
+    PostMessageTo(this, msg::WM_APP_WORKFLOW_STEP, 0, 0);
+
+    int language = ReadSetting(settings::kLanguage);
+    if (language == -1) {
+        // No parent yet: the frame is not shown, so the dialog centres on the screen.
+        CSpracheDlg dialog;
+        if (dialog.DoModal() != QDialog::Accepted) return false;
+        language = dialog.Result() == -1 ? 0 : dialog.Result();
+        WriteSetting(settings::kLanguage, language);
+    }
+    m_language = language;
+    if (m_language != 0)
+        SwitchLanguage();
+    else
+        Retranslate();
+    m_idleTimer.start();
+    return true;
+}
+
+void CMainFrame::CreateActions() {
+    for (const CommandText& command : kCommands) {
+        auto* action = new QAction(this);
+        action->setObjectName(QString::number(command.id));
+        const int id = command.id;
+        connect(action, &QAction::triggered, this,
+                [id] { CTesseloApp::Instance()->RouteCommand(id); });
+        m_actions[id] = action;
+        addAction(action);  // shortcuts work also for commands no menu shows
+    }
+    m_actions[cmd::ID_FILE_NEW]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    m_actions[cmd::ID_FILE_OPEN]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    m_actions[cmd::ID_FILE_SAVE]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    for (int id : kToolBar)
+        if (id) m_actions[id]->setIcon(CToolBarImages::Icon(id));
+}
+
+QAction* CMainFrame::Action(int id) const {
+    auto it = m_actions.find(id);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+void CMainFrame::Retranslate() {
+    for (const CommandText& command : kCommands) {
+        QAction* action = m_actions[command.id];
+        action->setText(*command.menu ? Tr(command.menu) : QString());
+        action->setToolTip(*command.tip ? Tr(command.tip) : QString());
+        action->setStatusTip(*command.tip ? Tr(command.tip) : QString());
+    }
+    if (m_toolBar) m_toolBar->setWindowTitle(Tr(QT_TRANSLATE_NOOP("CMainFrame", "Symbolleiste")));
+    // The lock indicators stay blank: the platform does not report the lock states.
+    statusBar()->showMessage(LoadQString(57345));
+    QApplication::setApplicationDisplayName(LoadQString(128));
+    RebuildMenu();
+    UpdateTitle();
+}
+
+void CMainFrame::RebuildMenu() {
+    m_documentMenu = !m_mdiArea->subWindowList().isEmpty();
+    menuBar()->clear();
+    // A menu may be running the command that asked for this rebuild: delete it later.
+    for (const QPointer<QMenu>& menu : m_menus)
+        if (menu) menu->deleteLater();
+    m_menus.clear();
+
+    const auto addMenu = [this](QMenu* parent, const char* title) {
+        QMenu* menu = parent ? parent->addMenu(Tr(title)) : menuBar()->addMenu(Tr(title));
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
+        m_menus.emplace_back(menu);
+        return menu;
+    };
+    const auto add = [this](QMenu* menu, int id) { menu->addAction(m_actions[id]); };
+
+    QMenu* file = addMenu(nullptr, QT_TRANSLATE_NOOP("CMainFrame", "&Datei"));
+    add(file, cmd::ID_FILE_OPEN);
+    if (m_documentMenu) {
+        add(file, cmd::ID_FILE_CLOSE);
+        add(file, cmd::ID_FILE_SAVE_AS);
+        file->addSeparator();
+        add(file, cmd::ID_LOAD_PARAMETERS);
+        add(file, cmd::ID_SAVE_PARAMETERS);
+        file->addSeparator();
+        add(file, cmd::ID_SETTINGS);
+    }
+    file->addSeparator();
+    add(file, cmd::ID_APP_EXIT);
+
+    QMenu* view = addMenu(nullptr, QT_TRANSLATE_NOOP("CMainFrame", "&Ansicht"));
+    add(view, cmd::ID_VIEW_TOOLBAR);
+    add(view, cmd::ID_VIEW_STATUS_BAR);
+    add(view, cmd::ID_VIEW_ASSISTANT);
+    QMenu* language = addMenu(view, QT_TRANSLATE_NOOP("CMainFrame", "Sprache"));
+    add(language, cmd::ID_LANGUAGE_GERMAN);
+    add(language, cmd::ID_LANGUAGE_ENGLISH);
+
+    if (m_documentMenu) {
+        QMenu* window = addMenu(nullptr, QT_TRANSLATE_NOOP("CMainFrame", "&Fenster"));
+        window->setObjectName(QStringLiteral("windowMenu"));
+        connect(window, &QMenu::aboutToShow, this, [this, window] { FillWindowMenu(window); });
+        FillWindowMenu(window);
+    }
+
+    QMenu* help = addMenu(nullptr, QT_TRANSLATE_NOOP("CMainFrame", "&?"));
+    add(help, cmd::ID_APP_ABOUT);
+    UpdateCommandUI();
+}
+
+void CMainFrame::FillWindowMenu(QMenu* menu) {
+    for (QAction* action : menu->actions())
+        if (action->property(kWindowEntry).toBool() || action->isSeparator()) {
+            menu->removeAction(action);
+            if (action->parent() == menu) delete action;
+        }
+    if (menu->actions().isEmpty()) {
+        menu->addAction(m_actions[cmd::ID_WINDOW_CASCADE]);
+        menu->addAction(m_actions[cmd::ID_WINDOW_TILE_HORZ]);
+        menu->addAction(m_actions[cmd::ID_WINDOW_ARRANGE]);
+    }
+    const QList<QMdiSubWindow*> windows = m_mdiArea->subWindowList();
+    if (windows.isEmpty()) return;
+    QAction* separator = menu->addSeparator();
+    separator->setProperty(kWindowEntry, true);
+    CTesseloDoc* active = GetActiveDocument();
+    int number = 1;
+    for (QMdiSubWindow* window : windows) {
+        auto* frame = qobject_cast<CChildFrame*>(window);
+        QAction* entry =
+            menu->addAction(QStringLiteral("&%1 %2").arg(number++).arg(window->windowTitle()));
+        entry->setProperty(kWindowEntry, true);
+        entry->setCheckable(true);
+        entry->setChecked(frame && frame->GetDocument() == active);
+        QPointer<QMdiSubWindow> target(window);
+        connect(entry, &QAction::triggered, this, [this, target] {
+            if (target) m_mdiArea->setActiveSubWindow(target);
+        });
+    }
+}
+
+void CMainFrame::ArrangeIcons() {
+    // Minimised windows in a row along the bottom edge of the MDI area.
+    int x = 0;
+    for (QMdiSubWindow* window : m_mdiArea->subWindowList()) {
+        if (!window->isMinimized()) continue;
+        const QSize size = window->size();
+        window->move(x, m_mdiArea->viewport()->height() - size.height());
+        x += size.width();
+    }
+}
+
+bool CMainFrame::CreateToolBar() {
+    m_toolBar = new QToolBar(this);
+    m_toolBar->setObjectName(QStringLiteral("toolBar128"));
+    m_toolBar->setIconSize(QSize(CToolBarImages::kWidth, CToolBarImages::kHeight));
+    m_toolBar->setMovable(true);
+    m_toolBar->setAllowedAreas(Qt::AllToolBarAreas);
+    for (int id : kToolBar) {
+        if (id == 0)
+            m_toolBar->addSeparator();
+        else
+            m_toolBar->addAction(m_actions[id]);
+    }
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
+    return true;
+}
+
+void CMainFrame::CreateStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("statusBar"));
+    const char* names[] = {"capsLock", "numLock", "scrollLock"};
+    for (int i = 0; i < 3; ++i) {
+        m_indicators[i] = new QLabel(bar);
+        m_indicators[i]->setObjectName(QLatin1String(names[i]));
+        m_indicators[i]->setMinimumWidth(40);
+        m_indicators[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        bar->addPermanentWidget(m_indicators[i]);
+    }
+}
+
+void CMainFrame::AddChildFrame(CChildFrame* frame) {
+    m_mdiArea->addSubWindow(frame);
+    connect(frame, &QObject::destroyed, this, &CMainFrame::OnChildFrameGone, Qt::QueuedConnection);
+    frame->show();
+    m_mdiArea->setActiveSubWindow(frame);
+    if (!m_documentMenu) RebuildMenu();
+}
+
+void CMainFrame::OnChildFrameGone() {
+    CTesseloApp* app = CTesseloApp::Instance();
+    const QList<QMdiSubWindow*> windows = m_mdiArea->subWindowList();
+    if (!app->ActiveDocument() && !windows.isEmpty()) {
+        QMdiSubWindow* next =
+            m_mdiArea->activeSubWindow() ? m_mdiArea->activeSubWindow() : windows.last();
+        if (auto* frame = qobject_cast<CChildFrame*>(next))
+            app->SetActiveDocument(frame->GetDocument());
+    }
+    if (m_documentMenu != !windows.isEmpty()) RebuildMenu();
+    UpdateTitle();
+}
+
+void CMainFrame::CloseAllDocuments() {
+    for (QMdiSubWindow* window : m_mdiArea->subWindowList()) delete window;
+    RebuildMenu();
+}
+
+void CMainFrame::UpdateCommandUI() {
+    CTesseloApp* app = CTesseloApp::Instance();
+    if (!app) return;
+    for (auto& [id, action] : m_actions) {
+        const CCmdUI state = app->UpdateCommand(id);
+        action->setEnabled(state.IsEnabled());
+        action->setCheckable(state.IsCheckable());
+        if (state.IsCheckable()) action->setChecked(state.IsChecked());
+    }
+}
+
+void CMainFrame::UpdateTitle() {
+    const QString title = LoadQString(128);
+    CTesseloDoc* doc = GetActiveDocument();
+    setWindowTitle(doc ? QStringLiteral("%1 - %2").arg(title, doc->GetTitle()) : title);
+}
+
+void CMainFrame::SetLanguage(int language) {
+    m_language = language;
+    SwitchLanguage();
+    WriteSetting(settings::kLanguage, m_language);
+}
+
+void CMainFrame::OnLanguageGerman() { SetLanguage(0); }
+
+void CMainFrame::OnLanguageEnglish() { SetLanguage(1); }
+
+void CMainFrame::SwitchLanguage() {
+    if (m_translator) {
+        QCoreApplication::removeTranslator(m_translator.get());
+        m_translator.reset();
+    }
+    if (m_language == 1) {
+        auto translator = std::make_unique<QTranslator>();
+        // A missing or unreadable catalogue silently keeps German.
+        if (translator->load(QStringLiteral("VexoDllEng.qm"), CTesseloApp::CatalogueDirectory())) {
+            QCoreApplication::installTranslator(translator.get());
+            m_translator = std::move(translator);
+        }
+    }
+    Retranslate();
+    PostMessageTo(this, msg::WM_APP_WORKFLOW_STEP, -1, 0);
+}
+
+void CMainFrame::OnFileOpen() {
+    CMyFileDialog dialog(true, QString(), QString(), CMyFileDialog::kHideReadOnly,
+                         QString::fromLatin1(kImageFilter), this);
+    if (dialog.DoModal() != QDialog::Accepted) return;
+    const QString path = dialog.GetPathName();
+    if (path.isEmpty()) return;
+    CTesseloApp::Instance()->OnFileNew();
+    CTesseloDoc* doc = GetActiveDocument();
+    if (!doc) return;
+    if (doc->OpenImage(path))
+        PostMessageTo(this, msg::WM_APP_WORKFLOW_STEP, 1, 0);
+    else
+        PostCommandTo(doc->GetFirstView(), cmd::ID_FILE_CLOSE);
+}
+
+void CMainFrame::OnSettings() {
+    CEinstellungenDlg dialog(this);
+    dialog.DoModal();
+}
+
+void CMainFrame::OnAssistantStep(int step) {
+    CTesseloDoc* doc = GetActiveDocument();
+    if (!doc)
+        step = 0;
+    else if (step == -1)
+        step = doc->m_workflowStep;
+    else
+        doc->m_workflowStep = step;
+    m_assistantStep = step;
+}
+
+void CMainFrame::OnAssistantCommand(const QString& command) {
+    if (command == QLatin1String("OPEN")) {
+        PostCommandTo(this, cmd::ID_FILE_OPEN);
+        return;
+    }
+    CTesseloDoc* doc = GetActiveDocument();
+    CTesseloView* view = doc ? doc->GetFirstView() : nullptr;
+    if (!view) return;
+    static const std::pair<const char*, int> kLinks[] = {
+        {"MEAS_PT", cmd::ID_MEASURE_CONTROL_POINTS},
+        {"MEAS_RC", cmd::ID_MEASURE_RECTANGLE},
+        {"RECTIFY", cmd::ID_RECTIFY},
+        {"CLOSES", cmd::ID_FILE_CLOSE},
+        {"SAVE", cmd::ID_FILE_SAVE_AS},
+        {"CLOSET", cmd::ID_FILE_CLOSE},
+    };
+    for (const auto& [word, id] : kLinks)
+        if (command == QLatin1String(word)) PostCommandTo(view, id);
+}
+
+bool CMainFrame::event(QEvent* event) {
+    if (event->type() == CPostedMessageEvent::TypeId()) {
+        auto* message = static_cast<CPostedMessageEvent*>(event);
+        if (message->Message() == msg::WM_APP_WORKFLOW_STEP)
+            OnAssistantStep(static_cast<int>(message->WParam()));
+        return true;
+    }
+    if (event->type() == CCommandEvent::TypeId()) {
+        CTesseloApp::Instance()->RouteCommand(static_cast<CCommandEvent*>(event)->Id());
+        return true;
+    }
+    if (event->type() == QEvent::StatusTip &&
+        static_cast<QStatusTipEvent*>(event)->tip().isEmpty()) {
+        // Back to the idle text when the pointer leaves a command.
+        statusBar()->showMessage(LoadQString(57345));
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) Retranslate();
+    QMainWindow::changeEvent(event);
+}

@@ -1,0 +1,87 @@
+#pragma once
+// CMainFrame: the main window. An MDI area holds the document windows; the frame owns the
+// menus (menu 128 without documents, menu 129 while documents are open), tool bar 128 and
+// the status bar, chooses the interface language at the first start, switches between German
+// and the English catalogue, runs the image-open command and receives the workflow steps.
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+#include <QTranslator>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "CCommandTarget.h"
+
+class QLabel;
+class QMdiArea;
+class QMenu;
+class QToolBar;
+class CChildFrame;
+
+class CMainFrame : public QMainWindow, public CCommandTarget {
+    Q_OBJECT
+public:
+    CMainFrame();
+    ~CMainFrame() override;
+
+    // Builds the status bar and the tool bar, posts step 0 and settles the interface language
+    // (the language dialog on the first start). False when the program must not start.
+    bool Create();
+
+    QMdiArea* MdiArea() const { return m_mdiArea; }
+    QToolBar* ToolBar() const { return m_toolBar; }
+    void AddChildFrame(CChildFrame* frame);
+    void CloseAllDocuments();
+
+    // 0 German, 1 English.
+    int Language() const { return m_language; }
+    void SwitchLanguage();
+
+    // The action of a command id (null for an unknown id).
+    QAction* Action(int id) const;
+    // Sets enabled and checked of every command from the routing chain.
+    void UpdateCommandUI();
+    void UpdateTitle();
+
+    void OnFileOpen();
+    void OnSettings();
+    void OnLanguageGerman();
+    void OnLanguageEnglish();
+    // A workflow step (-1: the current document's stored step).
+    void OnAssistantStep(int step);
+    // An assistant link's command word.
+    void OnAssistantCommand(const QString& command);
+    // The step the assistant shows now.
+    int AssistantStep() const { return m_assistantStep; }
+
+    // Whether the menu of open documents (129) is shown.
+    bool ShowsDocumentMenu() const { return m_documentMenu; }
+
+protected:
+    bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void CreateActions();
+    void Retranslate();
+    void RebuildMenu();
+    bool CreateToolBar();
+    void CreateStatusBar();
+    void FillWindowMenu(QMenu* menu);
+    void ArrangeIcons();
+    void OnChildFrameGone();
+    void SetLanguage(int language);
+
+    QMdiArea* m_mdiArea;
+    QToolBar* m_toolBar = nullptr;
+    QLabel* m_indicators[3] = {};
+    std::map<int, QAction*> m_actions;
+    std::vector<QPointer<QMenu>> m_menus;
+    QTimer m_idleTimer;
+    std::unique_ptr<QTranslator> m_translator;
+    int m_language = 0;
+    int m_assistantStep = 0;
+    bool m_documentMenu = false;
+};

@@ -1,0 +1,96 @@
+#pragma once
+// CTesseloDoc: one image window's document. It holds the image and the document settings
+// that a new document takes from the stored settings; the dialogs edit the fields in place.
+// A document belongs to its child frame and dies with it.
+
+#include <QObject>
+#include <QString>
+
+#include "CCommandTarget.h"
+#include "CRaster.h"
+#include "PointLists.h"
+#include "Undefined.h"
+
+class CTesseloView;
+class CChildFrame;
+
+class CTesseloDoc : public QObject, public CCommandTarget {
+    Q_OBJECT
+public:
+    CTesseloDoc();
+    ~CTesseloDoc() override;
+
+    const QString& GetTitle() const { return m_title; }
+    void SetTitle(const QString& title);
+
+    CTesseloView* GetFirstView() const { return m_view; }
+    void SetView(CTesseloView* view) { m_view = view; }
+    void SetFrame(CChildFrame* frame) { m_frame = frame; }
+
+    // Reads a document file (the parameter-file layout). False when it cannot be read.
+    bool OnOpenDocument(const QString& path);
+    // Loads an image file into the document by the format its extension names; 1 on success.
+    // A failure shows the image library's error text and leaves the document's image as it was.
+    int OpenImage(const QString& path);
+    // Format id of a lower-case file extension; 0 (try every format) for an unknown one.
+    static uint32_t ImageTypeFromExtension(const QString& extension);
+    // Closes the document's window, and with it the document.
+    void OnCloseDocument();
+
+    // The image; it also carries the JPEG quality setting.
+    CRaster m_image{10, 10, 24};
+
+    // Crop rectangle left by the crop tool, image pixels (left, top, right, bottom).
+    int m_cropValid = 0;
+    double m_cropX0 = UNDEFINED_VALUE, m_cropY0 = UNDEFINED_VALUE;
+    double m_cropX1 = UNDEFINED_VALUE, m_cropY1 = UNDEFINED_VALUE;
+
+    // Document settings (see RegistrySettings.h for their stored defaults).
+    int m_worldFile = 0;   // write the world file after saving
+    int m_geoRefFile = 0;  // write the own georeferencing file after saving
+    int m_koosys = 0;      // coordinate system 0..4
+    int m_red = 0;         // background of rectified images, 0..255 per channel
+    int m_green = 0;
+    int m_blue = 0;
+    int m_decimals = 3;           // decimals of coordinate input, 0..6
+    QString m_calibrationFolder;  // folder of camera calibration files, with a trailing "/"
+    int m_is3D = 1;               // 1 when the coordinate system is below 2
+
+    int m_nextPointNumber = 1;  // default name of the next measured point
+
+    CControlPointList m_points;  // control points (source document)
+    CCornerList m_corners;       // rectangle corners (source document), at most 4
+    double m_rectWidth = UNDEFINED_VALUE;   // rectangle size in metres
+    double m_rectHeight = UNDEFINED_VALUE;
+    int m_measureMode = 1;  // 1 control points, 0 rectangle corners
+
+    QString m_imagePath;  // path under which the target image was last saved
+
+    // Target extent: reference coordinates of the image's left, bottom, right and top edges.
+    double m_extentLeft = UNDEFINED_VALUE, m_extentBottom = UNDEFINED_VALUE;
+    double m_extentRight = UNDEFINED_VALUE, m_extentTop = UNDEFINED_VALUE;
+    // Object plane of a 3D target: origin S, axes A and B (x, y, z each); a target pixel with
+    // plane coordinates (u, v) lies at S - u A + v B.
+    double m_plane[9] = {UNDEFINED_VALUE, UNDEFINED_VALUE, UNDEFINED_VALUE,
+                         UNDEFINED_VALUE, UNDEFINED_VALUE, UNDEFINED_VALUE,
+                         UNDEFINED_VALUE, UNDEFINED_VALUE, UNDEFINED_VALUE};
+
+    CMeasurePointList m_measurePoints;  // points measured in a target document
+
+    // Distance tool: the two end points in image pixels and how many are set (0, 1, 2).
+    double m_distX1 = 0.0, m_distY1 = 0.0;
+    double m_distX2 = 0.0, m_distY2 = 0.0;
+    int m_distanceState = 0;
+
+    int m_workflowStep = 1;         // the assistant step of this document, 0..10
+    int m_distortionCorrected = 0;  // control points were corrected for lens distortion
+    int m_isSource = 1;             // 1 source document, 0 target document
+
+signals:
+    void titleChanged(const QString& title);
+
+private:
+    QString m_title;
+    CTesseloView* m_view = nullptr;  // owned by the frame, which outlives the document
+    CChildFrame* m_frame = nullptr;
+};

@@ -1,0 +1,84 @@
+#include "FileChooser.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QStringList>
+
+namespace filechooser {
+namespace {
+
+Chooser g_chooser;
+
+QString Tr(const char* text) { return QCoreApplication::translate("FileChooser", text); }
+
+bool RunQFileDialog(const Request& request, QString* path) {
+    QFileDialog dialog(QApplication::activeWindow(), request.title, request.directory);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
+    switch (request.mode) {
+        case Mode::Open:
+            dialog.setAcceptMode(QFileDialog::AcceptOpen);
+            dialog.setFileMode(QFileDialog::ExistingFile);
+            break;
+        case Mode::Save:
+            dialog.setAcceptMode(QFileDialog::AcceptSave);
+            dialog.setFileMode(QFileDialog::AnyFile);
+            break;
+        case Mode::Folder:
+            dialog.setAcceptMode(QFileDialog::AcceptOpen);
+            dialog.setFileMode(QFileDialog::Directory);
+            break;
+    }
+    // The labels speak the interface language, not the toolkit's.
+    dialog.setLabelText(QFileDialog::LookIn, Tr(QT_TRANSLATE_NOOP("FileChooser", "Suchen in:")));
+    dialog.setLabelText(QFileDialog::FileName, Tr(QT_TRANSLATE_NOOP("FileChooser", "Dateiname:")));
+    dialog.setLabelText(QFileDialog::FileType, Tr(QT_TRANSLATE_NOOP("FileChooser", "Dateityp:")));
+    dialog.setLabelText(QFileDialog::Reject, Tr(QT_TRANSLATE_NOOP("FileChooser", "Abbrechen")));
+    dialog.setLabelText(QFileDialog::Accept,
+                        request.mode == Mode::Save
+                            ? Tr(QT_TRANSLATE_NOOP("FileChooser", "&Speichern"))
+                            : Tr(QT_TRANSLATE_NOOP("FileChooser", "Ö&ffnen")));
+    if (!request.filter.isEmpty()) dialog.setNameFilter(request.filter);
+    if (request.mode == Mode::Folder && !request.fileName.isEmpty())
+        dialog.setNameFilter(request.fileName);
+    else if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    if (!request.defaultSuffix.isEmpty()) dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.acceptLabel.isEmpty())
+        dialog.setLabelText(QFileDialog::Accept, request.acceptLabel);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    const QStringList chosen = dialog.selectedFiles();
+    *path = chosen.isEmpty() ? QString() : chosen.first();
+    return true;
+}
+
+}  // namespace
+
+bool Run(const Request& request, QString* path) {
+    QString result;
+    const bool ok = g_chooser ? g_chooser(request, &result) : RunQFileDialog(request, &result);
+    if (ok && path) *path = result;
+    return ok;
+}
+
+void SetChooser(Chooser chooser) { g_chooser = std::move(chooser); }
+
+QString ToQtFilter(const QString& windowsFilter) {
+    const QStringList parts = windowsFilter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString& description = parts[i];
+        const QString& pattern = parts[i + 1];
+        if (description.isEmpty() && pattern.isEmpty()) break;
+        QString patterns = pattern;
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        if (description.contains(QLatin1Char('(')) && description.contains(pattern))
+            filters << description;
+        else
+            filters << QStringLiteral("%1 (%2)").arg(description, patterns);
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+}  // namespace filechooser

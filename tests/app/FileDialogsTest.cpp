@@ -1,0 +1,79 @@
+#include "AppTestSupport.h"
+#include "dialogs/CFolderDialog.h"
+#include "dialogs/CMyFileDialog.h"
+
+using FileDialogsTest = AppTest;
+
+TEST(FileChooserFilter, WindowsFiltersBecomeQtFilters) {
+    const struct {
+        const char* windows;
+        const char* qt;
+    } cases[] = {
+        {"A|*.a|B|*.b||", "A (*.a);;B (*.b)"},
+        {"JPG (*.jpg)|*.jpg|All Files (*.*)|*.*||", "JPG (*.jpg);;All Files (*.*)"},
+        {"Bilder|*.jpg;*.png||", "Bilder (*.jpg *.png)"},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(filechooser::ToQtFilter(QString::fromUtf8(c.windows)), QString::fromUtf8(c.qt))
+            << c.windows;
+}
+
+TEST_F(FileDialogsTest, FileDialogPassesItsSettingsToTheChooser) {
+    CMyFileDialog save(false, QStringLiteral("jpg"), QStringLiteral("bild"),
+                       CMyFileDialog::kHideReadOnly | CMyFileDialog::kOverwritePrompt,
+                       QStringLiteral("JPG (*.jpg)|*.jpg||"));
+    QString folder = QStringLiteral("/data/bilder/");
+    QString title = QStringLiteral("Speichern");
+    save.SetInitialDir(folder);
+    save.SetTitle(title);
+    EXPECT_EQ(folder, QStringLiteral("/data/bilder"));
+    ChooseFile(QStringLiteral("/data/bilder/x.jpg"));
+    EXPECT_EQ(save.DoModal(), QDialog::Accepted);
+    EXPECT_EQ(save.GetPathName(), QStringLiteral("/data/bilder/x.jpg"));
+    ASSERT_EQ(m_requests.size(), 1u);
+    const filechooser::Request& r = m_requests[0];
+    EXPECT_EQ(r.mode, filechooser::Mode::Save);
+    EXPECT_EQ(r.directory, QStringLiteral("/data/bilder"));
+    EXPECT_EQ(r.title, QStringLiteral("Speichern"));
+    EXPECT_EQ(r.fileName, QStringLiteral("bild"));
+    EXPECT_EQ(r.defaultSuffix, QStringLiteral("jpg"));
+    EXPECT_EQ(r.filter, QStringLiteral("JPG (*.jpg)"));
+    EXPECT_TRUE(r.overwritePrompt);
+
+    CMyFileDialog open(true, QString(), QString(), 0, QString());
+    QString empty;
+    open.SetInitialDir(empty);
+    EXPECT_EQ(open.DoModal(), QDialog::Rejected);
+    EXPECT_TRUE(open.GetPathName().isEmpty());
+    EXPECT_EQ(m_requests.back().mode, filechooser::Mode::Open);
+    EXPECT_TRUE(m_requests.back().directory.isEmpty());
+    EXPECT_FALSE(m_requests.back().overwritePrompt);
+}
+
+TEST_F(FileDialogsTest, FolderDialogTrimsTheInitialFolderAndReturnsTheChoice) {
+    QString folder = QStringLiteral("/data/eich/");
+    {
+        CFolderDialog dialog(&folder, QString(), QString());
+        EXPECT_EQ(folder, QStringLiteral("/data/eich"));  // also when the user cancels
+        EXPECT_EQ(dialog.DoModal(), QDialog::Rejected);
+        EXPECT_EQ(folder, QStringLiteral("/data/eich"));
+    }
+    const filechooser::Request& r = m_requests.back();
+    EXPECT_EQ(r.mode, filechooser::Mode::Folder);
+    EXPECT_EQ(r.directory, QStringLiteral("/data/eich"));
+    EXPECT_EQ(r.title, QStringLiteral("Verzeichnisauswahl"));
+    EXPECT_EQ(r.acceptLabel, QStringLiteral("Auswählen"));
+    EXPECT_EQ(r.fileName, QStringLiteral("*..*"));
+
+    ChooseFile(QStringLiteral("/data/eich/kamera1"));
+    CFolderDialog chosen(&folder, QStringLiteral("Titel"), QStringLiteral("*.verz"));
+    EXPECT_EQ(chosen.DoModal(), QDialog::Accepted);
+    EXPECT_EQ(folder, QStringLiteral("/data/eich/kamera1"));
+    EXPECT_EQ(m_requests.back().title, QStringLiteral("Titel"));
+    EXPECT_EQ(m_requests.back().fileName, QStringLiteral("*.verz"));
+
+    QString root = QStringLiteral("/");
+    CFolderDialog shortFolder(&root, QString(), QString());
+    EXPECT_TRUE(root.isEmpty());
+}

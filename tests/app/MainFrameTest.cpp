@@ -1,0 +1,345 @@
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "AppTestSupport.h"
+#include "CMainFrame.h"
+#include "CPostedEvents.h"
+#include "CTesseloDoc.h"
+#include "CTesseloView.h"
+#include "CommandIds.h"
+#include "QtStringLookup.h"
+#include "RasterTypes.h"
+#include "Utilities.h"
+#include "Version.h"
+#include "dialogs/CAboutDlg.h"
+#include "dialogs/CSpracheDlg.h"
+
+namespace {
+
+class MainFrameTest : public AppTest {
+protected:
+    CMainFrame* Frame() { return App()->MainFrame(); }
+
+    QStringList MenuTitles() {
+        QStringList titles;
+        for (QAction* action : Frame()->menuBar()->actions()) titles << action->text();
+        return titles;
+    }
+
+    QString Text(int id) { return Frame()->Action(id)->text(); }
+
+    int Windows() { return Frame()->MdiArea()->subWindowList().size(); }
+
+    void PostStep(int step) {
+        PostMessageTo(Frame(), msg::WM_APP_WORKFLOW_STEP, step, 0);
+        ProcessEvents();
+    }
+};
+
+const QStringList kGerman128 = {"&Datei", "&Ansicht", "&?"};
+const QStringList kGerman129 = {"&Datei", "&Ansicht", "&Fenster", "&?"};
+const QStringList kEnglish129 = {"&File", "&View", "&Window", "&?"};
+
+}  // namespace
+
+TEST_F(MainFrameTest, StartsWithMenu128ToolBarStatusBarAndNoDocument) {
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(Frame()->isVisible());
+    EXPECT_EQ(Windows(), 0);
+    EXPECT_EQ(GetActiveDocument(), nullptr);
+    EXPECT_EQ(MenuTitles(), kGerman128);
+    EXPECT_EQ(Frame()->AssistantStep(), 0);
+    EXPECT_EQ(Frame()->statusBar()->currentMessage(), QStringLiteral("Bereit"));
+    EXPECT_EQ(Frame()->windowTitle(), QStringLiteral("Tesselo"));
+    QToolBar* bar = Frame()->findChild<QToolBar*>(QStringLiteral("toolBar128"));
+    ASSERT_NE(bar, nullptr);
+    int buttons = 0;
+    for (QAction* action : bar->actions()) {
+        if (action->isSeparator()) continue;
+        ++buttons;
+        EXPECT_FALSE(action->icon().isNull()) << action->objectName().toStdString();
+        EXPECT_FALSE(action->toolTip().isEmpty()) << action->objectName().toStdString();
+    }
+    EXPECT_EQ(buttons, 19);
+    // Commands nobody handles yet are disabled; the frame's and the app's are not.
+    EXPECT_TRUE(Frame()->Action(cmd::ID_FILE_OPEN)->isEnabled());
+    EXPECT_TRUE(Frame()->Action(cmd::ID_APP_ABOUT)->isEnabled());
+    EXPECT_FALSE(Frame()->Action(cmd::ID_RECTIFY)->isEnabled());
+    EXPECT_FALSE(App()->RouteCommand(cmd::ID_FILE_SAVE_AS));
+}
+
+TEST_F(MainFrameTest, DocumentMenuWhileDocumentsAreOpen) {
+    ASSERT_TRUE(Start());
+    CTesseloDoc* first = App()->OnFileNew();
+    EXPECT_EQ(MenuTitles(), kGerman129);
+    EXPECT_EQ(Frame()->windowTitle(), QStringLiteral("Tesselo - ") + first->GetTitle());
+    CTesseloDoc* second = App()->OnFileNew();
+    EXPECT_EQ(GetActiveDocument(), second);
+    first->OnCloseDocument();
+    ProcessEvents();
+    EXPECT_EQ(MenuTitles(), kGerman129);
+    EXPECT_EQ(GetActiveDocument(), second);
+    second->OnCloseDocument();
+    ProcessEvents();
+    EXPECT_EQ(Windows(), 0);
+    EXPECT_EQ(GetActiveDocument(), nullptr);
+    EXPECT_EQ(MenuTitles(), kGerman128);
+}
+
+TEST_F(MainFrameTest, ActiveDocumentFollowsActivationAndHoldsDuringModalDialogs) {
+    ASSERT_TRUE(Start());
+    CTesseloDoc* first = App()->OnFileNew();
+    CTesseloDoc* second = App()->OnFileNew();
+    Frame()->MdiArea()->setActiveSubWindow(Frame()->MdiArea()->subWindowList().first());
+    EXPECT_EQ(GetActiveDocument(), first);
+
+    // A document made while a modal dialog runs is current at once.
+    CTesseloDoc* made = nullptr;
+    CTesseloDoc* seen = nullptr;
+    m_dialogScripts.push_back([&](QDialog&) {
+        made = App()->OnFileNew();
+        seen = GetActiveDocument();
+        return int(QDialog::Accepted);
+    });
+    App()->RouteCommand(cmd::ID_APP_ABOUT);
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(seen, made);
+    EXPECT_NE(made, second);
+}
+
+TEST_F(MainFrameTest, WorkflowStepsGoToTheActiveDocument) {
+    ASSERT_TRUE(Start());
+    PostStep(-1);
+    EXPECT_EQ(Frame()->AssistantStep(), 0);
+    PostStep(5);
+    EXPECT_EQ(Frame()->AssistantStep(), 0);  // no document: step 0
+
+    CTesseloDoc* doc = App()->OnFileNew();
+    ProcessEvents();
+    PostStep(5);
+    EXPECT_EQ(doc->m_workflowStep, 5);
+    PostStep(-1);
+    EXPECT_EQ(Frame()->AssistantStep(), 5);
+}
+
+TEST_F(MainFrameTest, LanguageCommandsSwitchTextsAndAreRemembered) {
+    ASSERT_TRUE(Start());
+    App()->OnFileNew();
+    CCmdUI german = App()->UpdateCommand(cmd::ID_LANGUAGE_GERMAN);
+    EXPECT_TRUE(german.IsChecked());
+    EXPECT_FALSE(german.IsEnabled());
+    EXPECT_FALSE(App()->UpdateCommand(cmd::ID_LANGUAGE_ENGLISH).IsChecked());
+
+    EXPECT_TRUE(App()->RouteCommand(cmd::ID_LANGUAGE_ENGLISH));
+    ProcessEvents();
+    EXPECT_EQ(Frame()->Language(), 1);
+    EXPECT_EQ(ReadSetting(settings::kLanguage), 1);
+    EXPECT_EQ(MenuTitles(), kEnglish129);
+    EXPECT_EQ(Text(cmd::ID_FILE_OPEN), QStringLiteral("&Open Image...\tCtrl+O"));
+    EXPECT_EQ(Frame()->Action(cmd::ID_RECTIFY)->toolTip(), QStringLiteral("Rectify image"));
+    EXPECT_EQ(Frame()->Action(cmd::ID_RECTIFY)->statusTip(), QStringLiteral("Rectify image"));
+    EXPECT_EQ(Frame()->statusBar()->currentMessage(), QStringLiteral("Ready"));
+    EXPECT_EQ(LoadQString(10128), QStringLiteral("Valid JPG quality: 1-100"));
+    CCmdUI english = App()->UpdateCommand(cmd::ID_LANGUAGE_ENGLISH);
+    EXPECT_TRUE(english.IsChecked());
+    EXPECT_FALSE(english.IsEnabled());
+    EXPECT_TRUE(App()->UpdateCommand(cmd::ID_LANGUAGE_GERMAN).IsEnabled());
+
+    EXPECT_TRUE(App()->RouteCommand(cmd::ID_LANGUAGE_GERMAN));
+    ProcessEvents();
+    EXPECT_EQ(MenuTitles(), kGerman129);
+    EXPECT_EQ(Text(cmd::ID_FILE_OPEN), QStringLiteral("Bild Ö&ffnen...\tStrg+O"));
+    EXPECT_EQ(LoadQString(57345), QStringLiteral("Bereit"));
+    EXPECT_EQ(ReadSetting(settings::kLanguage), 0);
+}
+
+TEST_F(MainFrameTest, FirstStartAsksForTheLanguageBeforeTheMainWindow) {
+    bool frameShownBefore = true;
+    m_dialogScripts.push_back([&](QDialog& dialog) {
+        frameShownBefore = App()->MainFrame() && App()->MainFrame()->isVisible();
+        static_cast<CSpracheDlg&>(dialog).OnEnglish();
+        return dialog.result();
+    });
+    ASSERT_TRUE(App()->InitInstance(QStringList()));
+    ProcessEvents();
+    ASSERT_EQ(m_dialogsRun.size(), 1u);
+    EXPECT_EQ(m_dialogsRun[0], QStringLiteral("172"));
+    EXPECT_FALSE(frameShownBefore);
+    EXPECT_EQ(ReadSetting(settings::kLanguage), 1);
+    EXPECT_EQ(MenuTitles(), (QStringList{"&File", "&View", "&?"}));
+
+    // A later start remembers the choice and asks nothing.
+    App()->ExitInstance();
+    ASSERT_TRUE(App()->InitInstance(QStringList()));
+    ProcessEvents();
+    EXPECT_EQ(m_dialogsRun.size(), 1u);
+    EXPECT_EQ(Frame()->Language(), 1);
+    EXPECT_EQ(Text(cmd::ID_APP_EXIT), QStringLiteral("E&xit"));
+}
+
+TEST_F(MainFrameTest, CancelledLanguageChoiceEndsTheStart) {
+    EXPECT_FALSE(App()->InitInstance(QStringList()));  // the unscripted run is cancelled
+    EXPECT_EQ(m_dialogsRun.size(), 1u);
+    EXPECT_EQ(App()->MainFrame(), nullptr);
+    EXPECT_FALSE(CProfile::Contains("Sprache", "Sprache"));
+}
+
+TEST_F(MainFrameTest, MissingCatalogueKeepsGermanSilently) {
+    QTemporaryDir empty;
+    CTesseloApp::SetCatalogueDirectory(empty.path());
+    ASSERT_TRUE(Start(1));
+    EXPECT_EQ(Frame()->Language(), 1);
+    EXPECT_EQ(MenuTitles(), kGerman128);
+    EXPECT_EQ(LoadQString(57345), QStringLiteral("Bereit"));
+    EXPECT_TRUE(m_ui.messages.empty());
+}
+
+TEST_F(MainFrameTest, OpenCommandOffersTheImageFormatsAndClosesAWindowItCannotFill) {
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(App()->RouteCommand(cmd::ID_FILE_OPEN));  // cancelled
+    ASSERT_EQ(m_requests.size(), 1u);
+    EXPECT_EQ(m_requests[0].mode, filechooser::Mode::Open);
+    EXPECT_TRUE(m_requests[0].filter.startsWith(QStringLiteral("JPG (*.jpg);;BMP (*.bmp);;")));
+    EXPECT_TRUE(m_requests[0].filter.endsWith(QStringLiteral(";;Icon (*.ico);;All Files (*.*)")));
+    EXPECT_EQ(m_requests[0].filter.count(QStringLiteral(";;")), 14);
+    EXPECT_EQ(Windows(), 0);
+
+    const QString bad = m_dir.filePath(QStringLiteral("bad.png"));
+    QFile file(bad);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("\x89PNG but nothing else");
+    file.close();
+    ChooseFile(bad);
+    App()->RouteCommand(cmd::ID_FILE_OPEN);
+    ProcessEvents();
+    EXPECT_EQ(m_ui.messages.size(), 1u);  // the image library's error text
+    EXPECT_EQ(Windows(), 0);
+    EXPECT_EQ(MenuTitles(), kGerman128);
+}
+
+TEST_F(MainFrameTest, OpenCommandLoadsTheImageIntoANewSourceWindow) {
+    WriteSetting(settings::kJpegQuality, 75);
+    ASSERT_TRUE(Start());
+    const QString path = m_dir.filePath(QStringLiteral("photo.PNG"));
+    QImage picture(8, 6, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(picture.save(path, "PNG"));
+    ChooseFile(path);
+    App()->RouteCommand(cmd::ID_FILE_OPEN);
+    ProcessEvents();
+    EXPECT_TRUE(m_ui.messages.empty());
+    ASSERT_EQ(Windows(), 1);
+    CTesseloDoc* doc = GetActiveDocument();
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->m_image.GetWidth(), 8u);
+    EXPECT_EQ(doc->m_image.GetHeight(), 6u);
+    EXPECT_EQ(doc->m_image.GetJpegQuality(), 75);  // the setting survives the load
+    EXPECT_EQ(doc->GetTitle(), QStringLiteral("QUELLE  -  ") + path);
+    EXPECT_EQ(Frame()->AssistantStep(), 1);
+}
+
+TEST(ImageTypes, ExtensionsNameTheirFormats) {
+    const struct {
+        const char* extension;
+        uint32_t type;
+    } cases[] = {
+        {"jpg", FORMAT_JPG},     {"jpeg", FORMAT_JPG},    {"tif", FORMAT_TIF},
+        {"j2c", FORMAT_JPC},     {"ppm", FORMAT_PNM},     {"ras", FORMAT_RAS},
+        {"JPG", FORMAT_UNKNOWN}, {"xyz", FORMAT_UNKNOWN}, {"", FORMAT_UNKNOWN},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CTesseloDoc::ImageTypeFromExtension(QString::fromUtf8(c.extension)), c.type)
+            << c.extension;
+}
+
+TEST_F(MainFrameTest, AssistantLinksPostTheirCommands) {
+    ASSERT_TRUE(Start());
+    Frame()->OnAssistantCommand(QStringLiteral("OPEN"));
+    EXPECT_TRUE(m_requests.empty());  // posted, not run at once
+    ProcessEvents();
+    EXPECT_EQ(m_requests.size(), 1u);
+
+    // Without a document only OPEN does something; SAVE reaches a disabled command.
+    Frame()->OnAssistantCommand(QStringLiteral("CLOSES"));
+    CTesseloDoc* doc = App()->OnFileNew();
+    Frame()->OnAssistantCommand(QStringLiteral("SAVE"));
+    Frame()->OnAssistantCommand(QStringLiteral("unknown"));
+    ProcessEvents();
+    EXPECT_EQ(Windows(), 1);
+    EXPECT_EQ(m_requests.size(), 1u);
+
+    Frame()->OnAssistantCommand(QStringLiteral("CLOSET"));
+    ProcessEvents();
+    EXPECT_EQ(Windows(), 0);
+    (void)doc;
+}
+
+TEST_F(MainFrameTest, BarTogglesShowAndHideTheBars) {
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(App()->UpdateCommand(cmd::ID_VIEW_TOOLBAR).IsChecked());
+    App()->RouteCommand(cmd::ID_VIEW_TOOLBAR);
+    EXPECT_TRUE(Frame()->ToolBar()->isHidden());
+    EXPECT_FALSE(App()->UpdateCommand(cmd::ID_VIEW_TOOLBAR).IsChecked());
+    App()->RouteCommand(cmd::ID_VIEW_STATUS_BAR);
+    EXPECT_TRUE(Frame()->statusBar()->isHidden());
+    EXPECT_FALSE(App()->UpdateCommand(cmd::ID_VIEW_STATUS_BAR).IsChecked());
+}
+
+TEST_F(MainFrameTest, AboutDialogShowsTheVersionAndReportsAMissingManual) {
+    ASSERT_TRUE(Start());
+    const ProgramVersion v = GetProgramVersion();
+    QString version;
+    m_dialogScripts.push_back([&](QDialog& dialog) {
+        version = dialog.findChild<QLabel*>(QStringLiteral("1068"))->text();
+        static_cast<CAboutDlg&>(dialog).OnOpenManual();
+        return int(QDialog::Accepted);
+    });
+    App()->RouteCommand(cmd::ID_APP_ABOUT);
+    EXPECT_EQ(version,
+              QStringLiteral("Version ") + FormatVersion(v.major, v.minor, v.patch, v.servicePack));
+    EXPECT_EQ(m_ui.messages, std::vector<std::string>{"Handbuch nicht gefunden"});
+
+    App()->RouteCommand(cmd::ID_LANGUAGE_ENGLISH);
+    EXPECT_TRUE(CAboutDlg::ManualPath(1).endsWith(QStringLiteral("/Manual.doc")));
+    EXPECT_TRUE(CAboutDlg::ManualPath(0).endsWith(QStringLiteral("/Handbuch.doc")));
+    EXPECT_TRUE(CAboutDlg::ManualPath(2).isEmpty());
+    CAboutDlg dialog;
+    dialog.OnOpenManual();
+    EXPECT_EQ(m_ui.messages.back(), "Manual not found");
+}
+
+TEST_F(MainFrameTest, WindowMenuListsTheDocumentWindowsAndActivatesThem) {
+    ASSERT_TRUE(Start());
+    CTesseloDoc* first = App()->OnFileNew();
+    CTesseloDoc* second = App()->OnFileNew();
+    QMenu* window = Frame()->menuBar()->findChild<QMenu*>(QStringLiteral("windowMenu"));
+    ASSERT_NE(window, nullptr);
+    emit window->aboutToShow();
+    QStringList entries;
+    QAction* firstEntry = nullptr;
+    for (QAction* action : window->actions()) {
+        if (action->isSeparator() || action->text().isEmpty()) continue;
+        entries << action->text();
+        if (action->text().endsWith(first->GetTitle())) firstEntry = action;
+    }
+    EXPECT_EQ(entries, (QStringList{"Über&lappend", "&Nebeneinander", "&Symbole anordnen",
+                                    "&1 " + first->GetTitle(), "&2 " + second->GetTitle()}));
+    ASSERT_NE(firstEntry, nullptr);
+    EXPECT_FALSE(firstEntry->isChecked());
+    firstEntry->trigger();
+    EXPECT_EQ(GetActiveDocument(), first);
+
+    // Opened again, the list is rebuilt, not appended to.
+    emit window->aboutToShow();
+    int listed = 0;
+    for (QAction* action : window->actions())
+        if (action->text().startsWith(QLatin1Char('&')) && action->text().at(1).isDigit()) ++listed;
+    EXPECT_EQ(listed, 2);
+}
