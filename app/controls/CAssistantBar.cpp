@@ -2,7 +2,8 @@
 
 #include <QMainWindow>
 
-#include "CAppMessageEvent.h"
+#include "CPostedEvents.h"
+#include "CommandIds.h"
 
 CAssistantBar::CAssistantBar() { setObjectName(QStringLiteral("assistantBar")); }
 
@@ -23,9 +24,9 @@ void CAssistantBar::SetDefaultSize(int cx, int cy) {
 void CAssistantBar::SetHtml(const QString& html) { m_html.SetHtml(html, true); }
 
 bool CAssistantBar::event(QEvent* event) {
-    if (event->type() == CAppMessageEvent::EventType()) {
-        const auto* message = static_cast<CAppMessageEvent*>(event);
-        if (message->Message() == WM_APP_ASSISTANT_COMMAND) {
+    if (event->type() == CPostedMessageEvent::TypeId()) {
+        const auto* message = static_cast<CPostedMessageEvent*>(event);
+        if (message->Message() == msg::WM_APP_ASSISTANT_COMMAND) {
             OnAssistantCommand(message->WParam(), message->LParam());
             return true;
         }
@@ -33,8 +34,6 @@ bool CAssistantBar::event(QEvent* event) {
     return CResizableBarCF::event(event);
 }
 
-void CAssistantBar::OnAssistantCommand(long long wParam, long long lParam) {
-    if (QMainWindow* frame = Frame()) {
-        CAppMessageEvent::Post(frame, WM_APP_ASSISTANT_COMMAND, wParam, lParam);
-    }
+void CAssistantBar::OnAssistantCommand(intptr_t wParam, intptr_t lParam) {
+    PostMessageTo(Frame(), msg::WM_APP_ASSISTANT_COMMAND, wParam, lParam);
 }

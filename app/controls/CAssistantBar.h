@@ -3,6 +3,8 @@
 // over its whole area. The pane's link commands arrive here as WM_APP_ASSISTANT_COMMAND and are
 // posted on, unchanged, to the main window (the frame the bar belongs to).
 
+#include <cstdint>
+
 #include "CAssistantHtmlCtrl.h"
 #include "CResizableBarCF.h"
 
@@ -28,7 +30,7 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    void OnAssistantCommand(long long wParam, long long lParam);
+    void OnAssistantCommand(intptr_t wParam, intptr_t lParam);
 
     CAssistantHtmlCtrl m_html;
 };

@@ -2,7 +2,8 @@
 
 #include <QWheelEvent>
 
-#include "CAppMessageEvent.h"
+#include "CPostedEvents.h"
+#include "CommandIds.h"
 
 CAssistantHtmlCtrl::CAssistantHtmlCtrl(QWidget* parent) : CHtmlPaneCtrl(parent) {
     setObjectName(QStringLiteral("assistantHtml"));
@@ -10,7 +11,7 @@ CAssistantHtmlCtrl::CAssistantHtmlCtrl(QWidget* parent) : CHtmlPaneCtrl(parent) 
 
 void CAssistantHtmlCtrl::OnAppCmd(const QString& command) {
     m_lastCommand = command;
-    if (QWidget* bar = parentWidget()) CAppMessageEvent::Post(bar, WM_APP_ASSISTANT_COMMAND);
+    PostMessageTo(parentWidget(), msg::WM_APP_ASSISTANT_COMMAND, 0, 0);
 }
 
 void CAssistantHtmlCtrl::wheelEvent(QWheelEvent* event) {

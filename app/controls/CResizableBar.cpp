@@ -3,17 +3,24 @@
 #include <QCloseEvent>
 #include <QMainWindow>
 #include <QResizeEvent>
-#include <QSettings>
+
+#include "CProfile.h"
 
 namespace {
 
 constexpr Qt::DockWidgetArea kAreas[] = {Qt::LeftDockWidgetArea, Qt::RightDockWidgetArea,
                                          Qt::TopDockWidgetArea, Qt::BottomDockWidgetArea};
 
-int ReadInt(QSettings& settings, const char* key, int current) {
-    bool ok = false;
-    const int value = settings.value(QLatin1String(key), current).toInt(&ok);
-    return ok ? value : current;
+QSize ReadSize(const QByteArray& section, const char* cx, const char* cy, QSize current,
+               QSize minimum) {
+    return QSize(CProfile::GetInt(section.constData(), cx, current.width()),
+                 CProfile::GetInt(section.constData(), cy, current.height()))
+        .expandedTo(minimum);
+}
+
+void WriteSize(const QByteArray& section, const char* cx, const char* cy, QSize size) {
+    CProfile::WriteInt(section.constData(), cx, size.width());
+    CProfile::WriteInt(section.constData(), cy, size.height());
 }
 
 }  // namespace
@@ -45,29 +52,18 @@ QString CResizableBar::Section(const QString& profile) const {
     return QStringLiteral("%1-ResBar-%2").arg(profile).arg(m_id);
 }
 
-void CResizableBar::LoadSizes(QSettings& settings, const QString& profile) {
-    settings.beginGroup(Section(profile));
-    m_sizeHorz = QSize(ReadInt(settings, "sizeHorzCX", m_sizeHorz.width()),
-                       ReadInt(settings, "sizeHorzCY", m_sizeHorz.height()))
-                     .expandedTo(m_minHorz);
-    m_sizeVert = QSize(ReadInt(settings, "sizeVertCX", m_sizeVert.width()),
-                       ReadInt(settings, "sizeVertCY", m_sizeVert.height()))
-                     .expandedTo(m_minVert);
-    m_sizeFloat = QSize(ReadInt(settings, "sizeFloatCX", m_sizeFloat.width()),
-                        ReadInt(settings, "sizeFloatCY", m_sizeFloat.height()))
-                      .expandedTo(m_minFloat);
-    settings.endGroup();
+void CResizableBar::LoadSizes(const QString& profile) {
+    const QByteArray section = Section(profile).toUtf8();
+    m_sizeHorz = ReadSize(section, "sizeHorzCX", "sizeHorzCY", m_sizeHorz, m_minHorz);
+    m_sizeVert = ReadSize(section, "sizeVertCX", "sizeVertCY", m_sizeVert, m_minVert);
+    m_sizeFloat = ReadSize(section, "sizeFloatCX", "sizeFloatCY", m_sizeFloat, m_minFloat);
 }
 
-void CResizableBar::SaveSizes(QSettings& settings, const QString& profile) const {
-    settings.beginGroup(Section(profile));
-    settings.setValue(QStringLiteral("sizeHorzCX"), m_sizeHorz.width());
-    settings.setValue(QStringLiteral("sizeHorzCY"), m_sizeHorz.height());
-    settings.setValue(QStringLiteral("sizeVertCX"), m_sizeVert.width());
-    settings.setValue(QStringLiteral("sizeVertCY"), m_sizeVert.height());
-    settings.setValue(QStringLiteral("sizeFloatCX"), m_sizeFloat.width());
-    settings.setValue(QStringLiteral("sizeFloatCY"), m_sizeFloat.height());
-    settings.endGroup();
+void CResizableBar::SaveSizes(const QString& profile) const {
+    const QByteArray section = Section(profile).toUtf8();
+    WriteSize(section, "sizeHorzCX", "sizeHorzCY", m_sizeHorz);
+    WriteSize(section, "sizeVertCX", "sizeVertCY", m_sizeVert);
+    WriteSize(section, "sizeFloatCX", "sizeFloatCY", m_sizeFloat);
 }
 
 QMainWindow* CResizableBar::Frame() const { return qobject_cast<QMainWindow*>(parentWidget()); }
@@ -191,15 +187,15 @@ void CResizableBar::closeEvent(QCloseEvent* event) {
     }
 }
 
-void LoadBarSizes(QMainWindow& frame, QSettings& settings, const QString& profile) {
+void LoadBarSizes(QMainWindow& frame, const QString& profile) {
     for (CResizableBar* bar : frame.findChildren<CResizableBar*>()) {
-        bar->LoadSizes(settings, profile);
+        bar->LoadSizes(profile);
         bar->ApplySize();
     }
 }
 
-void SaveBarSizes(const QMainWindow& frame, QSettings& settings, const QString& profile) {
+void SaveBarSizes(const QMainWindow& frame, const QString& profile) {
     for (const CResizableBar* bar : frame.findChildren<CResizableBar*>()) {
-        bar->SaveSizes(settings, profile);
+        bar->SaveSizes(profile);
     }
 }

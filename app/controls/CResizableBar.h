@@ -4,7 +4,7 @@
 // shares rows and moves the sizing edges; the bar gives it the stored size of its placement,
 // keeps the minimums and stores the size the user gives it. Sizes are in pixels (width x height).
 //
-// Sizes can be kept in the settings under the group "<profile>-ResBar-<id>".
+// Sizes can be kept in the settings store under the section "<profile>-ResBar-<id>".
 
 #include <QDockWidget>
 #include <QSize>
@@ -13,7 +13,6 @@
 class QMainWindow;
 class QPainter;
 class QRect;
-class QSettings;
 
 class CResizableBar : public QDockWidget {
     Q_OBJECT
@@ -37,8 +36,8 @@ public:
 
     // Reads the six size values; a missing value keeps the current size, every value is raised
     // to its minimum.
-    virtual void LoadSizes(QSettings& settings, const QString& profile);
-    virtual void SaveSizes(QSettings& settings, const QString& profile) const;
+    virtual void LoadSizes(const QString& profile);
+    virtual void SaveSizes(const QString& profile) const;
 
     int Id() const { return m_id; }
     Placement CurrentPlacement() const;
@@ -92,5 +91,5 @@ private:
 };
 
 // Reads or writes the sizes of every resizable bar of a frame.
-void LoadBarSizes(QMainWindow& frame, QSettings& settings, const QString& profile);
-void SaveBarSizes(const QMainWindow& frame, QSettings& settings, const QString& profile);
+void LoadBarSizes(QMainWindow& frame, const QString& profile);
+void SaveBarSizes(const QMainWindow& frame, const QString& profile);

@@ -9,7 +9,8 @@
 #include <QWheelEvent>
 #include <vector>
 
-#include "controls/CAppMessageEvent.h"
+#include "CPostedEvents.h"
+#include "CommandIds.h"
 #include "controls/CAssistantBar.h"
 #include "controls/CAssistantHtml.h"
 #include "controls/CHtmlPaneCtrl.h"
@@ -28,8 +29,8 @@ class RecordingFrame : public QMainWindow {
 public:
     struct Message {
         int message;
-        long long wParam;
-        long long lParam;
+        intptr_t wParam;
+        intptr_t lParam;
         QString command;  // the bar's last command when the message was processed
     };
 
@@ -46,8 +47,8 @@ public:
 
 protected:
     bool event(QEvent* event) override {
-        if (event->type() == CAppMessageEvent::EventType()) {
-            const auto* m = static_cast<CAppMessageEvent*>(event);
+        if (event->type() == CPostedMessageEvent::TypeId()) {
+            const auto* m = static_cast<CPostedMessageEvent*>(event);
             messages.push_back(
                 {m->Message(), m->WParam(), m->LParam(), bar.HtmlCtrl().LastCommand()});
             return true;
@@ -111,7 +112,7 @@ TEST_F(PaneFixture, EveryLinkOfThePagePostsItsCommandToTheMainWindow) {
         Click(c.href);
         ASSERT_TRUE(ProcessUntil([&] { return !frame.messages.empty(); })) << c.href;
         ASSERT_EQ(frame.messages.size(), 1u);
-        EXPECT_EQ(frame.messages[0].message, WM_APP_ASSISTANT_COMMAND);
+        EXPECT_EQ(frame.messages[0].message, msg::WM_APP_ASSISTANT_COMMAND);
         EXPECT_EQ(frame.messages[0].wParam, 0);
         EXPECT_EQ(frame.messages[0].lParam, 0);
         EXPECT_EQ(frame.messages[0].command, c.command);

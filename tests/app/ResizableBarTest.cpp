@@ -5,10 +5,11 @@
 #include <QSettings>
 #include <QTest>
 
+#include "CProfile.h"
+#include "TempDir.h"
 #include "controls/CAssistantBar.h"
 #include "controls/CBarTitle.h"
 #include "controls/CResizableBarCF.h"
-#include "TempDir.h"
 
 namespace {
 
@@ -97,20 +98,26 @@ TEST(ResizableBar, DraggedThicknessIsStoredAndStopsAtTheMinimum) {
     EXPECT_EQ(f.bar.VertSize().width(), 33);
 }
 
-TEST(ResizableBar, SizesAreStoredUnderTheBarsSectionAndRestoredAfterARestart) {
+// Points the settings store into a file of a temporary folder for the test's lifetime.
+struct ProfileInTempDir {
     TempDir dir;
     const QString file = QString::fromStdString(dir.File("settings.ini"));
+    ProfileInTempDir() { CProfile::SetFile(file); }
+    ~ProfileInTempDir() { CProfile::SetFile(QString()); }
+};
+
+TEST(ResizableBar, SizesAreStoredUnderTheBarsSectionAndRestoredAfterARestart) {
+    ProfileInTempDir profile;
     {
         Frame f;
         f.bar.SetHorzSize({300, 90});
         f.bar.SetFloatSize({250, 260});
         f.window.resizeDocks({&f.bar}, {240}, Qt::Horizontal);
         ASSERT_TRUE(ProcessUntil([&] { return f.bar.width() == 240; }));
-        QSettings settings(file, QSettings::IniFormat);
-        SaveBarSizes(f.window, settings, "Tesselo");
+        SaveBarSizes(f.window, "Tesselo");
     }
     {
-        QSettings settings(file, QSettings::IniFormat);
+        QSettings settings(profile.file, QSettings::IniFormat);
         const QString section = QStringLiteral("Tesselo-ResBar-%1/").arg(kAssistantId);
         EXPECT_EQ(settings.value(section + "sizeHorzCX").toInt(), 300);
         EXPECT_EQ(settings.value(section + "sizeHorzCY").toInt(), 90);
@@ -119,27 +126,27 @@ TEST(ResizableBar, SizesAreStoredUnderTheBarsSectionAndRestoredAfterARestart) {
         EXPECT_EQ(settings.value(section + "sizeFloatCY").toInt(), 260);
     }
     Frame restarted;
-    QSettings settings(file, QSettings::IniFormat);
-    LoadBarSizes(restarted.window, settings, "Tesselo");
+    LoadBarSizes(restarted.window, "Tesselo");
     ASSERT_TRUE(ProcessUntil([&] { return restarted.bar.width() == 240; }));
     EXPECT_EQ(restarted.bar.HorzSize(), QSize(300, 90));
     EXPECT_EQ(restarted.bar.FloatSize(), QSize(250, 260));
 }
 
 TEST(ResizableBar, LoadKeepsMissingOrUnreadableValuesAndRaisesToTheMinimums) {
-    TempDir dir;
-    QSettings settings(QString::fromStdString(dir.File("settings.ini")), QSettings::IniFormat);
-    settings.beginGroup("P-ResBar-7");
-    settings.setValue("sizeHorzCX", 5);
-    settings.setValue("sizeHorzCY", -3);
-    settings.setValue("sizeVertCX", "wide");
-    settings.setValue("sizeFloatCY", 1);
-    settings.endGroup();
-
+    ProfileInTempDir profile;
+    {
+        QSettings settings(profile.file, QSettings::IniFormat);
+        settings.beginGroup("P-ResBar-7");
+        settings.setValue("sizeHorzCX", 5);
+        settings.setValue("sizeHorzCY", -3);
+        settings.setValue("sizeVertCX", "wide");
+        settings.setValue("sizeFloatCY", 1);
+        settings.endGroup();
+    }
     QMainWindow window;
     CResizableBar bar;
     bar.Create("", &window, QSize(120, 110), 7);
-    bar.LoadSizes(settings, "P");
+    bar.LoadSizes("P");
     EXPECT_EQ(bar.HorzSize(), QSize(33, 32));
     EXPECT_EQ(bar.VertSize(), QSize(120, 110));
     EXPECT_EQ(bar.FloatSize(), QSize(120, 32));
