@@ -92,6 +92,10 @@ QString CHtmlPaneCtrl::DisplayCopy(const QString& html) {
     // contents centred vertically as a browser does.
     out.replace(kLightBorder, QStringLiteral("style=\"border-color:\\1\""));
     out.replace(QLatin1String("<td "), QLatin1String("<td valign=\"middle\" "));
+    // A browser keeps a step row at its table width of 140 and narrows the text cell asked to be
+    // 180 wide; Qt would widen the table instead, past the bar's width.
+    out.replace(QLatin1String("<td valign=\"middle\" width=\"180\">"),
+                QLatin1String("<td valign=\"middle\">"));
     return out;
 }
 

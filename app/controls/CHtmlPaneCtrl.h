@@ -25,8 +25,8 @@ public:
     static QString EncodeEntities(QString text);
 
     // The copy of a page that is actually displayed, adapted to Qt's rich text: horizontal rules
-    // become boxes of the rule's size and colour, table frames take their light colour, and cell
-    // contents are centred vertically.
+    // become boxes of the rule's size and colour, table frames take their light colour, cell
+    // contents are centred vertically and text cells stay within their table's width.
     static QString DisplayCopy(const QString& html);
 
     const QString& PendingHtml() const { return m_pendingHtml; }

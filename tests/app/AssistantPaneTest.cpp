@@ -200,6 +200,8 @@ TEST(HtmlPane, DisplayedCopyDrawsRulesAsBoxesOfTheirColour) {
               "a<img src=\"swatch:frame/20x2\" width=\"20\" height=\"2\">b");
     EXPECT_EQ(CHtmlPaneCtrl::DisplayCopy("<td bordercolorlight=\"#339933\" width=\"5\">"),
               "<td valign=\"middle\" style=\"border-color:#339933\" width=\"5\">");
+    EXPECT_EQ(CHtmlPaneCtrl::DisplayCopy("<td width=\"180\">x</td>"),
+              "<td valign=\"middle\">x</td>");
 
     // The boxes are rendered in their colour.
     CHtmlPaneCtrl pane;
