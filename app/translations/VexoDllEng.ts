@@ -314,6 +314,96 @@
     </message>
 </context>
 <context>
+    <name>CVerzeichnungBerechnenDlg</name>
+    <message>
+        <source>Exp</source>
+        <translation>Exp</translation>
+    </message>
+    <message>
+        <source>Speichern</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>Offset Zentrum berechnen</source>
+        <translation>Compute centre offset</translation>
+    </message>
+    <message>
+        <source>Verzeichnung berechnen</source>
+        <translation>Compute distortion</translation>
+    </message>
+    <message>
+        <source>1: Radialsymmetrisch, Grad 6</source>
+        <translation>1: Radially symmetric, degree 6</translation>
+    </message>
+    <message>
+        <source>2: Kombination Quadratisch + Bilinear</source>
+        <translation>2: Combination quadratic + bilinear</translation>
+    </message>
+    <message>
+        <source>3: 1 + 2 kombiniert</source>
+        <translation>3: 1 + 2 combined</translation>
+    </message>
+    <message>
+        <source>4: Radialsymmetrisch, Grad 3</source>
+        <translation>4: Radially symmetric, degree 3</translation>
+    </message>
+    <message>
+        <source>Berechnen</source>
+        <translation>Compute</translation>
+    </message>
+    <message>
+        <source>Laden</source>
+        <translation>Load</translation>
+    </message>
+    <message>
+        <source>Schließen</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Modell</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>Kamera</source>
+        <translation>Camera</translation>
+    </message>
+    <message>
+        <source>Liniendichte</source>
+        <translation>Line density</translation>
+    </message>
+    <message>
+        <source>Übertreiben</source>
+        <translation>Exaggerate</translation>
+    </message>
+</context>
+<context>
+    <name>CVerzeichnungKorrigierenDlg</name>
+    <message>
+        <source>Kamera Verzeichnung korrigieren</source>
+        <translation>Correct camera distortion</translation>
+    </message>
+    <message>
+        <source>Eich-Datei</source>
+        <translation>Calibration file</translation>
+    </message>
+    <message>
+        <source>Verzeichnung berechnen</source>
+        <translation>Compute distortion</translation>
+    </message>
+    <message>
+        <source>Weiter &gt;&gt;</source>
+        <translation>Next &gt;&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;&lt; Zurück</source>
+        <translation>&lt;&lt; Back</translation>
+    </message>
+    <message>
+        <source>Objektiv-Verzeichnung korrigieren</source>
+        <translation>Correct lens distortion</translation>
+    </message>
+</context>
+<context>
     <name>FileChooser</name>
     <message>
         <source>Suchen in:</source>
@@ -413,6 +503,137 @@
     <message>
         <source>QUELLE  -  %s</source>
         <translation>SOURCE  -  %s</translation>
+    </message>
+    <message>
+        <source>Seite Nr. %d ( &apos;%s&apos;-&apos;%s&apos;)
+     schneidet Seite Nr. %d (&apos;%s&apos;-&apos;%s&apos;)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Zur Berechung einer Fläche sind mindestens drei Punkte notwendig</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fehler: Seiten überschneiden sich</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Entzerrung: Ausgleich ist singulär
+
+Liegen alle Punkte auf einer Linie?
+Stimmen die Koordinaten der Referenzpunkte?</source>
+        <translation>Rectification: adjustment is singular
+
+Do all points lie on one line?
+Are the coordinates of the reference points right?</translation>
+    </message>
+    <message>
+        <source>Entzerrung abbrechen ?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Teilweise entzerrtes Bild verwerfen?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>(Anderes File ...)</source>
+        <translation>(Other file ...)</translation>
+    </message>
+    <message>
+        <source>File auswählen ...</source>
+        <translation>Choose file ...</translation>
+    </message>
+    <message>
+        <source>Verzeichnungs-Parameter (*.verz) | *.verz|All Files (*.*)|*.*||</source>
+        <translation>Distortion parameters (*.verz) | *.verz|All Files (*.*)|*.*||</translation>
+    </message>
+    <message>
+        <source>verz</source>
+        <translation>verz</translation>
+    </message>
+    <message>
+        <source><byte value="xd"/>
+<byte value="xd"/>
+TIP: In den Optionen kann der Pfad für<byte value="xd"/>
+die Auswahl-Box eingestellt werden</source>
+        <translation><byte value="xd"/>
+<byte value="xd"/>
+TIP: The folder of the selection box<byte value="xd"/>
+can be set in the options</translation>
+    </message>
+    <message>
+        <source>Keine Korrektur der Verzeichnung!</source>
+        <translation>No distortion correction!</translation>
+    </message>
+    <message>
+        <source>Verzeichnungs-Parameter ASCII (*.asc) | *.asc|All Files (*.*)|*.*||</source>
+        <translation>Distortion parameters ASCII (*.asc) | *.asc|All Files (*.*)|*.*||</translation>
+    </message>
+    <message>
+        <source>%s<byte value="xd"/>
+<byte value="xd"/>
+Modell %i<byte value="xd"/>
+Parameter %i<byte value="xd"/>
+Hauptpunkt %s<byte value="xd"/>
+</source>
+        <translation>%s<byte value="xd"/>
+<byte value="xd"/>
+Model %i<byte value="xd"/>
+Parameters %i<byte value="xd"/>
+Principal point %s<byte value="xd"/>
+</translation>
+    </message>
+    <message>
+        <source><byte value="xd"/>
+Parameter:</source>
+        <translation><byte value="xd"/>
+Parameters:</translation>
+    </message>
+    <message>
+        <source>Berechung der Verzeichnung
+
+Die Kamera-Verzeichnung kann nur über 2D Passpunkte bestimmt werden.
+
+Bitte ein 2D Koordinatensystem verwenden.</source>
+        <translation>Computing the distortion
+
+The camera distortion can only be determined from 2D control points.
+
+Please use a 2D coordinate system.</translation>
+    </message>
+    <message>
+        <source>Bitte Modell auswählen</source>
+        <translation>Please choose a model</translation>
+    </message>
+    <message>
+        <source>Name der Kamera</source>
+        <translation>Name of the camera</translation>
+    </message>
+    <message>
+        <source>Verzeichnung: Ausgleich ist singulär
+
+Liegen alle Punkte auf einer Linie?
+Stimmen die Koordinaten der Referenzpunkte?
+Liegen die Punkte auf einem Kreis?
+Liegen die Punkte auf wenigen konzentrischen Kreisen?</source>
+        <translation>Distortion: adjustment is singular
+
+Do all points lie on one line?
+Are the coordinates of the reference points right?
+Do the points lie on a circle?
+Do the points lie on a few concentric circles?</translation>
+    </message>
+    <message>
+        <source>Ja</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>Nein</source>
+        <translation>No</translation>
+    </message>
+    <message>
+        <source>asc</source>
+        <translation>asc</translation>
     </message>
 </context>
 </TS>
