@@ -37,8 +37,7 @@ CDistortionGridCtrl::Lines CDistortionGridCtrl::BuildLines(int width, int height
     m_calibration->SetImageRange(left, top, right, bottom);
 
     // Walks one line; outer fixed, inner running from first to last.
-    auto walk = [&](bool horizontal, int fixed, int first, int last,
-                    std::vector<Polyline>& out) {
+    auto walk = [&](bool horizontal, int fixed, int first, int last, std::vector<Polyline>& out) {
         Polyline line;
         for (int run = first; run <= last; run += q) {
             const int x = horizontal ? run : fixed;

@@ -4,10 +4,10 @@
 #include <QDir>
 #include <QLineEdit>
 
-#include "dialogs/CMyFileDialog.h"
 #include "CPostedEvents.h"
 #include "CommandIds.h"
 #include "QtStringLookup.h"
+#include "dialogs/CMyFileDialog.h"
 
 namespace {
 
@@ -171,8 +171,7 @@ void CFileComboBox::OnSelChange() {
         else
             ClearSelection();
     }
-    if (parentWidget())
-        PostMessageTo(window(), msg::WM_APP_FILE_SELECTED, objectName().toInt(), 0);
+    if (parentWidget()) PostMessageTo(window(), msg::WM_APP_FILE_SELECTED, objectName().toInt(), 0);
 }
 
 int ListFiles(const QString& folder, const QString& namePattern, QStringList& names) {

@@ -13,18 +13,20 @@
 #include <QVBoxLayout>
 
 #include "CLongLoopFilter.h"
-#include "dialogs/CMyFileDialog.h"
 #include "CQtProgress.h"
 #include "CTesseloApp.h"
 #include "CTesseloDoc.h"
 #include "QtStringLookup.h"
 #include "UserInterface.h"
 #include "controls/CDistortionGridCtrl.h"
+#include "dialogs/CMyFileDialog.h"
 
 namespace {
 
 // Texts of the string table and the parameter set carry Windows line ends.
-QString PlainLines(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+QString PlainLines(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
 
 std::string FileName(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
@@ -82,14 +84,13 @@ CVerzeichnungBerechnenDlg::CVerzeichnungBerechnenDlg(QWidget* parent)
     for (int i = 1; i <= 10; ++i) m_density->addItem(QString::number(i));
     m_exaggeration->setObjectName(QStringLiteral("1063"));
     m_exaggeration->addItems({QStringLiteral("1x"), QStringLiteral("2x"), QStringLiteral("5x"),
-                              QStringLiteral("10x"), QStringLiteral("25x"),
-                              QStringLiteral("50x"), QStringLiteral("100x"),
-                              QStringLiteral("250x"), QStringLiteral("500x"),
-                              QStringLiteral("1000x")});
+                              QStringLiteral("10x"), QStringLiteral("25x"), QStringLiteral("50x"),
+                              QStringLiteral("100x"), QStringLiteral("250x"),
+                              QStringLiteral("500x"), QStringLiteral("1000x")});
     m_descriptionEdit->setObjectName(QStringLiteral("1050"));
     m_descriptionEdit->setReadOnly(true);
     m_descriptionEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_descriptionEdit->setFixedHeight(96);
+    m_descriptionEdit->setFixedHeight(128);
     auto* load = new QPushButton(tr("Laden"), this);
     load->setObjectName(QStringLiteral("1046"));
     m_save->setObjectName(QStringLiteral("1047"));
@@ -205,10 +206,9 @@ void CVerzeichnungBerechnenDlg::OnCompute() {
     {
         CLongLoopFilter guard;
         CCalibrationProgress progress(m_progress);
-        m_calibration.Calibrate(m_x ? *m_x : kNone, m_y ? *m_y : kNone,
-                                m_refX ? *m_refX : kNone, m_refY ? *m_refY : kNone,
-                                m_use ? *m_use : kNoFlags, m_active, m_width, m_height,
-                                &progress);
+        m_calibration.Calibrate(m_x ? *m_x : kNone, m_y ? *m_y : kNone, m_refX ? *m_refX : kNone,
+                                m_refY ? *m_refY : kNone, m_use ? *m_use : kNoFlags, m_active,
+                                m_width, m_height, &progress);
     }
     ReadDisplayOptions();
     ShowDescription();

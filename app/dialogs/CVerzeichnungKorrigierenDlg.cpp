@@ -28,7 +28,9 @@
 namespace {
 
 // Texts of the string table carry Windows line ends; the edit shows plain ones.
-QString PlainLines(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+QString PlainLines(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
 
 }  // namespace
 
@@ -106,8 +108,8 @@ bool CVerzeichnungKorrigierenDlg::OnInitDialog() {
     if (!m_correction) return false;
     m_correctionOn = ReadSetting(settings::kDistortionOn) != 0 ? 1 : 0;
     UpdateData(false);
-    const QString lastFile = CProfile::GetString(settings::kCalibrationFile.section,
-                                                 settings::kCalibrationFile.name);
+    const QString lastFile =
+        CProfile::GetString(settings::kCalibrationFile.section, settings::kCalibrationFile.name);
     m_files->SetFilter(LoadQString(10089));
     FillFileCombo(lastFile);
     const int loaded = LoadCalibration(lastFile);

@@ -134,7 +134,8 @@ TEST_F(CorrectionDialogTest, LoadsTheRememberedFileAndCorrectsThePointsWhenOn) {
     EXPECT_TRUE(Field<CFileComboBox>(*dialog, "1064")->isEnabled());
     EXPECT_EQ(Field<CFileComboBox>(*dialog, "1064")->currentText(), QStringLiteral("kamera.verz"));
     const QString text = Description(*dialog, "1058");
-    EXPECT_TRUE(text.startsWith(QStringLiteral("Testkamera\n\nModell 4\nParameter 1\nHauptpunkt Nein")))
+    EXPECT_TRUE(
+        text.startsWith(QStringLiteral("Testkamera\n\nModell 4\nParameter 1\nHauptpunkt Nein")))
         << text.toStdString();
 
     dialog->OnOK();
@@ -237,9 +238,8 @@ TEST_F(CorrectionDialogTest, UnusableFilesShowNoCorrectionAndInvalidateAnEarlier
         QString typed;
         int loadResult;
     } cases[] = {
-        {FilePath("missing.verz"), 0}, {FilePath("short.verz"), 0},
-        {FilePath("version.verz"), 0}, {FilePath("pipe.verz"), 0},
-        {FilePath("dir.verz"), 0},     {FilePath("leer.verz"), 0},
+        {FilePath("missing.verz"), 0},   {FilePath("short.verz"), 0}, {FilePath("version.verz"), 0},
+        {FilePath("pipe.verz"), 0},      {FilePath("dir.verz"), 0},   {FilePath("leer.verz"), 0},
         {FilePath("ungueltig.verz"), 1},
     };
     WriteSetting(settings::kDistortionOn, 1);
@@ -336,8 +336,10 @@ TEST_F(CalculationDialogTest, CalibratesFromTheDocumentsPointsPreviewsAndSaves) 
     // tenth of a pixel in the corners.
     EXPECT_NEAR(par.m_sampling[0], kK1, 0.03 * kK1);
     EXPECT_EQ(Field<QProgressBar>(*dialog, "1067")->value(), 0);
-    EXPECT_TRUE(Description(*dialog, "1050").startsWith(
-        QStringLiteral("Fassadenkamera\n\nModell 4\nParameter 1\nHauptpunkt Nein\n\nParameter:\n1: ")));
+    EXPECT_TRUE(
+        Description(*dialog, "1050")
+            .startsWith(QStringLiteral(
+                "Fassadenkamera\n\nModell 4\nParameter 1\nHauptpunkt Nein\n\nParameter:\n1: ")));
 
     // The preview shows the grid displaced away from the middle; "250x" and "7" reach it.
     Field<QComboBox>(*dialog, "1063")->setCurrentIndex(7);
@@ -422,7 +424,8 @@ TEST_F(CalculationDialogTest, LoadShowsTheFilesModelOffsetAndName) {
     EXPECT_EQ(Field<QComboBox>(*dialog, "1059")->currentIndex(), 1);
     EXPECT_TRUE(Field<QCheckBox>(*dialog, "1060")->isChecked());
     EXPECT_EQ(Field<QLineEdit>(*dialog, "1004")->text(), QStringLiteral("Testkamera"));
-    EXPECT_TRUE(Description(*dialog, "1050").contains(QStringLiteral("Modell 2\nParameter 4\nHauptpunkt Ja")));
+    EXPECT_TRUE(Description(*dialog, "1050")
+                    .contains(QStringLiteral("Modell 2\nParameter 4\nHauptpunkt Ja")));
     EXPECT_FALSE(dialog->Preview()->BuildLines(300, 200).horizontal.empty());
 }
 

@@ -65,8 +65,8 @@ TEST(DistortionGridCtrl, InvalidOrMissingCalibrationDrawsOnlyWhite) {
     calibration.GetParameters().m_valid = 0;
     CDistortionGridCtrl grid;
     grid.resize(300, 200);
-    for (CDistortionCalibration* shown : {static_cast<CDistortionCalibration*>(nullptr),
-                                          &calibration}) {
+    for (CDistortionCalibration* shown :
+         {static_cast<CDistortionCalibration*>(nullptr), &calibration}) {
         grid.SetCalibration(shown);
         EXPECT_TRUE(grid.BuildLines(300, 200).horizontal.empty());
         QImage image = grid.grab().toImage().convertToFormat(QImage::Format_RGB32);

@@ -73,8 +73,9 @@ TEST_F(FileComboBoxTest, ListsTheFolderSortedWithTheBrowseEntryAndSelectsTheFile
                   m_folder + QStringLiteral("/b.verz"));
     EXPECT_EQ(m_combo->Folder(), m_folder);
     // Names differ by case here: "upper.VERZ" is no calibration file.
-    EXPECT_EQ(Entries(), (QStringList{QStringLiteral("(Anderes File ...)"), QStringLiteral("a.verz"),
-                                      QStringLiteral("b.verz"), QStringLiteral("C.verz")}));
+    EXPECT_EQ(Entries(),
+              (QStringList{QStringLiteral("(Anderes File ...)"), QStringLiteral("a.verz"),
+                           QStringLiteral("b.verz"), QStringLiteral("C.verz")}));
     EXPECT_EQ(m_combo->currentText(), QStringLiteral("b.verz"));
     EXPECT_EQ(m_combo->GetPath(true, false), m_folder + QStringLiteral("/b.verz"));
     EXPECT_EQ(m_combo->GetPath(false, false), QStringLiteral("b.verz"));
@@ -100,9 +101,9 @@ TEST_F(FileComboBoxTest, ForeignFileFromTheBrowserSurvivesARefillAndIsPosted) {
     EXPECT_EQ(m_combo->currentText(), m_other + QStringLiteral("/o.verz"));
 
     m_combo->Fill(m_other, QStringLiteral("verz"), QString());
-    EXPECT_EQ(Entries(), (QStringList{QStringLiteral("(Anderes File ...)"),
-                                      m_other + QStringLiteral("/o.verz"),
-                                      QStringLiteral("o.verz")}));
+    EXPECT_EQ(Entries(),
+              (QStringList{QStringLiteral("(Anderes File ...)"),
+                           m_other + QStringLiteral("/o.verz"), QStringLiteral("o.verz")}));
     // The chosen file is now the folder's own entry; the foreign entry still names it whole.
     EXPECT_EQ(m_combo->currentText(), QStringLiteral("o.verz"));
     EXPECT_EQ(m_combo->GetPath(true, false), m_other + QStringLiteral("/o.verz"));
