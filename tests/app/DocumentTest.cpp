@@ -469,7 +469,7 @@ TEST_F(DocumentTest, MirrorAndFlipTwiceRestoreTheImage) {
 
 TEST_F(DocumentTest, CommandsFollowTheKindOfDocumentAndTheTool) {
     const int sourceOnly[] = {cmd::ID_RECTIFY, cmd::ID_LOAD_PARAMETERS, cmd::ID_SAVE_PARAMETERS};
-    const int targetOnly[] = {cmd::ID_FILE_SAVE_AS, cmd::ID_MIRROR_HORIZONTAL,
+    const int targetOnly[] = {cmd::ID_FILE_SAVE, cmd::ID_FILE_SAVE_AS, cmd::ID_MIRROR_HORIZONTAL,
                               cmd::ID_MIRROR_VERTICAL};
     NewDocument();
     for (int id : sourceOnly) EXPECT_TRUE(App()->UpdateCommand(id).IsEnabled()) << id;
