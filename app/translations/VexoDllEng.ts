@@ -386,7 +386,98 @@
     <message>
         <source>File gespeichert:
 %1</source>
-        <translation type="unfinished"></translation>
+        <translation>File saved:
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>CVerzeichnungBerechnenDlg</name>
+    <message>
+        <source>Exp</source>
+        <translation>Exp</translation>
+    </message>
+    <message>
+        <source>Speichern</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>Offset Zentrum berechnen</source>
+        <translation>Compute centre offset</translation>
+    </message>
+    <message>
+        <source>Verzeichnung berechnen</source>
+        <translation>Compute distortion</translation>
+    </message>
+    <message>
+        <source>1: Radialsymmetrisch, Grad 6</source>
+        <translation>1: Radially symmetric, degree 6</translation>
+    </message>
+    <message>
+        <source>2: Kombination Quadratisch + Bilinear</source>
+        <translation>2: Combination quadratic + bilinear</translation>
+    </message>
+    <message>
+        <source>3: 1 + 2 kombiniert</source>
+        <translation>3: 1 + 2 combined</translation>
+    </message>
+    <message>
+        <source>4: Radialsymmetrisch, Grad 3</source>
+        <translation>4: Radially symmetric, degree 3</translation>
+    </message>
+    <message>
+        <source>Berechnen</source>
+        <translation>Compute</translation>
+    </message>
+    <message>
+        <source>Laden</source>
+        <translation>Load</translation>
+    </message>
+    <message>
+        <source>Schließen</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Modell</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>Kamera</source>
+        <translation>Camera</translation>
+    </message>
+    <message>
+        <source>Liniendichte</source>
+        <translation>Line density</translation>
+    </message>
+    <message>
+        <source>Übertreiben</source>
+        <translation>Exaggerate</translation>
+    </message>
+</context>
+<context>
+    <name>CVerzeichnungKorrigierenDlg</name>
+    <message>
+        <source>Kamera Verzeichnung korrigieren</source>
+        <translation>Correct camera distortion</translation>
+    </message>
+    <message>
+        <source>Eich-Datei</source>
+        <translation>Calibration file</translation>
+    </message>
+    <message>
+        <source>Verzeichnung berechnen</source>
+        <translation>Compute distortion</translation>
+    </message>
+    <message>
+        <source>Weiter &gt;&gt;</source>
+        <translation>Next &gt;&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;&lt; Zurück</source>
+        <translation>&lt;&lt; Back</translation>
+    </message>
+    <message>
+        <source>Objektiv-Verzeichnung korrigieren</source>
+        <translation>Correct lens distortion</translation>
     </message>
 </context>
 <context>
@@ -491,6 +582,78 @@
         <translation>SOURCE  -  %s</translation>
     </message>
     <message>
+        <source>Bild Öffnen</source>
+        <translation>Open image</translation>
+    </message>
+    <message>
+        <source>Punkte oder Rechteck messen</source>
+        <translation>Measure points or rectangle</translation>
+    </message>
+    <message>
+        <source>Bild entzerren</source>
+        <translation>Rectify image</translation>
+    </message>
+    <message>
+        <source>Koordinaten eingeben</source>
+        <translation>Enter coordinates</translation>
+    </message>
+    <message>
+        <source>Verzeichnung korrigieren</source>
+        <translation>Correct distortion</translation>
+    </message>
+    <message>
+        <source>Ebene berechnen</source>
+        <translation>Compute plane</translation>
+    </message>
+    <message>
+        <source>Bild schließen</source>
+        <translation>Close image</translation>
+    </message>
+    <message>
+        <source>Ausgangsbild</source>
+        <translation>Source image</translation>
+    </message>
+    <message>
+        <source>&lt;a href = &quot;app:OPEN&quot;&gt;&lt;font color=&quot;#FFFF99&quot;&gt;Bild Öffnen&lt;/a&gt;</source>
+        <translation>&lt;a href = &quot;app:OPEN&quot;&gt;&lt;font color=&quot;#FFFF99&quot;&gt;Open image&lt;/a&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;a href = &quot;app:MEAS_PT&quot;&gt;&lt;font color=&quot;#FFFF99&quot;&gt;Punkte&lt;/a&gt;&lt;font color=&quot;#FFFF00&quot;&gt; oder &lt;a href = &quot;app:MEAS_RC&quot;&gt;&lt;font color=&quot;#FFFF99&quot;&gt;Rechteck&lt;/a&gt;&lt;font color=&quot;#FFFF00&quot;&gt; messen</source>
+        <translation>&lt;font color=&quot;#FFFF00&quot;&gt;Measure &lt;a href = &quot;app:MEAS_PT&quot;&gt;&lt;font color=&quot;#FFFF99&quot;&gt;points&lt;/a&gt;&lt;font color=&quot;#FFFF00&quot;&gt; or &lt;a href = &quot;app:MEAS_RC&quot;&gt;&lt;font color=&quot;#FFFF99&quot;&gt;rectangle&lt;/a&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;a href = &quot;app:RECTIFY&quot;&gt;&lt;font color=&quot;#FFFF99&quot;&gt;Bild entzerren&lt;/a&gt;</source>
+        <translation>&lt;a href = &quot;app:RECTIFY&quot;&gt;&lt;font color=&quot;#FFFF99&quot;&gt;Rectify image&lt;/a&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;a href = &quot;app:CLOSES&quot;&gt;&lt;font color=&quot;#FFFF99&quot;&gt;Bild schließen&lt;/a&gt;</source>
+        <translation>&lt;a href = &quot;app:CLOSES&quot;&gt;&lt;font color=&quot;#FFFF99&quot;&gt;Close image&lt;/a&gt;</translation>
+    </message>
+    <message>
+        <source>Bild zuschneiden</source>
+        <translation>Crop image</translation>
+    </message>
+    <message>
+        <source>Bild speichern</source>
+        <translation>Save image</translation>
+    </message>
+    <message>
+        <source>Messen im Bild</source>
+        <translation>Measure in image</translation>
+    </message>
+    <message>
+        <source>Zielbild</source>
+        <translation>Target image</translation>
+    </message>
+    <message>
+        <source>&lt;a href = &quot;app:SAVE&quot;&gt;&lt;font color=&quot;#FFFF99&quot;&gt;Bild speichern&lt;/a&gt;</source>
+        <translation>&lt;a href = &quot;app:SAVE&quot;&gt;&lt;font color=&quot;#FFFF99&quot;&gt;Save image&lt;/a&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;a href = &quot;app:CLOSET&quot;&gt;&lt;font color=&quot;#FFFF99&quot;&gt;Bild schließen&lt;/a&gt;</source>
+        <translation>&lt;a href = &quot;app:CLOSET&quot;&gt;&lt;font color=&quot;#FFFF99&quot;&gt;Close image&lt;/a&gt;</translation>
+    </message>
+    <message>
         <source>Seite Nr. %d ( &apos;%s&apos;-&apos;%s&apos;)
      schneidet Seite Nr. %d (&apos;%s&apos;-&apos;%s&apos;)</source>
         <translation type="unfinished"></translation>
@@ -504,8 +667,174 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>ZIEL  -  unbenannt</source>
+        <source>Entzerrung: Ausgleich ist singulär
+
+Liegen alle Punkte auf einer Linie?
+Stimmen die Koordinaten der Referenzpunkte?</source>
+        <translation>Rectification: adjustment is singular
+
+Do all points lie on one line?
+Are the coordinates of the reference points right?</translation>
+    </message>
+    <message>
+        <source>Entzerrung abbrechen ?</source>
         <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Teilweise entzerrtes Bild verwerfen?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>(Anderes File ...)</source>
+        <translation>(Other file ...)</translation>
+    </message>
+    <message>
+        <source>File auswählen ...</source>
+        <translation>Choose file ...</translation>
+    </message>
+    <message>
+        <source>Verzeichnungs-Parameter (*.verz) | *.verz|All Files (*.*)|*.*||</source>
+        <translation>Distortion parameters (*.verz) | *.verz|All Files (*.*)|*.*||</translation>
+    </message>
+    <message>
+        <source>verz</source>
+        <translation>verz</translation>
+    </message>
+    <message>
+        <source>
+                <byte value="xd"/>
+                <byte value="xd"/>
+TIP: In den Optionen kann der Pfad für<byte value="xd"/>
+die Auswahl-Box eingestellt werden</source>
+        <translation type="vanished">
+                <byte value="xd"/>
+                <byte value="xd"/>
+TIP: The folder of the selection box<byte value="xd"/>
+can be set in the options</translation>
+    </message>
+    <message>
+        <source>Keine Korrektur der Verzeichnung!</source>
+        <translation>No distortion correction!</translation>
+    </message>
+    <message>
+        <source>Verzeichnungs-Parameter ASCII (*.asc) | *.asc|All Files (*.*)|*.*||</source>
+        <translation>Distortion parameters ASCII (*.asc) | *.asc|All Files (*.*)|*.*||</translation>
+    </message>
+    <message>
+        <source>%s<byte value="xd"/>
+                <byte value="xd"/>
+Modell %i<byte value="xd"/>
+Parameter %i<byte value="xd"/>
+Hauptpunkt %s<byte value="xd"/>
+            </source>
+        <translation type="vanished">%s<byte value="xd"/>
+                <byte value="xd"/>
+Model %i<byte value="xd"/>
+Parameters %i<byte value="xd"/>
+Principal point %s<byte value="xd"/>
+            </translation>
+    </message>
+    <message>
+        <source>Berechung der Verzeichnung
+
+Die Kamera-Verzeichnung kann nur über 2D Passpunkte bestimmt werden.
+
+Bitte ein 2D Koordinatensystem verwenden.</source>
+        <translation>Computing the distortion
+
+The camera distortion can only be determined from 2D control points.
+
+Please use a 2D coordinate system.</translation>
+    </message>
+    <message>
+        <source>Bitte Modell auswählen</source>
+        <translation>Please choose a model</translation>
+    </message>
+    <message>
+        <source>Name der Kamera</source>
+        <translation>Name of the camera</translation>
+    </message>
+    <message>
+        <source>Verzeichnung: Ausgleich ist singulär
+
+Liegen alle Punkte auf einer Linie?
+Stimmen die Koordinaten der Referenzpunkte?
+Liegen die Punkte auf einem Kreis?
+Liegen die Punkte auf wenigen konzentrischen Kreisen?</source>
+        <translation>Distortion: adjustment is singular
+
+Do all points lie on one line?
+Are the coordinates of the reference points right?
+Do the points lie on a circle?
+Do the points lie on a few concentric circles?</translation>
+    </message>
+    <message>
+        <source>Ja</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>Nein</source>
+        <translation>No</translation>
+    </message>
+    <message>
+        <source>asc</source>
+        <translation>asc</translation>
+    </message>
+    <message>
+        <source>ZIEL  -  unbenannt</source>
+        <translation>TARGET  -  untitled</translation>
+    </message>
+    <message>
+        <source>Punkt existiert schon
+
+Punkt ersetzen ?</source>
+        <translation>Point already exists
+
+Replace point ?</translation>
+    </message>
+    <message>
+        <source>Filename ungültig</source>
+        <translation>Invalid file name</translation>
+    </message>
+    <message>
+        <source>ZIEL  -  %s</source>
+        <translation>TARGET  -  %s</translation>
+    </message>
+    <message>
+        <source>Es ist kein Bildbereich ausgewählt
+
+Bitte zuerst Bildbereich auswählen</source>
+        <translation>No image area is selected
+
+Please select an image area first</translation>
+    </message>
+    <message>
+        <source>Rechteck ist schon definiert
+
+Soll der nächstgelegene Punkt ersetzt werden?</source>
+        <translation>The rectangle is already defined
+
+Replace the nearest point?</translation>
+    </message>
+    <message>
+        <source>Das Bitmap konnte nicht in dieser
+Größe (%i x %i) erstellt werden</source>
+        <translation>The bitmap could not be created
+at this size (%i x %i)</translation>
+    </message>
+    <message>
+        <source>Das Bild kann nicht in der Größe (%i x %i) angezeigt werden.
+Die Anzeige wird auf (%i x %i) reduziert.
+
+Alle Operationen wird mit dem Bild in Originalgröße durchgeführt.</source>
+        <translation>The image cannot be displayed at its size (%i x %i).
+The display is reduced to (%i x %i).
+
+All operations are carried out on the image at its original size.</translation>
+    </message>
+    <message>
+        <source>Fehler beim speichern von &apos;%s&apos;</source>
+        <translation>Error saving &apos;%s&apos;</translation>
     </message>
     <message>
         <source>Passpunkt auswählen;Eckpunkt für Rechteck auswählen</source>
@@ -608,47 +937,6 @@ Vertical    = %s<byte value="xd"/>
 </translation>
     </message>
     <message>
-        <source>Entzerrung: Ausgleich ist singulär
-
-Liegen alle Punkte auf einer Linie?
-Stimmen die Koordinaten der Referenzpunkte?</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Entzerrung abbrechen ?</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Teilweise entzerrtes Bild verwerfen?</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Punkt existiert schon
-
-Punkt ersetzen ?</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Filename ungültig</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>ZIEL  -  %s</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Es ist kein Bildbereich ausgewählt
-
-Bitte zuerst Bildbereich auswählen</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Rechteck ist schon definiert
-
-Soll der nächstgelegene Punkt ersetzt werden?</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Fensterbereich hat Ausdehnung &apos;0&apos;
 
 Bitte Auswahl wiederholen:
@@ -663,8 +951,10 @@ Please select again:
    3) Only then release the mouse button</translation>
     </message>
     <message>
-        <source>Das Bitmap konnte nicht in dieser
-Größe (%i x %i) erstellt werden</source>
+        <source><byte value="xd"/>
+<byte value="xd"/>
+TIP: In den Optionen kann der Pfad für<byte value="xd"/>
+die Auswahl-Box eingestellt werden</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -679,34 +969,6 @@ Hauptpunkt %s<byte value="xd"/>
     <message>
         <source><byte value="xd"/>
 Parameter:</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Verzeichnung: Ausgleich ist singulär
-
-Liegen alle Punkte auf einer Linie?
-Stimmen die Koordinaten der Referenzpunkte?
-Liegen die Punkte auf einem Kreis?
-Liegen die Punkte auf wenigen konzentrischen Kreisen?</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Ja</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Nein</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Das Bild kann nicht in der Größe (%i x %i) angezeigt werden.
-Die Anzeige wird auf (%i x %i) reduziert.
-
-Alle Operationen wird mit dem Bild in Originalgröße durchgeführt.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Fehler beim speichern von &apos;%s&apos;</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
