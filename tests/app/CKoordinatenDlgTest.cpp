@@ -274,3 +274,22 @@ TEST_F(CoordinatesDialogTest, DistanceDialogShowsTheDistanceWithAMinimumWidth) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CoordinatesDialogTest, TheEnglishProtocolKeepsItsColumns) {
+    ASSERT_TRUE(App()->RouteCommand(cmd::ID_LANGUAGE_ENGLISH));
+    ProcessEvents();
+    View()->m_tool = 3;
+    CKoordinatenDlg dialog;
+    dialog.m_doc = m_doc;
+    dialog.OnInitDialog();
+    EXPECT_EQ(dialog.m_protocol, QString::fromUtf8("Point       East        North\r\n"
+                                                   "1     1000.000 2000.000\r\n"
+                                                   "2     1005.000 2000.000\r\n"
+                                                   "3     1005.000 2005.000\r\n"));
+    ASSERT_TRUE(App()->RouteCommand(cmd::ID_LANGUAGE_GERMAN));
+    ProcessEvents();
+}
+
+}  // namespace
