@@ -228,6 +228,22 @@ TEST_F(ViewToolsTest, NamesProposeTheNextNumberAndADuplicateReplacesAfterYes) {
     EXPECT_NEAR(m_doc->m_points.x[0], 70, 0.5);  // moved
     EXPECT_EQ(m_ui.messages.back(), "Punkt existiert schon\n\nPunkt ersetzen ?");
 
+    // "12" again and No: the name dialog comes back with the entered name; then cancelled.
+    Pick declined;
+    ScriptPick({90, 60}, &declined);
+    ScriptName(QStringLiteral("12"));
+    QString shownAgain;
+    m_dialogScripts.push_back([&](QDialog& d) {
+        shownAgain = d.findChild<QLineEdit*>("1004")->text();
+        d.reject();
+        return int(QDialog::Rejected);
+    });
+    m_ui.answers.push_back(ui::Answer::No);
+    const QPoint at1 = Truncated(m_view->ImageToClient(QPointF(90.5, 60.5)));
+    Drag(at1 - QPoint(8, 6), at1 + QPoint(9, 7));
+    EXPECT_EQ(shownAgain, "12");
+    EXPECT_NEAR(m_doc->m_points.x[0], 70, 0.5);  // unchanged
+
     // A cancelled name keeps the dialog open for another click; nothing is added.
     Pick again;
     ScriptPick({80, 60}, &again);
