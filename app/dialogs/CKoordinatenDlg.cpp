@@ -1,7 +1,6 @@
 #include "CKoordinatenDlg.h"
 
 #include <QClipboard>
-#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
