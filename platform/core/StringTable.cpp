@@ -26,6 +26,7 @@ constexpr Entry kTable[] = {
     {10010, TS_NOOP("StringTable", "3D:  Ost, Nord, Höhe")},
     {10011, TS_NOOP("StringTable", "2D:  Nord, Ost (Grundriss)")},
     {10012, TS_NOOP("StringTable", "3D:  Nord, Ost, Höhe")},
+    {10016, TS_NOOP("StringTable", "ZIEL  -  unbenannt")},
     {10044, TS_NOOP("StringTable",
                     "gültiger Rotanteil: 0 bis 255;gültiger Grünanteil: 0 bis 255;"
                     "gültiger Blauanteil: 0 bis 255")},
@@ -35,7 +36,17 @@ constexpr Entry kTable[] = {
                     "Stimmen die Koordinaten der Referenzpunkte?")},
     {10059, TS_NOOP("StringTable", "Entzerrung abbrechen ?")},
     {10060, TS_NOOP("StringTable", "Teilweise entzerrtes Bild verwerfen?")},
+    {10061, TS_NOOP("StringTable", "Punkt existiert schon\n\nPunkt ersetzen ?")},
     {10065, TS_NOOP("StringTable", "QUELLE  -  %s")},
+    {10066, TS_NOOP("StringTable", "Filename ungültig")},
+    {10067, TS_NOOP("StringTable", "ZIEL  -  %s")},
+    {10068, TS_NOOP("StringTable",
+                    "Es ist kein Bildbereich ausgewählt\n\nBitte zuerst Bildbereich auswählen")},
+    {10069, TS_NOOP("StringTable",
+                    "Rechteck ist schon definiert\n\nSoll der nächstgelegene Punkt ersetzt "
+                    "werden?")},
+    {10074, TS_NOOP("StringTable",
+                    "Das Bitmap konnte nicht in dieser\nGröße (%i x %i) erstellt werden")},
     {10093, TS_NOOP("StringTable", "Verzeichnisauswahl")},
     {10094, TS_NOOP("StringTable", "Auswählen")},
     {10096, TS_NOOP("StringTable", "%s\r\n\r\nModell %i\r\nParameter %i\r\nHauptpunkt %s\r\n")},
@@ -66,6 +77,11 @@ constexpr Entry kTable[] = {
                     "<a href = \"app:RECTIFY\"><font color=\"#FFFF99\">Bild entzerren</a>")},
     {10119,
      TS_NOOP("StringTable", "<a href = \"app:CLOSES\"><font color=\"#FFFF99\">Bild schließen</a>")},
+    {10121, TS_NOOP("StringTable",
+                    "Das Bild kann nicht in der Größe (%i x %i) angezeigt werden.\nDie Anzeige "
+                    "wird auf (%i x %i) reduziert.\n\nAlle Operationen wird mit dem Bild in "
+                    "Originalgröße durchgeführt.")},
+    {10122, TS_NOOP("StringTable", "Fehler beim speichern von '%s'")},
     {10123, TS_NOOP("StringTable", "Bild zuschneiden")},
     {10124, TS_NOOP("StringTable", "Bild speichern")},
     {10125, TS_NOOP("StringTable", "Messen im Bild")},
