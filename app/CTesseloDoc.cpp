@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <vector>
 
 #include "CChildFrame.h"
 #include "CColorQuantizer.h"
@@ -78,7 +79,8 @@ void CTesseloDoc::RegisterCommands() {
     const auto source = [this](CCmdUI& ui) { ui.Enable(m_isSource != 0); };
     const auto target = [this](CCmdUI& ui) { ui.Enable(m_isSource == 0); };
     const auto targetWithTool = [this](std::initializer_list<int> tools) {
-        return [this, tools](CCmdUI& ui) {
+        // A copy: the list's array lives only as long as the call that built it.
+        return [this, tools = std::vector<int>(tools)](CCmdUI& ui) {
             bool enable = false;
             if (m_isSource == 0 && m_view)
                 for (int tool : tools) enable = enable || m_view->m_tool == tool;
