@@ -37,6 +37,13 @@ public:
     // Closes the document's window, and with it the document.
     void OnCloseDocument();
 
+    // Side files beside a saved target image (imagePath: the full path of the saved image).
+    // Each writes its file anew and puts the line for the save message into text; 1 on success,
+    // 0 when the file cannot be written or the document has no target extent or image.
+    // World file: imagePath + "w", six lines. Georeferencing file: imagePath + ".vexo".
+    int WriteWorldFile(const QString& imagePath, QString& text) const;
+    int WriteGeoRefFile(const QString& imagePath, QString& text) const;
+
     // The image; it also carries the JPEG quality setting.
     CRaster m_image{10, 10, 24};
 
