@@ -27,6 +27,7 @@ QString ExtensionOf(const QString& path) {
 CTesseloDoc::CTesseloDoc() {
     m_title = QStringLiteral("Veltrano%1").arg(++g_untitledCount);
     OnCommand(cmd::ID_FILE_CLOSE, [this] { OnCloseDocument(); });
+    RegisterFileCommands();
     LoadSettings(this);
 }
 
@@ -39,14 +40,6 @@ CTesseloDoc::~CTesseloDoc() {
 void CTesseloDoc::SetTitle(const QString& title) {
     m_title = title;
     emit titleChanged(title);
-}
-
-bool CTesseloDoc::OnOpenDocument(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    // The parameter-file reader is not part of the program yet, so no file reads as a
-    // document; refusing keeps the start from going on with a document it did not read.
-    return false;
 }
 
 uint32_t CTesseloDoc::ImageTypeFromExtension(const QString& extension) {

@@ -36,6 +36,10 @@ constexpr Entry kTable[] = {
     {10059, TS_NOOP("StringTable", "Entzerrung abbrechen ?")},
     {10060, TS_NOOP("StringTable", "Teilweise entzerrtes Bild verwerfen?")},
     {10065, TS_NOOP("StringTable", "QUELLE  -  %s")},
+    {10066, TS_NOOP("StringTable", "Filename ungültig")},
+    {10070, TS_NOOP("StringTable", "\n\nGeoreferenzierung:\n   %s")},
+    {10071, TS_NOOP("StringTable", "\n\nSchreiben Georeferenzierung fehlgeschlagen:\n    %s")},
+    {10072, TS_NOOP("StringTable", "Info:            Rechtswert           Hochwert\n")},
     {10093, TS_NOOP("StringTable", "Verzeichnisauswahl")},
     {10094, TS_NOOP("StringTable", "Auswählen")},
     {10096, TS_NOOP("StringTable", "%s\r\n\r\nModell %i\r\nParameter %i\r\nHauptpunkt %s\r\n")},
@@ -47,11 +51,14 @@ constexpr Entry kTable[] = {
     {10102, TS_NOOP("StringTable", "Ja")},
     {10103, TS_NOOP("StringTable", "Nein")},
     {10105, TS_NOOP("StringTable", "Manual.doc")},
+    {10122, TS_NOOP("StringTable", "Fehler beim speichern von '%s'")},
     {10128, TS_NOOP("StringTable", "Gültige JPG Qualität: 1-100")},
     {57344, TS_NOOP("StringTable", "Veltrano")},
     {57345, TS_NOOP("StringTable", "Bereit")},
     // The framework's message when a document file cannot be read.
     {61697, TS_NOOP("StringTable", "Fehler beim Öffnen des Dokuments.")},
+    // The framework's message when a document file's contents are damaged.
+    {61728, TS_NOOP("StringTable", "Unerwartetes Dateiformat.")},
 };
 
 static_assert(std::is_sorted(std::begin(kTable), std::end(kTable),
