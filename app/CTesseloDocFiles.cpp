@@ -17,6 +17,7 @@
 #include "CTesseloDoc.h"
 #include "CTesseloView.h"
 #include "CommandIds.h"
+#include "DocumentPaths.h"
 #include "QtStringLookup.h"
 #include "TextFile.h"
 #include "UserInterface.h"
@@ -94,25 +95,10 @@ CCornerList ReadCorners(CArchive& ar) {
     return corners;
 }
 
-// Splits a path at its last "/" and the last "." after it: directory (with its "/"), title
-// and extension.
-void SplitPath(const QString& path, QString& directory, QString& title, QString& extension) {
-    const int slash = int(path.lastIndexOf(QLatin1Char('/')));
-    const int dot = int(path.lastIndexOf(QLatin1Char('.')));
-    directory = path.left(slash + 1);
-    if (dot > slash) {
-        title = path.mid(slash + 1, dot - slash - 1);
-        extension = path.mid(dot + 1);
-    } else {
-        title = path.mid(slash + 1);
-        extension.clear();
-    }
-}
-
 // The image file's name as the side files name it: title, ".", extension.
 QString SideFileImageName(const QString& imagePath) {
-    QString directory, title, extension;
-    SplitPath(imagePath, directory, title, extension);
+    QString title, extension;
+    SplitFileName(imagePath, nullptr, &title, &extension);
     return title + QLatin1Char('.') + extension;
 }
 
@@ -146,11 +132,8 @@ Point3 Cross(const Point3& a, const Point3& b) {
 }  // namespace
 
 void CTesseloDoc::RegisterFileCommands() {
-    const auto sourceOnly = [this](CCmdUI& ui) { ui.Enable(m_isSource != 0); };
     OnCommand(cmd::ID_LOAD_PARAMETERS, [this] { OnLoadParameters(); });
-    OnUpdateCommand(cmd::ID_LOAD_PARAMETERS, sourceOnly);
     OnCommand(cmd::ID_SAVE_PARAMETERS, [this] { OnSaveParameters(); });
-    OnUpdateCommand(cmd::ID_SAVE_PARAMETERS, sourceOnly);
 }
 
 void CTesseloDoc::Serialize(CArchive& ar) {
@@ -273,7 +256,7 @@ void CTesseloDoc::OnSaveParameters() {
     if (dialog.DoModal() != QDialog::Accepted) return;
     QString path = dialog.GetPathName();
     QString directory, title, extension;
-    SplitPath(path, directory, title, extension);
+    SplitFileName(path, &directory, &title, &extension);
     if (title.isEmpty()) {
         ui::MessageId(kFileNameInvalid);
         return;

@@ -457,6 +457,78 @@ Clean up the temp folder</translation>
         <translation>SOURCE  -  %s</translation>
     </message>
     <message>
+        <source>Bild Öffnen</source>
+        <translation>Open image</translation>
+    </message>
+    <message>
+        <source>Punkte oder Rechteck messen</source>
+        <translation>Measure points or rectangle</translation>
+    </message>
+    <message>
+        <source>Bild entzerren</source>
+        <translation>Rectify image</translation>
+    </message>
+    <message>
+        <source>Koordinaten eingeben</source>
+        <translation>Enter coordinates</translation>
+    </message>
+    <message>
+        <source>Verzeichnung korrigieren</source>
+        <translation>Correct distortion</translation>
+    </message>
+    <message>
+        <source>Ebene berechnen</source>
+        <translation>Compute plane</translation>
+    </message>
+    <message>
+        <source>Bild schließen</source>
+        <translation>Close image</translation>
+    </message>
+    <message>
+        <source>Ausgangsbild</source>
+        <translation>Source image</translation>
+    </message>
+    <message>
+        <source>&lt;a href = &quot;app:OPEN&quot;&gt;&lt;font color=&quot;#FFFF99&quot;&gt;Bild Öffnen&lt;/a&gt;</source>
+        <translation>&lt;a href = &quot;app:OPEN&quot;&gt;&lt;font color=&quot;#FFFF99&quot;&gt;Open image&lt;/a&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;a href = &quot;app:MEAS_PT&quot;&gt;&lt;font color=&quot;#FFFF99&quot;&gt;Punkte&lt;/a&gt;&lt;font color=&quot;#FFFF00&quot;&gt; oder &lt;a href = &quot;app:MEAS_RC&quot;&gt;&lt;font color=&quot;#FFFF99&quot;&gt;Rechteck&lt;/a&gt;&lt;font color=&quot;#FFFF00&quot;&gt; messen</source>
+        <translation>&lt;font color=&quot;#FFFF00&quot;&gt;Measure &lt;a href = &quot;app:MEAS_PT&quot;&gt;&lt;font color=&quot;#FFFF99&quot;&gt;points&lt;/a&gt;&lt;font color=&quot;#FFFF00&quot;&gt; or &lt;a href = &quot;app:MEAS_RC&quot;&gt;&lt;font color=&quot;#FFFF99&quot;&gt;rectangle&lt;/a&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;a href = &quot;app:RECTIFY&quot;&gt;&lt;font color=&quot;#FFFF99&quot;&gt;Bild entzerren&lt;/a&gt;</source>
+        <translation>&lt;a href = &quot;app:RECTIFY&quot;&gt;&lt;font color=&quot;#FFFF99&quot;&gt;Rectify image&lt;/a&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;a href = &quot;app:CLOSES&quot;&gt;&lt;font color=&quot;#FFFF99&quot;&gt;Bild schließen&lt;/a&gt;</source>
+        <translation>&lt;a href = &quot;app:CLOSES&quot;&gt;&lt;font color=&quot;#FFFF99&quot;&gt;Close image&lt;/a&gt;</translation>
+    </message>
+    <message>
+        <source>Bild zuschneiden</source>
+        <translation>Crop image</translation>
+    </message>
+    <message>
+        <source>Bild speichern</source>
+        <translation>Save image</translation>
+    </message>
+    <message>
+        <source>Messen im Bild</source>
+        <translation>Measure in image</translation>
+    </message>
+    <message>
+        <source>Zielbild</source>
+        <translation>Target image</translation>
+    </message>
+    <message>
+        <source>&lt;a href = &quot;app:SAVE&quot;&gt;&lt;font color=&quot;#FFFF99&quot;&gt;Bild speichern&lt;/a&gt;</source>
+        <translation>&lt;a href = &quot;app:SAVE&quot;&gt;&lt;font color=&quot;#FFFF99&quot;&gt;Save image&lt;/a&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;a href = &quot;app:CLOSET&quot;&gt;&lt;font color=&quot;#FFFF99&quot;&gt;Bild schließen&lt;/a&gt;</source>
+        <translation>&lt;a href = &quot;app:CLOSET&quot;&gt;&lt;font color=&quot;#FFFF99&quot;&gt;Close image&lt;/a&gt;</translation>
+    </message>
+    <message>
         <source>Filename ungültig</source>
         <translation>Invalid file name</translation>
     </message>

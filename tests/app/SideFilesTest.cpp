@@ -10,6 +10,7 @@
 
 #include "AppTestSupport.h"
 #include "CTesseloDoc.h"
+#include "CommandIds.h"
 #include "TempDir.h"
 
 namespace {
@@ -255,4 +256,31 @@ TEST_F(SideFilesTest, CadPlacementOnTheObjectPlane) {
     m_doc->ComputeCadPlacement(1, texts);
     for (const QString& t : texts) EXPECT_TRUE(t.isEmpty());
     EXPECT_EQ(m_doc->WriteCadRefFile(m_image, text), 0);
+}
+
+TEST_F(SideFilesTest, SaveMessageListsTheSideFilesTheSettingsAskFor) {
+    ASSERT_TRUE(Start());
+    CTesseloDoc* doc = App()->OnFileNew();
+    ASSERT_TRUE(doc);
+    doc->m_image.Create(40, 20, 24, 0);
+    doc->m_isSource = 0;
+    doc->m_extentLeft = 0;
+    doc->m_extentBottom = 0;
+    doc->m_extentRight = 4;
+    doc->m_extentTop = 2;
+    doc->m_koosys = 2;
+    doc->m_is3D = 0;
+    doc->m_worldFile = 1;
+    doc->m_geoRefFile = 1;
+    const std::string image = m_tmp.File("ziel.bmp");
+    // The world file cannot be written: its failure is listed, the other file still written.
+    ASSERT_TRUE(QDir().mkdir(QString::fromStdString(image + "w")));
+    ChooseFile(QString::fromStdString(image));
+    App()->RouteCommand(cmd::ID_FILE_SAVE_AS);
+    ASSERT_FALSE(m_ui.messages.empty());
+    EXPECT_EQ(m_ui.messages.back(), "File gespeichert:\n" + image +
+                                        "\n\nSchreiben Georeferenzierung fehlgeschlagen:\n    " +
+                                        image + "w" + "\n\nGeoreferenzierung:\n   " + image +
+                                        ".vexo");
+    EXPECT_EQ(Read(QString::fromStdString(image + ".vexo")).substr(0, 16), "file: ziel.bmp\r\n");
 }
