@@ -78,8 +78,9 @@ CTesseloDoc::~CTesseloDoc() {
 void CTesseloDoc::RegisterCommands() {
     const auto source = [this](CCmdUI& ui) { ui.Enable(m_isSource != 0); };
     const auto target = [this](CCmdUI& ui) { ui.Enable(m_isSource == 0); };
-    const auto targetWithTool = [this](std::initializer_list<int> tools) {
-        return [this, tools](CCmdUI& ui) {
+    // The tools are copied: an initializer_list's array dies with the registering call.
+    const auto targetWithTool = [this](std::initializer_list<int> list) {
+        return [this, tools = std::vector<int>(list)](CCmdUI& ui) {
             bool enable = false;
             if (m_isSource == 0 && m_view)
                 for (int tool : tools) enable = enable || m_view->m_tool == tool;
