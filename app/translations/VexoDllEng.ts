@@ -656,8 +656,60 @@ Do the points lie on a few concentric circles?</translation>
             <translation>asc</translation>
         </message>
         <message>
+            <source>ZIEL  -  unbenannt</source>
+            <translation>TARGET  -  untitled</translation>
+        </message>
+        <message>
+            <source>Punkt existiert schon
+
+Punkt ersetzen ?</source>
+            <translation>Point already exists
+
+Replace point ?</translation>
+        </message>
+        <message>
             <source>Filename ungültig</source>
             <translation>Invalid file name</translation>
+        </message>
+        <message>
+            <source>ZIEL  -  %s</source>
+            <translation>TARGET  -  %s</translation>
+        </message>
+        <message>
+            <source>Es ist kein Bildbereich ausgewählt
+
+Bitte zuerst Bildbereich auswählen</source>
+            <translation>No image area is selected
+
+Please select an image area first</translation>
+        </message>
+        <message>
+            <source>Rechteck ist schon definiert
+
+Soll der nächstgelegene Punkt ersetzt werden?</source>
+            <translation>The rectangle is already defined
+
+Replace the nearest point?</translation>
+        </message>
+        <message>
+            <source>Das Bitmap konnte nicht in dieser
+Größe (%i x %i) erstellt werden</source>
+            <translation>The bitmap could not be created
+at this size (%i x %i)</translation>
+        </message>
+        <message>
+            <source>Das Bild kann nicht in der Größe (%i x %i) angezeigt werden.
+Die Anzeige wird auf (%i x %i) reduziert.
+
+Alle Operationen wird mit dem Bild in Originalgröße durchgeführt.</source>
+            <translation>The image cannot be displayed at its size (%i x %i).
+The display is reduced to (%i x %i).
+
+All operations are carried out on the image at its original size.</translation>
+        </message>
+        <message>
+            <source>Fehler beim speichern von '%s'</source>
+            <translation>Error saving '%s'</translation>
         </message>
         <message>
             <source>
@@ -684,10 +736,6 @@ Writing the georeferencing failed:
 </source>
             <translation>Info:            Easting              Northing
 </translation>
-        </message>
-        <message>
-            <source>Fehler beim speichern von '%s'</source>
-            <translation>Error saving '%s'</translation>
         </message>
         <message>
             <source>Unerwartetes Dateiformat.</source>
@@ -782,6 +830,15 @@ Writing the georeferencing failed:
         <message>
             <source>Objektiv-Verzeichnung korrigieren</source>
             <translation>Correct lens distortion</translation>
+        </message>
+    </context>
+    <context>
+        <name>CTesseloDoc</name>
+        <message>
+            <source>File gespeichert:
+%1</source>
+            <translation>File saved:
+%1</translation>
         </message>
     </context>
 </TS>
