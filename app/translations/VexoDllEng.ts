@@ -25,6 +25,37 @@
         </message>
     </context>
     <context>
+        <name>CBitmapAcadDlg</name>
+        <message>
+            <source>Bitmap -&gt; Acad</source>
+            <translation>Bitmap -&gt; Acad</translation>
+        </message>
+        <message>
+            <source>Autocad 2000 starten ...
+Dokument öffnen ...
+OK ...</source>
+            <translation>Start AutoCAD 2000 ...
+Open the drawing ...
+OK ...</translation>
+        </message>
+        <message>
+            <source>OK</source>
+            <translation>OK</translation>
+        </message>
+        <message>
+            <source>Abbrechen</source>
+            <translation>Cancel</translation>
+        </message>
+        <message>
+            <source>Zu viele temporäre Files
+
+Temp-Verzeichnis löschen</source>
+            <translation>Too many temporary files
+
+Clean up the temp folder</translation>
+        </message>
+    </context>
+    <context>
         <name>CEinstellungenDlg</name>
         <message>
             <source>Einstellungen als Defaultwert speichern</source>
@@ -311,6 +342,17 @@
         <message>
             <source>&amp;Nein</source>
             <translation>&amp;No</translation>
+        </message>
+    </context>
+    <context>
+        <name>CadLink</name>
+        <message>
+            <source>AutoCad: Interface-Programm konnte nicht gestartet werden</source>
+            <translation>AutoCAD: the interface program could not be started</translation>
+        </message>
+        <message>
+            <source>Interface-Progamm ist nicht installiert</source>
+            <translation>The interface program is not installed</translation>
         </message>
     </context>
     <context>
@@ -668,6 +710,36 @@ All operations are carried out on the image at its original size.</translation>
         <message>
             <source>Fehler beim speichern von '%s'</source>
             <translation>Error saving '%s'</translation>
+        </message>
+        <message>
+            <source>
+
+Georeferenzierung:
+   %s</source>
+            <translation>
+
+Georeferencing:
+   %s</translation>
+        </message>
+        <message>
+            <source>
+
+Schreiben Georeferenzierung fehlgeschlagen:
+    %s</source>
+            <translation>
+
+Writing the georeferencing failed:
+    %s</translation>
+        </message>
+        <message>
+            <source>Info:            Rechtswert           Hochwert
+</source>
+            <translation>Info:            Easting              Northing
+</translation>
+        </message>
+        <message>
+            <source>Unerwartetes Dateiformat.</source>
+            <translation>Unexpected file format.</translation>
         </message>
     </context>
     <context>

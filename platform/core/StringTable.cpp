@@ -45,6 +45,9 @@ constexpr Entry kTable[] = {
     {10069, TS_NOOP("StringTable",
                     "Rechteck ist schon definiert\n\nSoll der nächstgelegene Punkt ersetzt "
                     "werden?")},
+    {10070, TS_NOOP("StringTable", "\n\nGeoreferenzierung:\n   %s")},
+    {10071, TS_NOOP("StringTable", "\n\nSchreiben Georeferenzierung fehlgeschlagen:\n    %s")},
+    {10072, TS_NOOP("StringTable", "Info:            Rechtswert           Hochwert\n")},
     {10074, TS_NOOP("StringTable",
                     "Das Bitmap konnte nicht in dieser\nGröße (%i x %i) erstellt werden")},
     {10079, TS_NOOP("StringTable", "(Anderes File ...)")},
@@ -113,6 +116,8 @@ constexpr Entry kTable[] = {
     {57345, TS_NOOP("StringTable", "Bereit")},
     // The framework's message when a document file cannot be read.
     {61697, TS_NOOP("StringTable", "Fehler beim Öffnen des Dokuments.")},
+    // The framework's message when a document file's contents are damaged.
+    {61728, TS_NOOP("StringTable", "Unerwartetes Dateiformat.")},
 };
 
 static_assert(std::is_sorted(std::begin(kTable), std::end(kTable),
