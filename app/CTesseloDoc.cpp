@@ -27,6 +27,8 @@ QString ExtensionOf(const QString& path) {
 CTesseloDoc::CTesseloDoc() {
     m_title = QStringLiteral("Veltrano%1").arg(++g_untitledCount);
     OnCommand(cmd::ID_FILE_CLOSE, [this] { OnCloseDocument(); });
+    OnCommand(cmd::ID_RECTIFY, [this] { OnRectify(); });
+    OnUpdateCommand(cmd::ID_RECTIFY, [this](CCmdUI& state) { state.Enable(m_isSource != 0); });
     LoadSettings(this);
 }
 

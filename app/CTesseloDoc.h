@@ -36,6 +36,8 @@ public:
     static uint32_t ImageTypeFromExtension(const QString& extension);
     // Closes the document's window, and with it the document.
     void OnCloseDocument();
+    // "Bild entzerren": the reference points or the rectangle dialog over this source document.
+    void OnRectify();
 
     // The image; it also carries the JPEG quality setting.
     CRaster m_image{10, 10, 24};
