@@ -131,6 +131,10 @@ public:
     void SetPixelColor(int32_t x, int32_t y, COLORREF color);
     uint8_t FindNearestIndex(RGBQUAD color);
     RGBQUAD GetPixelColorBilinear(double x, double y) const;
+    // Writes the frame's pixel indices, except its transparent index, into this image: frame
+    // pixel (x, y) goes to (x - xOffset, y - yOffset), both bottom-up; pixels landing outside
+    // this image are dropped. A frame without transparent index writes every pixel.
+    void CopyOpaquePixelsFrom(const CRaster& frame, int32_t xOffset, int32_t yOffset);
 
     // Alpha plane: width × height bytes, index x + y × width (bottom-up), 0 transparent.
     bool HasAlpha() const { return m_pAlpha != nullptr; }

@@ -124,6 +124,10 @@ bool CRaster::Encode(CRasterStream* stream, uint32_t imageType) {
         SetLastError("Encode: Unknown format");
         return false;
     }
+    if (!stream) {
+        SetLastError("null file handler");
+        return false;
+    }
     std::unique_ptr<CRaster> object = codec->create();
     object->ShareFrom(this);
     if (codec->encode(*object, *stream, imageType)) return true;

@@ -1,0 +1,380 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "CRaster.h"
+#include "CRasterJasPer.h"
+#include "CRasterMemoryStream.h"
+#include "ExternalTools.h"
+#include "RasterTestImages.h"
+#include "TempDir.h"
+
+namespace {
+
+using testimages::Rgba;
+
+int MaxDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+    if (a.size() != b.size()) return 256;
+    int worst = 0;
+    for (size_t i = 0; i < a.size(); ++i) worst = std::max(worst, std::abs(a[i] - b[i]));
+    return worst;
+}
+
+bool DecodeBytes(CRaster& image, std::vector<uint8_t> bytes, uint32_t id) {
+    CRasterMemoryStream stream(bytes.empty() ? nullptr : bytes.data(),
+                               static_cast<long>(bytes.size()));
+    return image.Decode(&stream, id);
+}
+
+std::vector<uint8_t> EncodeBytes(CRaster& image, uint32_t id) {
+    CRasterMemoryStream stream(nullptr, 0);
+    stream.Open();
+    EXPECT_TRUE(image.Encode(&stream, id)) << image.GetLastError();
+    const auto* data = static_cast<const uint8_t*>(stream.GetBuffer(false));
+    return {data, data + stream.Size()};
+}
+
+std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+
+// Grey images carry the identity ramp (entry i = (i, i, i)), the only palette the family writes.
+void MakeImage(CRaster& image, uint32_t bpp) {
+    testimages::Fill(image, 23, 17, bpp, false);
+    for (uint32_t i = 0; i < image.GetNumColors(); ++i) {
+        const auto v = static_cast<uint8_t>(i);
+        image.SetPaletteColor(v, v, v, v);
+    }
+}
+
+struct Format {
+    uint32_t id;
+    const char* name;
+    const char* magickPrefix;  // ImageMagick's coder for the file
+    bool pillow;               // Pillow reads it
+};
+
+const Format kFormats[] = {{FORMAT_JP2, "Jp2", "jp2", true},
+                           {FORMAT_JPC, "Jpc", "j2k", true},
+                           {FORMAT_PGX, "Pgx", "pgx", false},
+                           {FORMAT_PNM, "Pnm", "pnm", true},
+                           {FORMAT_RAS, "Ras", "sun", true}};
+
+struct RoundTripCase {
+    Format format;
+    uint32_t bpp;
+};
+
+std::vector<RoundTripCase> RoundTripCases() {
+    std::vector<RoundTripCase> cases;
+    for (const Format& f : kFormats) {
+        for (uint32_t bpp : {1u, 4u, 8u, 24u}) {
+            if (f.id == FORMAT_PGX && bpp == 24) continue;
+            cases.push_back({f, bpp});
+        }
+    }
+    return cases;
+}
+
+class JasPerRoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
+
+TEST_P(JasPerRoundTrip, LosslessThroughTheDispatchAndIndependentReaders) {
+    const RoundTripCase& c = GetParam();
+    TempDir dir;
+    CRaster image;
+    MakeImage(image, c.bpp);
+    image.SetJpegQuality(100);
+    const std::vector<uint8_t> before = Rgba(image);
+    const std::string file = dir.File("image");
+    ASSERT_TRUE(image.Save(file.c_str(), c.format.id)) << image.GetLastError();
+
+    for (uint32_t id : {c.format.id, uint32_t{FORMAT_UNKNOWN}}) {
+        CRaster loaded;
+        ASSERT_TRUE(loaded.Load(file.c_str(), id)) << loaded.GetLastError();
+        EXPECT_EQ(loaded.GetType(), c.format.id);
+        EXPECT_EQ(loaded.GetBpp(), c.bpp == 24 ? 24u : 8u);
+        EXPECT_EQ(Rgba(loaded), before);
+    }
+    // The grey levels 0..15 of the small depths are written as they are.
+    if (external::HaveImageMagick()) {
+        const std::string prefix = std::string(c.format.magickPrefix) + ":";
+        EXPECT_EQ(testimages::MagickRgba(prefix + file, dir.File("m.rgba")), before);
+    }
+    if (c.format.pillow && !external::PillowPython().empty()) {
+        EXPECT_EQ(testimages::PillowRgba(file, dir.File("p.rgba")), before);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, JasPerRoundTrip, ::testing::ValuesIn(RoundTripCases()),
+                         [](const auto& info) {
+                             return std::string(info.param.format.name) +
+                                    std::to_string(info.param.bpp);
+                         });
+
+TEST(JasPerEncoder, RateFollowsTheQuality) {
+    CRaster image;
+    MakeImage(image, 24);
+    image.SetJpegQuality(100);
+    const std::vector<uint8_t> lossless = EncodeBytes(image, FORMAT_JPC);
+    image.SetJpegQuality(0);
+    // Quality 0 asks for no rate at all and is written lossless too.
+    EXPECT_EQ(EncodeBytes(image, FORMAT_JPC).size(), lossless.size());
+    image.SetJpegQuality(10);
+    const std::vector<uint8_t> lossy = EncodeBytes(image, FORMAT_JPC);
+    // Rate 0.1 keeps about a tenth of the raw 23 × 17 × 3 bytes (plus headers).
+    EXPECT_LT(lossy.size(), lossless.size());
+    EXPECT_LT(lossy.size(), 23u * 17 * 3 / 10 + 200);
+    CRaster decoded;
+    ASSERT_TRUE(DecodeBytes(decoded, lossy, FORMAT_JPC)) << decoded.GetLastError();
+    EXPECT_EQ(decoded.GetWidth(), 23u);
+    EXPECT_EQ(decoded.GetBpp(), 24u);
+}
+
+TEST(JasPerEncoder, RefusesWhatTheFormatsCannotHold) {
+    CRaster ramp;
+    testimages::Fill(ramp, 8, 8, 4, true);  // 16-step grey ramp 0, 17, 34, ...
+    CRasterMemoryStream stream(nullptr, 0);
+    stream.Open();
+    EXPECT_FALSE(ramp.Encode(&stream, FORMAT_JP2));
+    EXPECT_STREQ(ramp.GetLastError(), "JasPer can save only RGB or GrayScale images");
+
+    CRaster colour;
+    MakeImage(colour, 24);
+    EXPECT_FALSE(colour.Encode(&stream, FORMAT_PGX));
+    EXPECT_STREQ(colour.GetLastError(), "PGX can save only GrayScale images");
+    const std::vector<uint8_t> pnm = EncodeBytes(colour, FORMAT_PNM);
+    EXPECT_EQ(std::string(pnm.begin(), pnm.begin() + 3), "P6\n");
+
+    CRaster empty;
+    EXPECT_FALSE(empty.Encode(&stream, FORMAT_PNM));
+    EXPECT_STREQ(empty.GetLastError(), "null image!!!");
+}
+
+TEST(JasPerEncoder, ShortWritesFail) {
+    CRaster image;
+    MakeImage(image, 24);
+    for (uint32_t id :
+         {uint32_t{FORMAT_JP2}, uint32_t{FORMAT_JPC}, uint32_t{FORMAT_PNM}, uint32_t{FORMAT_RAS}}) {
+        testimages::CLimitedStream stream(100);
+        EXPECT_FALSE(image.Encode(&stream, id)) << id;
+        EXPECT_STREQ(image.GetLastError(), "error: cannot encode image\n") << id;
+    }
+    CRaster grey;
+    MakeImage(grey, 8);
+    testimages::CLimitedStream stream(100);
+    EXPECT_FALSE(grey.Encode(&stream, FORMAT_PGX));
+}
+
+struct FixtureCase {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    uint32_t width, height, bpp;
+    std::vector<uint8_t> rgba;  // top-down, alpha 255
+    size_t tail = 0;            // ASCII: cutting into the last value still leaves a shorter value
+};
+
+std::vector<uint8_t> Grey(std::initializer_list<int> levels) {
+    std::vector<uint8_t> out;
+    for (int v : levels) out.insert(out.end(), {uint8_t(v), uint8_t(v), uint8_t(v), 255});
+    return out;
+}
+
+std::vector<uint8_t> Be32(std::initializer_list<uint32_t> values) {
+    std::vector<uint8_t> out;
+    for (uint32_t v : values)
+        for (int s = 24; s >= 0; s -= 8) out.push_back(static_cast<uint8_t>(v >> s));
+    return out;
+}
+
+std::vector<uint8_t> Cat(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+std::vector<FixtureCase> Fixtures() {
+    return {
+        {"AsciiPbm", Bytes("P1\n# comment\n3 2\n010\n1 1 0\n"), 3, 2, 1,
+         Grey({255, 0, 255, 0, 0, 255}), 2},
+        {"BinaryPbm", Cat(Bytes("P4 3 2\n"), {0x40, 0xC0}), 3, 2, 1,
+         Grey({255, 0, 255, 0, 0, 255})},
+        {"AsciiPgmMaxval4", Bytes("P2 2 2 4\n0 1\n2 4\n"), 2, 2, 24, Grey({0, 64, 128, 255}), 2},
+        {"Pgm16", Cat(Bytes("P5 2 1 65535\n"), {0x00, 0x00, 0xFF, 0xFF}), 2, 1, 24, Grey({0, 255})},
+        {"AsciiPpm", Bytes("P3 1 1 255 10 20 30\n"), 1, 1, 24, {10, 20, 30, 255}, 3},
+        // Signed 12-bit, little-endian: -2048 is black and 2047 white.
+        {"PgxSigned12", Cat(Bytes("PG LM -12 2 1\n"), {0x00, 0x08, 0xFF, 0x07}), 2, 1, 24,
+         Grey({0, 255})},
+        {"Pgx8", Cat(Bytes("PG ML + 8 2 1\n"), {7, 200}), 2, 1, 8, Grey({7, 200})},
+        // Sun raster, 8 bits with a two-entry colour map, run-length encoded: a run of 3
+        // zeros, then a literal 1 and the escaped 0x80 beyond the map (black), row padded.
+        {"RasRleMapped",
+         Cat(Cat(Be32({0x59A66A95, 5, 1, 8, 0, 2, 1, 6}), {10, 250, 20, 240, 30, 230}),
+             {0x80, 2, 0, 1, 0x80, 0, 0}),
+         5,
+         1,
+         24,
+         {10, 20, 30, 255, 10, 20, 30, 255, 10, 20, 30, 255, 250, 240, 230, 255, 0, 0, 0, 255}},
+        {"Ras1Bit", Cat(Be32({0x59A66A95, 3, 1, 1, 2, 1, 0, 0}), {0xA0, 0}), 3, 1, 1,
+         Grey({0, 255, 0})},
+    };
+}
+
+class JasPerFixture : public ::testing::TestWithParam<FixtureCase> {};
+
+TEST_P(JasPerFixture, DecodesAndEveryTruncationFails) {
+    const FixtureCase& c = GetParam();
+    CRaster image;
+    ASSERT_TRUE(DecodeBytes(image, c.bytes, FORMAT_UNKNOWN)) << image.GetLastError();
+    EXPECT_EQ(image.GetWidth(), c.width);
+    EXPECT_EQ(image.GetHeight(), c.height);
+    EXPECT_EQ(image.GetBpp(), c.bpp);
+    EXPECT_EQ(Rgba(image), c.rgba);
+    for (size_t n = 0; n + c.tail < c.bytes.size(); ++n) {
+        CRaster cut;
+        EXPECT_FALSE(DecodeBytes(cut, {c.bytes.begin(), c.bytes.begin() + n}, FORMAT_PNM)) << n;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Built, JasPerFixture, ::testing::ValuesIn(Fixtures()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(JasPerDecoder, RefusesLyingHeaders) {
+    const std::vector<uint8_t> cases[] = {
+        Bytes("P2 2 1 0\n0 0\n"),                   // maxval 0
+        Bytes("P2 2 1 65536\n0 0\n"),               // maxval above 16 bits
+        Bytes("P2 2 1 15\n3 16\n"),                 // ASCII value above maxval
+        Bytes("P5 100000 100000 255\n\x01\x02"),    // size beyond the file
+        Bytes("P6 4294967296 1 255\n"),             // width beyond 32 bits
+        Cat(Bytes("PG ML + 17 1 1\n"), {0, 0, 0}),  // depth above 16
+        Cat(Bytes("PG ML + 0 1 1\n"), {0}),         // depth 0
+        Cat(Be32({0x59A66A95, 1, 1, 8, 0, 1, 1, 771}), std::vector<uint8_t>(800, 0)),
+        Cat(Be32({0x59A66A95, 1, 1, 8, 0, 1, 1, 4}), std::vector<uint8_t>(8, 0)),
+        Cat(Be32({0x59A66A95, 4, 1, 8, 0, 2, 0, 0}), {0x80, 9, 1}),  // run past the image
+        Cat(Be32({0x59A66A95, 60000, 60000, 24, 0, 1, 0, 0}), {1, 2, 3}),
+        Cat(Be32({0x59A66A95, 1, 1, 16, 0, 1, 0, 0}), {1, 2}),  // depth 16
+        Bytes("\x00\x00\x00\x0CjP  \r\n\x87\n garbage after the signature"),
+        {0xFF, 0x4F, 0xFF, 0x51, 0, 41, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF},
+    };
+    int i = 0;
+    for (const auto& bytes : cases) {
+        CRaster image;
+        EXPECT_FALSE(DecodeBytes(image, bytes, FORMAT_PNM)) << i;
+        EXPECT_STRNE(image.GetLastError(), "") << i;
+        ++i;
+    }
+}
+
+TEST(JasPerDecoder, TruncatedCodeStreamsFail) {
+    CRaster image;
+    MakeImage(image, 24);
+    image.SetJpegQuality(100);
+    for (uint32_t id : {uint32_t{FORMAT_JP2}, uint32_t{FORMAT_JPC}}) {
+        const std::vector<uint8_t> bytes = EncodeBytes(image, id);
+        for (size_t n = 0; n < bytes.size(); n += 7) {
+            CRaster cut;
+            EXPECT_FALSE(DecodeBytes(cut, {bytes.begin(), bytes.begin() + n}, id)) << n;
+        }
+    }
+}
+
+// Files written by the independent tools.
+struct ToolCase {
+    const char* name;
+    const char* command;  // run with IN (a 8-bit PPM) and OUT replaced
+    const char* outName;
+    uint32_t bpp;
+    int tolerance;  // largest channel error against ImageMagick's reading of OUT
+};
+
+const ToolCase kToolCases[] = {
+    {"Pgm16", "convert IN -colorspace gray -depth 16 OUT", "o.pgm", 24, 1},
+    {"AsciiPpm", "convert IN -compress none OUT", "o.ppm", 24, 0},
+    {"AsciiPgm", "convert IN -colorspace gray -compress none OUT", "o.pgm", 8, 0},
+    {"Pbm", "convert IN -threshold 50% OUT", "o.pbm", 1, 0},
+    {"AsciiPbm", "convert IN -threshold 50% -compress none OUT", "o.pbm", 1, 0},
+    {"RasPalette", "convert IN -colors 7 sun:OUT", "o.ras", 24, 0},
+    {"RasRgb", "convert IN sun:OUT", "o.ras", 24, 0},
+    {"RasBilevel", "convert IN -threshold 50% -type bilevel sun:OUT", "o.ras", 24, 0},
+    {"Jp2Lossless", "opj_compress -n 3 -i IN -o OUT", "o.jp2", 24, 0},
+    {"J2kLossless", "opj_compress -n 3 -i IN -o OUT", "o.j2k", 24, 0},
+    {"Jp2Grey12", "convert IN -colorspace gray -depth 12 jp2:OUT", "o.jp2", 24, 1},
+    {"PgxFromOpj", "opj_compress -n 3 -i IN -o T.j2k && opj_decompress -i T.j2k -o OUT", "o.pgx", 8,
+     0},
+};
+
+class JasPerFromTools : public ::testing::TestWithParam<ToolCase> {};
+
+TEST_P(JasPerFromTools, DecodesAsTheToolReadsIt) {
+    if (!external::HaveImageMagick() || !external::CommandExists("opj_compress"))
+        GTEST_SKIP() << "ImageMagick or the OpenJPEG tools not installed";
+    const ToolCase& c = GetParam();
+    TempDir dir;
+    CRaster source;
+    testimages::Fill(source, 29, 13, 24, false);
+    std::vector<uint8_t> samples;
+    const std::vector<uint8_t> rgba = Rgba(source);
+    for (size_t i = 0; i < rgba.size(); ++i)
+        if (i % 4 != 3) samples.push_back(rgba[i]);
+    testimages::WriteFile(dir.File("in.ppm"), testimages::Netpbm(29, 13, true, samples));
+    std::string command = c.command;
+    auto replace = [&](const std::string& from, const std::string& to) {
+        for (size_t at = 0; (at = command.find(from, at)) != std::string::npos; at += to.size())
+            command.replace(at, from.size(), to);
+    };
+    const std::string out = dir.File(c.outName);
+    replace("IN", dir.File("in.ppm"));
+    replace("OUT", out);
+    replace("T.j2k", dir.File("t.j2k"));
+    replace("convert ", external::kConvert + " ");
+    ASSERT_TRUE(external::Run(command)) << command;
+    // opj_decompress names a single-component PGX output with a component suffix.
+    std::string file = out;
+    if (std::string(c.outName) == "o.pgx") file = dir.File("o_0.pgx");
+    CRaster image;
+    ASSERT_TRUE(image.Load(file.c_str(), FORMAT_UNKNOWN)) << image.GetLastError();
+    if (std::string(c.outName) == "o.pgx") {
+        // The first of the three components, as a grey frame.
+        EXPECT_EQ(image.GetNumFrames(), 1);
+        EXPECT_EQ(image.GetBpp(), c.bpp);
+        for (size_t i = 0; i < 29 * 13; ++i) ASSERT_EQ(Rgba(image)[4 * i], samples[3 * i]) << i;
+        return;
+    }
+    EXPECT_EQ(image.GetBpp(), c.bpp);
+    const std::string magickName = std::string(c.outName) == "o.ras" ? "sun:" + file : file;
+    EXPECT_LE(MaxDifference(Rgba(image), testimages::MagickRgba(magickName, dir.File("m.rgba"))),
+              c.tolerance);
+}
+
+// 16- and 12-bit samples scaled to 8 bits may round differently by one.
+INSTANTIATE_TEST_SUITE_P(Tools, JasPerFromTools, ::testing::ValuesIn(kToolCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(JasPerDecoder, FourComponentsAreFrames) {
+    if (!external::HaveImageMagick()) GTEST_SKIP() << "ImageMagick not installed";
+    TempDir dir;
+    CRaster source;
+    testimages::Fill(source, 9, 5, 24, false);
+    const std::string tif = dir.File("a.tif");
+    source.SetCodecOption(1);
+    ASSERT_TRUE(source.Save(tif.c_str(), FORMAT_TIF));
+    const std::string file = dir.File("rgba.jp2");
+    ASSERT_TRUE(external::Run(external::kConvert + " " + tif +
+                              " -alpha set -channel A -evaluate set 50% +channel " + file));
+    CRaster green;
+    green.SetFrame(1);
+    // The frame reaches the reader through auto-detection, which copies the image's settings.
+    ASSERT_TRUE(green.Load(file.c_str(), FORMAT_UNKNOWN)) << green.GetLastError();
+    EXPECT_EQ(green.GetNumFrames(), 4);
+    EXPECT_EQ(green.GetBpp(), 8u);
+    EXPECT_EQ(green.GetPixelIndex(2, 1), source.GetPixelColor(2, 1).rgbGreen);
+    CRaster missing;
+    missing.SetFrame(4);
+    EXPECT_FALSE(missing.Load(file.c_str(), FORMAT_UNKNOWN));
+    std::vector<uint8_t> bytes = testimages::ReadFile(file);
+    CRasterMemoryStream stream(bytes.data(), static_cast<long>(bytes.size()));
+    CRasterJasPer reader;
+    reader.SetFrame(4);
+    EXPECT_FALSE(reader.Decode(&stream, FORMAT_JP2));
+    EXPECT_STREQ(reader.GetLastError(), "wrong frame!");
+}
+
+}  // namespace
