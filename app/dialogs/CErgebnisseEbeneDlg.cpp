@@ -24,6 +24,8 @@ namespace {
 constexpr int kPointOn = 32777;
 constexpr int kPointOff = 32778;
 constexpr int kMaxPasses = 50;
+// Largest horizontal part of a unit normal that still counts as a horizontal plane.
+constexpr double kHorizontal = 1e-9;
 
 bool Finite3(const double* v) {
     return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
@@ -295,8 +297,10 @@ int CErgebnisseEbeneDlg::ComputePlane() {
     if (!FitPlane(l1, l2, l3, s, a, b)) return 0;
 
     double normal[3], axisA[3], axisB[3];
-    CrossProduct(a, b, normal);
-    if (normal[0] != 0.0 || normal[1] != 0.0) {
+    const double normalLength = CrossProduct(a, b, normal);
+    // A normal that is vertical up to rounding noise is horizontal: the noise would otherwise
+    // choose the plane's axes.
+    if (std::hypot(normal[0], normal[1]) > kHorizontal * normalLength) {
         const double up[3] = {0.0, 0.0, 1.0};
         CrossProduct(normal, up, axisA);
         const bool okA = Normalize(axisA);
