@@ -122,12 +122,6 @@ constexpr int kToolBar[] = {
     cmd::ID_APP_ABOUT,
 };
 
-constexpr const char* kImageFilter =
-    "JPG (*.jpg)|*.jpg|BMP (*.bmp)|*.bmp|TIFF (*.tif)|*.tif|GIF (*.gif)|*.gif|PNG (*.png)|*.png|"
-    "PCX (*.pcx)|*.pcx|TGA (*.tga)|*.tga|WBMP (*.wbmp)|*.wbmp|JP2 (*.jp2)|*.jp2|"
-    "JPC (*.jpc)|*.jpc|PGX (*.pgx)|*.pgx|PNM (*.pnm)|*.pnm|RAS (*.ras)|*.ras|"
-    "Icon (*.ico)|*.ico|All Files (*.*)|*.*||";
-
 QString Tr(const char* text) { return QCoreApplication::translate(kContext, text); }
 
 // The command a window-list entry activates carries this property.
@@ -439,7 +433,7 @@ void CMainFrame::SwitchLanguage() {
 
 void CMainFrame::OnFileOpen() {
     CMyFileDialog dialog(true, QString(), QString(), CMyFileDialog::kHideReadOnly,
-                         QString::fromLatin1(kImageFilter), this);
+                         QString::fromLatin1(CTesseloDoc::kImageFilter), this);
     if (dialog.DoModal() != QDialog::Accepted) return;
     const QString path = dialog.GetPathName();
     if (path.isEmpty()) return;

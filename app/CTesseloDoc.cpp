@@ -1,41 +1,105 @@
 #include "CTesseloDoc.h"
 
+#include <QCoreApplication>
+#include <QDialog>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <limits>
 
 #include "CChildFrame.h"
+#include "CColorQuantizer.h"
 #include "CMainFrame.h"
 #include "CPostedEvents.h"
 #include "CTesseloApp.h"
+#include "CTesseloView.h"
 #include "CommandIds.h"
+#include "DocumentPaths.h"
 #include "QtStringLookup.h"
 #include "RasterTypes.h"
 #include "RegistrySettings.h"
 #include "UserInterface.h"
+#include "dialogs/CMyFileDialog.h"
 
 namespace {
 
 int g_untitledCount = 0;
+CTesseloDoc::PointNameAsker g_pointNameAsker;
 
-// The text after the last dot when that dot stands after the last "/"; else empty.
-QString ExtensionOf(const QString& path) {
-    const int dot = path.lastIndexOf(QLatin1Char('.'));
-    return dot > path.lastIndexOf(QLatin1Char('/')) ? path.mid(dot + 1) : QString();
+// The JPEG quality every image save uses, whatever the setting put into the image.
+constexpr uint8_t kSaveJpegQuality = 90;
+
+void PostStep(int step) {
+    if (CTesseloApp* app = CTesseloApp::Instance(); app && app->MainFrame())
+        PostMessageTo(app->MainFrame(), msg::WM_APP_WORKFLOW_STEP, step, 0);
+}
+
+// A string-table text with its "%s" filled in.
+QString FormatText(int id, const QString& text) {
+    return QString::asprintf(LoadQString(id).toUtf8().constData(), text.toUtf8().constData());
+}
+
+// The number a point name starts with plus one, as atol reads it (leading blanks, a sign, the
+// digits; 0 without digits), saturated instead of overflowing.
+int NumberAfter(const QString& name) {
+    qsizetype i = 0;
+    while (i < name.size() && (name[i] == QLatin1Char(' ') || name[i] == QLatin1Char('\t'))) ++i;
+    bool negative = false;
+    if (i < name.size() && (name[i] == QLatin1Char('+') || name[i] == QLatin1Char('-')))
+        negative = name[i++] == QLatin1Char('-');
+    long long value = 0;
+    for (; i < name.size() && name[i] >= QLatin1Char('0') && name[i] <= QLatin1Char('9'); ++i) {
+        value = value * 10 + (name[i].unicode() - '0');
+        if (value > INT_MAX) break;
+    }
+    if (negative) value = -value;
+    if (value >= INT_MAX) return INT_MAX;
+    return static_cast<int>(value) + 1;
 }
 
 }  // namespace
 
 CTesseloDoc::CTesseloDoc() {
     m_title = QStringLiteral("Veltrano%1").arg(++g_untitledCount);
-    OnCommand(cmd::ID_FILE_CLOSE, [this] { OnCloseDocument(); });
-    OnCommand(cmd::ID_RECTIFY, [this] { OnRectify(); });
-    OnUpdateCommand(cmd::ID_RECTIFY, [this](CCmdUI& state) { state.Enable(m_isSource != 0); });
+    RegisterCommands();
     LoadSettings(this);
 }
 
 CTesseloDoc::~CTesseloDoc() {
     // The assistant redraws for whichever document is active next.
-    if (CTesseloApp* app = CTesseloApp::Instance(); app && app->MainFrame())
-        PostMessageTo(app->MainFrame(), msg::WM_APP_WORKFLOW_STEP, -1, 0);
+    PostStep(-1);
+}
+
+void CTesseloDoc::RegisterCommands() {
+    const auto source = [this](CCmdUI& ui) { ui.Enable(m_isSource != 0); };
+    const auto target = [this](CCmdUI& ui) { ui.Enable(m_isSource == 0); };
+    const auto targetWithTool = [this](std::initializer_list<int> tools) {
+        return [this, tools](CCmdUI& ui) {
+            bool enable = false;
+            if (m_isSource == 0 && m_view)
+                for (int tool : tools) enable = enable || m_view->m_tool == tool;
+            ui.Enable(enable);
+        };
+    };
+
+    OnCommand(cmd::ID_FILE_CLOSE, [this] { OnCloseDocument(); });
+    OnCommand(cmd::ID_FILE_SAVE_AS, [this] { OnFileSaveAs(); });
+    OnUpdateCommand(cmd::ID_FILE_SAVE_AS, target);
+    OnCommand(cmd::ID_RECTIFY, [this] { OnRectify(); });
+    OnUpdateCommand(cmd::ID_RECTIFY, source);
+    OnUpdateCommand(cmd::ID_LOAD_PARAMETERS, source);
+    OnUpdateCommand(cmd::ID_SAVE_PARAMETERS, source);
+    OnCommand(cmd::ID_CROP, [this] { OnCrop(); });
+    OnUpdateCommand(cmd::ID_CROP, targetWithTool({1}));
+    OnCommand(cmd::ID_MIRROR_HORIZONTAL, [this] { OnMirrorHorizontal(); });
+    OnUpdateCommand(cmd::ID_MIRROR_HORIZONTAL, target);
+    OnCommand(cmd::ID_MIRROR_VERTICAL, [this] { OnMirrorVertical(); });
+    OnUpdateCommand(cmd::ID_MIRROR_VERTICAL, target);
+    OnUpdateCommand(cmd::ID_FINISH_MEASURE, targetWithTool({3, 4}));
 }
 
 void CTesseloDoc::SetTitle(const QString& title) {
@@ -49,6 +113,120 @@ bool CTesseloDoc::OnOpenDocument(const QString& path) {
     // The parameter-file reader is not part of the program yet, so no file reads as a
     // document; refusing keeps the start from going on with a document it did not read.
     return false;
+}
+
+void CTesseloDoc::SetPointNameAsker(PointNameAsker asker) { g_pointNameAsker = std::move(asker); }
+
+bool CTesseloDoc::AskPointName(const QString& caption, QString& name) {
+    return g_pointNameAsker ? g_pointNameAsker(caption, name) : false;
+}
+
+template <class List>
+int CTesseloDoc::AddNamedPoint(List& list, double x, double y) {
+    QString name = QString::number(m_nextPointNumber);
+    for (;;) {
+        if (!AskPointName(QString(), name)) return 0;
+        const int match = list.IndexOf(name);
+        if (match < 0) {
+            list.Append(name, x, y);
+            break;
+        }
+        if (ui::MessageId(10061, ui::Buttons::YesNo, ui::Icon::Question) == ui::Answer::Yes) {
+            list.x[match] = x;
+            list.y[match] = y;
+            break;
+        }
+    }
+    m_nextPointNumber = std::max(m_nextPointNumber, NumberAfter(name));
+    return 1;
+}
+
+int CTesseloDoc::AddControlPoint(double x, double y) {
+    if (!AddNamedPoint(m_points, x, y)) return 0;
+    if (m_points.Size() >= 4) PostStep(2);
+    return 1;
+}
+
+int CTesseloDoc::AddMeasurePoint(double x, double y) {
+    return AddNamedPoint(m_measurePoints, x, y);
+}
+
+int CTesseloDoc::AddRectangleCorner(double x, double y) {
+    if (m_corners.Size() < 4) {
+        m_corners.Append(x, y);
+    } else {
+        if (ui::MessageId(10069, ui::Buttons::YesNo, ui::Icon::Question) != ui::Answer::Yes)
+            return 0;
+        int nearest = 0;
+        double best = std::numeric_limits<double>::infinity();
+        for (int i = 0; i < m_corners.Size(); ++i) {
+            const double d = std::hypot(m_corners.x[i] - x, m_corners.y[i] - y);
+            if (d < best) {
+                best = d;
+                nearest = i;
+            }
+        }
+        m_corners.x[nearest] = x;
+        m_corners.y[nearest] = y;
+    }
+    if (m_corners.Size() >= 4) PostStep(2);
+    return 1;
+}
+
+int CTesseloDoc::SetDistancePoint(double x, double y) {
+    if (m_distanceState == 1) {
+        m_distX2 = x;
+        m_distY2 = y;
+        m_distanceState = 2;
+    } else {
+        m_distX1 = x;
+        m_distY1 = y;
+        m_distanceState = 1;
+    }
+    return 1;
+}
+
+int CTesseloDoc::PixelToTarget(double px, double py, double& x, double& y) const {
+    x = y = UNDEFINED_VALUE;
+    const double width = m_image.IsValid() ? m_image.GetWidth() : 0;
+    const double height = m_image.IsValid() ? m_image.GetHeight() : 0;
+    if (m_isSource || IsUndefined(m_extentLeft) || IsUndefined(m_extentBottom) ||
+        IsUndefined(m_extentRight) || IsUndefined(m_extentTop) || width == 0 || height == 0 ||
+        IsUndefined(px) || IsUndefined(py))
+        return 0;
+    x = m_extentLeft + px / width * (m_extentRight - m_extentLeft);
+    y = m_extentTop - py / height * (m_extentTop - m_extentBottom);
+    return 1;
+}
+
+int CTesseloDoc::PixelToPlane3D(double px, double py, double& x, double& y, double& z) const {
+    x = y = z = UNDEFINED_VALUE;
+    if (!m_is3D) return 0;
+    for (double v : m_plane)
+        if (IsUndefined(v)) return 0;
+    double u = 0.0, v = 0.0;
+    if (!PixelToTarget(px, py, u, v)) return 0;
+    x = m_plane[0] - u * m_plane[3] + v * m_plane[6];
+    y = m_plane[1] - u * m_plane[4] + v * m_plane[7];
+    z = m_plane[2] - u * m_plane[5] + v * m_plane[8];
+    return 1;
+}
+
+QSize CTesseloDoc::GetImageSize() const {
+    if (!m_image.IsValid()) return QSize(0, 0);
+    return QSize(static_cast<int>(m_image.GetWidth()), static_cast<int>(m_image.GetHeight()));
+}
+
+void CTesseloDoc::ArmFirstView() {
+    if (m_view) m_view->ResetDragState();
+}
+
+void CTesseloDoc::SetImageChanged() {
+    if (!m_view) return;
+    m_view->BuildDisplayBitmap(true);
+    m_view->Repaint();
+    m_view->m_dragState = CTesseloView::kDragIdle;
+    m_view->SetImageSize(GetImageSize());
 }
 
 uint32_t CTesseloDoc::ImageTypeFromExtension(const QString& extension) {
@@ -68,7 +246,9 @@ uint32_t CTesseloDoc::ImageTypeFromExtension(const QString& extension) {
 }
 
 int CTesseloDoc::OpenImage(const QString& path) {
-    const uint32_t type = ImageTypeFromExtension(ExtensionOf(path).toLower());
+    QString extension;
+    SplitFileName(path, nullptr, nullptr, &extension);
+    const uint32_t type = ImageTypeFromExtension(extension.toLower());
     bool loaded = false;
     {
         ui::CWaitCursor wait;
@@ -77,6 +257,8 @@ int CTesseloDoc::OpenImage(const QString& path) {
         try {
             // A failed load may leave the old image valid: only the load's result counts.
             loaded = m_image.Load(QFile::encodeName(path).constData(), type) && m_image.IsValid();
+            m_image.SetJpegQuality(quality);
+            if (loaded && m_view) m_view->BuildDisplayBitmap(true);
         } catch (...) {
             loaded = false;
         }
@@ -86,9 +268,149 @@ int CTesseloDoc::OpenImage(const QString& path) {
         ui::Message(m_image.GetLastError());
         return 0;
     }
-    QString title = LoadQString(10065);
-    SetTitle(title.replace(QStringLiteral("%s"), path));
+    ArmFirstView();
+    SetTitle(FormatText(10065, path));
+    if (m_view) {
+        m_view->Repaint();
+        m_view->SetImageSize(GetImageSize());
+    }
     return 1;
+}
+
+bool CTesseloDoc::SaveImageReplacing(const QString& path, uint32_t type) {
+    const QFileInfo info(path);
+    QTemporaryFile temporary(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
+                             QStringLiteral(".XXXXXX"));
+    if (!temporary.open()) {
+        m_image.SetLastError("Can't create the file");
+        return false;
+    }
+    const QString temporaryPath = temporary.fileName();
+    temporary.close();
+    if (!m_image.Save(QFile::encodeName(temporaryPath).constData(), type)) return false;
+    // The new file keeps the old one's permissions, else the usual ones of a new file.
+    QFile::setPermissions(temporaryPath, info.exists()
+                                             ? info.permissions()
+                                             : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                   QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    if (std::rename(QFile::encodeName(temporaryPath).constData(),
+                    QFile::encodeName(path).constData()) != 0)
+        return false;
+    temporary.setAutoRemove(false);
+    return true;
+}
+
+void CTesseloDoc::OnFileSaveAs() {
+    CMyFileDialog dialog(false, QStringLiteral("jpg"), QString(),
+                         CMyFileDialog::kHideReadOnly | CMyFileDialog::kOverwritePrompt,
+                         QString::fromLatin1(kImageFilter),
+                         CTesseloApp::Instance() ? CTesseloApp::Instance()->MainFrame() : nullptr);
+    if (dialog.DoModal() != QDialog::Accepted) return;
+    m_imagePath = dialog.GetPathName();
+    QString title, extension;
+    SplitFileName(m_imagePath, nullptr, &title, &extension);
+    if (title.isEmpty()) {
+        ui::MessageId(10066);
+        m_imagePath.clear();
+        return;
+    }
+    const uint32_t type = ImageTypeFromExtension(extension.toLower());
+
+    bool saved = false;
+    {
+        ui::CWaitCursor wait;
+        m_image.SetJpegQuality(kSaveJpegQuality);
+        try {
+            bool reduced = true;
+            if (type == FORMAT_GIF) {
+                // GIF takes at most 256 colours: reduce the document's image in place.
+                CColorQuantizer quantizer(256, 7);
+                RGBQUAD palette[256] = {};
+                reduced = m_image.GetDIB() && quantizer.AddImage(m_image.GetDIB());
+                if (reduced) {
+                    quantizer.WritePalette(palette);
+                    reduced = m_image.ReduceBpp(8, true, palette, 256);
+                }
+                if (!m_image.HasPaletteAlpha()) m_image.EnablePaletteAlpha(false);
+            }
+            saved = reduced && SaveImageReplacing(m_imagePath, type);
+            if (m_view) m_view->BuildDisplayBitmap(true);
+        } catch (...) {
+            saved = false;
+        }
+    }
+
+    if (!saved) {
+        ui::Message(FormatText(10122, m_imagePath).toStdString(), ui::Buttons::Ok, ui::Icon::Error);
+        m_imagePath.clear();
+        return;
+    }
+    SetTitle(FormatText(10067, m_imagePath));
+    const QString text =
+        QCoreApplication::translate("CTesseloDoc", "File gespeichert:\n%1").arg(m_imagePath);
+    PostStep(10);
+    ui::Message(text.toStdString());
+}
+
+void CTesseloDoc::OnCrop() {
+    if (!m_cropValid || !(m_cropX1 - m_cropX0 > 0) || !(m_cropY1 - m_cropY0 > 0) ||
+        IsUndefined(m_cropX0) || IsUndefined(m_cropY0) || IsUndefined(m_cropX1) ||
+        IsUndefined(m_cropY1)) {
+        ui::MessageId(10068);
+        return;
+    }
+    const QSize size = GetImageSize();
+    const int w = size.width();
+    const int h = size.height();
+    CTesseloApp* app = CTesseloApp::Instance();
+    if (!app || !app->OnFileNew()) return;
+    CTesseloDoc* doc = GetActiveDocument();
+    if (!doc || doc == this) return;
+
+    // The pixels kept: columns left..right - 1 and rows top..bottom - 1 (from the top), as the
+    // image library limits them to the image.
+    const int left = std::clamp(static_cast<int>(m_cropX0), 0, w);
+    const int top = std::clamp(static_cast<int>(m_cropY0), 0, h);
+    const int right = std::clamp(static_cast<int>(m_cropX1) + 1, 0, w);
+    const int bottom = std::clamp(static_cast<int>(m_cropY1) + 1, 0, h);
+    if (!m_image.Crop(left, top, right, bottom, &doc->m_image)) {
+        ui::Message(m_image.GetLastError());
+        doc->OnCloseDocument();
+        return;
+    }
+
+    std::copy(std::begin(m_plane), std::end(m_plane), std::begin(doc->m_plane));
+    doc->m_is3D = m_is3D;
+    // The new extent covers exactly the pixels kept.
+    if (!IsUndefined(m_extentLeft) && !IsUndefined(m_extentBottom) && !IsUndefined(m_extentRight) &&
+        !IsUndefined(m_extentTop) && w > 0 && h > 0) {
+        const double dx = m_extentRight - m_extentLeft;
+        const double dy = m_extentTop - m_extentBottom;
+        doc->m_extentLeft = m_extentLeft + double(left) / w * dx;
+        doc->m_extentRight = m_extentLeft + double(right) / w * dx;
+        doc->m_extentTop = m_extentTop - double(top) / h * dy;
+        doc->m_extentBottom = m_extentTop - double(bottom) / h * dy;
+    }
+    doc->m_isSource = 0;
+    doc->SetImageChanged();
+    doc->SetTitle(LoadQString(10016));
+    PostStep(9);
+}
+
+void CTesseloDoc::OnMirrorHorizontal() {
+    {
+        ui::CWaitCursor wait;
+        m_image.Mirror();
+    }
+    if (m_view) m_view->BuildDisplayBitmap(false);
+}
+
+void CTesseloDoc::OnMirrorVertical() {
+    {
+        ui::CWaitCursor wait;
+        m_image.Flip();
+    }
+    if (m_view) m_view->BuildDisplayBitmap(false);
 }
 
 void CTesseloDoc::OnCloseDocument() {

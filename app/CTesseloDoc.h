@@ -4,7 +4,9 @@
 // A document belongs to its child frame and dies with it.
 
 #include <QObject>
+#include <QSize>
 #include <QString>
+#include <functional>
 
 #include "CCommandTarget.h"
 #include "CRaster.h"
@@ -27,6 +29,41 @@ public:
     void SetView(CTesseloView* view) { m_view = view; }
     void SetFrame(CChildFrame* frame) { m_frame = frame; }
 
+    // The filter of the image open and save dialogs.
+    static constexpr const char* kImageFilter =
+        "JPG (*.jpg)|*.jpg|BMP (*.bmp)|*.bmp|TIFF (*.tif)|*.tif|GIF (*.gif)|*.gif|"
+        "PNG (*.png)|*.png|PCX (*.pcx)|*.pcx|TGA (*.tga)|*.tga|WBMP (*.wbmp)|*.wbmp|"
+        "JP2 (*.jp2)|*.jp2|JPC (*.jpc)|*.jpc|PGX (*.pgx)|*.pgx|PNM (*.pnm)|*.pnm|"
+        "RAS (*.ras)|*.ras|Icon (*.ico)|*.ico|All Files (*.*)|*.*||";
+
+    // Asks the user for a point name: `caption` (empty: the dialog's own), `name` preset with
+    // the proposal and holding the entered text afterwards; false when cancelled. The
+    // point-name dialog installs itself here; without one every request counts as cancelled.
+    using PointNameAsker = std::function<bool(const QString& caption, QString& name)>;
+    static void SetPointNameAsker(PointNameAsker asker);
+    static bool AskPointName(const QString& caption, QString& name);
+
+    // Point operations after a pick (image pixels); 1 added or replaced, 0 cancelled.
+    int AddControlPoint(double x, double y);
+    int AddRectangleCorner(double x, double y);
+    int AddMeasurePoint(double x, double y);
+    // First point of a new pair (state 0 or 2) or the second one (state 1); always 1.
+    int SetDistancePoint(double x, double y);
+
+    // Target coordinates of a target image pixel (x right, y down) through the extent; 0 and
+    // undefined outputs in a source document, without an extent or image, or for undefined input.
+    int PixelToTarget(double px, double py, double& x, double& y) const;
+    // The 3D point of a target pixel on the object plane; 0 and undefined outputs unless the
+    // coordinate system is 3D, the plane is set and PixelToTarget succeeds.
+    int PixelToPlane3D(double px, double py, double& x, double& y, double& z) const;
+
+    // Width and height of the image in pixels.
+    QSize GetImageSize() const;
+    // Arms the first view for picking.
+    void ArmFirstView();
+    // After the image was replaced: the first view shows it anew at 100 %, idle.
+    void SetImageChanged();
+
     // Reads a document file (the parameter-file layout). False when it cannot be read.
     bool OnOpenDocument(const QString& path);
     // Loads an image file into the document by the format its extension names; 1 on success.
@@ -38,6 +75,12 @@ public:
     void OnCloseDocument();
     // "Bild entzerren": the reference points or the rectangle dialog over this source document.
     void OnRectify();
+
+    // Commands of a target document.
+    void OnFileSaveAs();
+    void OnCrop();
+    void OnMirrorHorizontal();
+    void OnMirrorVertical();
 
     // The image; it also carries the JPEG quality setting.
     CRaster m_image{10, 10, 24};
@@ -60,9 +103,9 @@ public:
 
     int m_nextPointNumber = 1;  // default name of the next measured point
 
-    CControlPointList m_points;  // control points (source document)
-    CCornerList m_corners;       // rectangle corners (source document), at most 4
-    double m_rectWidth = UNDEFINED_VALUE;   // rectangle size in metres
+    CControlPointList m_points;            // control points (source document)
+    CCornerList m_corners;                 // rectangle corners (source document), at most 4
+    double m_rectWidth = UNDEFINED_VALUE;  // rectangle size in metres
     double m_rectHeight = UNDEFINED_VALUE;
     int m_measureMode = 1;  // 1 control points, 0 rectangle corners
 
@@ -92,6 +135,13 @@ signals:
     void titleChanged(const QString& title);
 
 private:
+    void RegisterCommands();
+    // Asks for a name and adds or moves the named point; shared by control and measure points.
+    template <class List>
+    int AddNamedPoint(List& list, double x, double y);
+    // Encodes the image into a temporary file beside `path` and renames it over `path`.
+    bool SaveImageReplacing(const QString& path, uint32_t type);
+
     QString m_title;
     CTesseloView* m_view = nullptr;  // owned by the frame, which outlives the document
     CChildFrame* m_frame = nullptr;

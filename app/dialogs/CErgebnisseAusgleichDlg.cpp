@@ -454,6 +454,7 @@ void CErgebnisseAusgleichDlg::OnOK() {
         app->SetActiveDocument(source);
         return;
     }
+    target->SetImageChanged();
     if (m_targetKoosys != -1) WriteSetting(settings::kKoosysRect, m_targetKoosys);
     target->SetTitle(LoadQString(10016));
     chain::PostWorkflowStep(8);

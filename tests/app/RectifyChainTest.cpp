@@ -1,7 +1,8 @@
 // The main road end to end: a synthetic facade photo is opened through the open command, its
-// control points (or rectangle corners) are put into the document, the reference coordinates
-// are imported from a text file, and "Bild entzerren" runs the dialog chain through the modal
-// runner seam into a new target document, whose pattern must be true to scale.
+// control points (or rectangle corners) are added as the point picking adds them, the reference
+// coordinates are imported from a text file, and "Bild entzerren" runs the dialog chain through
+// the modal runner seam into a new target document, whose pattern must be true to scale; the
+// target is then saved.
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
@@ -52,6 +53,16 @@ protected:
         m_source = GetActiveDocument();
         ASSERT_NE(m_source, nullptr);
         ASSERT_EQ(m_source->m_image.GetWidth(), uint32_t(SyntheticFacade::kWidth));
+        // The point-name dialog as the user fills it: P1, P2, ...
+        CTesseloDoc::SetPointNameAsker([this](const QString&, QString& name) {
+            name = QStringLiteral("P%1").arg(++m_named);
+            return true;
+        });
+    }
+
+    void TearDown() override {
+        CTesseloDoc::SetPointNameAsker({});
+        AppTest::TearDown();
     }
 
     QString WriteImport(const QByteArray& text) {
@@ -74,7 +85,8 @@ protected:
                 const QString name = QStringLiteral("P%1").arg(++n);
                 double mx, my;
                 SyntheticFacade::ToImage(X, Y, mx, my);
-                m_source->m_points.Append(name, mx, my);
+                ASSERT_EQ(m_source->AddControlPoint(mx, my), 1);
+                ASSERT_EQ(m_source->m_points.names.last(), name);
                 QString line = name;
                 if (koosys == 0) {
                     for (int k = 0; k < 3; ++k)
@@ -98,7 +110,7 @@ protected:
         for (const auto& [X, Y] : {std::pair{1.0, 1.0}, {1.0, 6.0}, {9.0, 6.0}, {9.0, 1.0}}) {
             double mx, my;
             SyntheticFacade::ToImage(X, Y, mx, my);
-            m_source->m_corners.Append(mx, my);
+            ASSERT_EQ(m_source->AddRectangleCorner(mx, my), 1);
         }
         m_dialogScripts.push_back([](QDialog& dialog) {
             dialog.findChild<QLineEdit*>(QStringLiteral("1025"))->setText(QStringLiteral("8"));
@@ -130,8 +142,8 @@ protected:
     // Facade coordinates of the reference point a target pixel samples (column i, row t from
     // the top: its left and lower edge).
     void FacadeOf(const CTesseloDoc& target, int i, int t, double& X, double& Y) const {
-        const double u = target.m_extentLeft + kPixel * i;
-        const double v = target.m_extentTop - kPixel * (t + 1);
+        double u, v;
+        target.PixelToTarget(i, t + 1, u, v);
         switch (GetParam().route) {
             case Route::Points2D:
                 X = u;
@@ -142,9 +154,9 @@ protected:
                 Y = v + 1.0;
                 break;
             case Route::Points3D: {
-                const double* p = target.m_plane;
                 double d[3];
-                for (int k = 0; k < 3; ++k) d[k] = p[k] - u * p[3 + k] + v * p[6 + k] - kO[k];
+                target.PixelToPlane3D(i, t + 1, d[0], d[1], d[2]);
+                for (int k = 0; k < 3; ++k) d[k] -= kO[k];
                 X = d[0] * kU[0] + d[1] * kU[1] + d[2] * kU[2];
                 Y = d[0] * kV[0] + d[1] * kV[1] + d[2] * kV[2];
                 break;
@@ -166,6 +178,7 @@ protected:
     }
 
     CTesseloDoc* m_source = nullptr;
+    int m_named = 0;
 };
 
 }  // namespace
@@ -237,6 +250,18 @@ TEST_P(RectifyChainTest, TargetPatternIsTrueToScale) {
         for (size_t k = 1; k < edges.size(); ++k)
             EXPECT_NEAR(edges[k] - edges[k - 1], cellPixels, 1.0) << (alongRow ? "row" : "column");
     }
+
+    // Saved as the user saves it, the file holds the rectified image.
+    const QString saved = m_dir.filePath(QStringLiteral("target.png"));
+    ChooseFile(saved);
+    m_ui.messages.clear();
+    ASSERT_TRUE(App()->RouteCommand(cmd::ID_FILE_SAVE_AS));
+    ASSERT_FALSE(m_ui.messages.empty());
+    EXPECT_EQ(m_ui.messages[0].rfind("File gespeichert:\n" + saved.toStdString(), 0), 0u);
+    CRaster reloaded;
+    ASSERT_TRUE(reloaded.Load(QFile::encodeName(saved).constData(), FORMAT_PNG));
+    EXPECT_EQ(reloaded.GetWidth(), image.GetWidth());
+    EXPECT_EQ(reloaded.GetHeight(), image.GetHeight());
 }
 
 INSTANTIATE_TEST_SUITE_P(
