@@ -211,8 +211,8 @@ double CErgebnisseAusgleichDlg::FieldValue(const CNumEdit* field) {
 bool CErgebnisseAusgleichDlg::OnInitDialog() {
     CTesseloDoc* doc = GetActiveDocument();
     if (!doc || !m_names || !m_imageX || !m_imageY || !m_refX || !m_refY || !m_use) return false;
-    adjustSize();
-    layout()->activate();
+    // The list's columns are sized from its width, which it has before the dialog shows.
+    m_list->resize(m_list->minimumSize());
     m_sourceDoc = doc;
     m_entzerrung.SetBackground(doc->m_red, doc->m_green, doc->m_blue);
     m_sourceImage = &doc->m_image;

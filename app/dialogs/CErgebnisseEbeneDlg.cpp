@@ -84,8 +84,8 @@ CErgebnisseEbeneDlg::CErgebnisseEbeneDlg(QWidget* parent)
 
 bool CErgebnisseEbeneDlg::OnInitDialog() {
     if (!m_names || !m_x || !m_y || !m_r1 || !m_r2 || !m_r3 || !m_use3D || !m_use2D) return false;
-    adjustSize();
-    layout()->activate();
+    // The list's columns are sized from its width, which it has before the dialog shows.
+    m_list->resize(m_list->minimumSize());
     m_list->SetImageList(chain::PointMarkImages());
     const QString headings = LoadQString(10018);
     const int widths[] = {20, 20, 20, 25, 10};

@@ -200,9 +200,8 @@ bool CIdentpunkteDlg::OnInitDialog() {
     if (!m_names || !m_x || !m_y || !m_r1 || !m_r2 || !m_r3 || !m_use2D || !m_use3D || !m_is3D ||
         !m_koosys || !m_decimals)
         return false;
-    // The list's columns are sized from its width: lay the dialog out before it is shown.
-    adjustSize();
-    layout()->activate();
+    // The list's columns are sized from its width, which it has before the dialog shows.
+    m_list->resize(m_list->minimumSize());
     m_list->SetImageList(chain::PointMarkImages());
     ApplyDecimals();
     ChooseActiveFlags();

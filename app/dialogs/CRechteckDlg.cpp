@@ -77,8 +77,8 @@ CRechteckDlg::CRechteckDlg(QWidget* parent)
 
 bool CRechteckDlg::OnInitDialog() {
     if (!m_is3D || !m_width || !m_height || !m_cornerX || !m_cornerY) return false;
-    adjustSize();
-    layout()->activate();
+    // The list's columns are sized from its width, which it has before the dialog shows.
+    m_list->resize(m_list->minimumSize());
     m_koosys->Fill(true);
     m_koosys->Select(ReadSetting(settings::kKoosysRect));
     m_list->SetImageList(chain::CrossMarkImages());
