@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
+#include <QWheelEvent>
 
 #include "CChildFrame.h"
 #include "CPostedEvents.h"
@@ -20,6 +21,7 @@
 #include "ModalRunner.h"
 #include "QtStringLookup.h"
 #include "RegistrySettings.h"
+#include "controls/CAssistantHtml.h"
 #include "controls/CToolBarImages.h"
 #include "dialogs/CEinstellungenDlg.h"
 #include "dialogs/CMyFileDialog.h"
@@ -124,6 +126,10 @@ constexpr int kToolBar[] = {
 
 QString Tr(const char* text) { return QCoreApplication::translate(kContext, text); }
 
+// The assistant bar's control id, and the profile name its sizes are kept under.
+constexpr int kAssistantBarId = 0xE822;
+constexpr const char* kBarProfile = "Tesselo";
+
 // The command a window-list entry activates carries this property.
 constexpr const char* kWindowEntry = "windowEntry";
 
@@ -154,6 +160,10 @@ CMainFrame::CMainFrame() : m_mdiArea(new QMdiArea(this)) {
     });
     OnUpdateCommand(cmd::ID_VIEW_TOOLBAR,
                     [this](CCmdUI& ui) { ui.SetCheck(m_toolBar && !m_toolBar->isHidden()); });
+    OnCommand(cmd::ID_VIEW_ASSISTANT,
+              [this] { m_assistantBar.setVisible(m_assistantBar.isHidden()); });
+    OnUpdateCommand(cmd::ID_VIEW_ASSISTANT,
+                    [this](CCmdUI& ui) { ui.SetCheck(!m_assistantBar.isHidden()); });
     OnCommand(cmd::ID_VIEW_STATUS_BAR,
               [this] { statusBar()->setVisible(statusBar()->isHidden()); });
     OnUpdateCommand(cmd::ID_VIEW_STATUS_BAR,
@@ -178,12 +188,14 @@ CMainFrame::CMainFrame() : m_mdiArea(new QMdiArea(this)) {
 }
 
 CMainFrame::~CMainFrame() {
+    if (m_assistantBar.Id() != 0) SaveBarSizes(*this, kBarProfile);
     if (m_translator) QCoreApplication::removeTranslator(m_translator.get());
 }
 
 bool CMainFrame::Create() {
     CreateStatusBar();
     if (!CreateToolBar()) return false;
+    if (!CreateAssistantBar()) return false;
     PostMessageTo(this, msg::WM_APP_WORKFLOW_STEP, 0, 0);
 
     int language = ReadSetting(settings::kLanguage);
@@ -200,6 +212,28 @@ bool CMainFrame::Create() {
     else
         Retranslate();
     m_idleTimer.start();
+    return true;
+}
+
+bool CMainFrame::CreateAssistantBar() {
+    if (!m_assistantBar.Create(QString(), this, kAssistantBarId)) return false;
+    // It starts at the left edge; once floated it docks again only on the right.
+    m_assistantBar.setAllowedAreas(Qt::RightDockWidgetArea);
+    m_assistantBar.SetDefaultSize(190, 500);
+    addDockWidget(Qt::LeftDockWidgetArea, &m_assistantBar);
+    LoadBarSizes(*this, kBarProfile);
+    // A wheel turn that reaches the pane from elsewhere zooms the active view.
+    m_assistantBar.HtmlCtrl().SetWheelTarget([](QWheelEvent& wheel) {
+        CTesseloDoc* doc = GetActiveDocument();
+        CTesseloView* view = doc ? doc->GetFirstView() : nullptr;
+        if (!view) return false;
+        const QPointF global = wheel.globalPosition();
+        QWheelEvent forwarded(view->viewport()->mapFromGlobal(global), global, wheel.pixelDelta(),
+                              wheel.angleDelta(), wheel.buttons(), wheel.modifiers(), wheel.phase(),
+                              wheel.inverted());
+        QApplication::sendEvent(view->viewport(), &forwarded);
+        return forwarded.isAccepted();
+    });
     return true;
 }
 
@@ -460,6 +494,18 @@ void CMainFrame::OnAssistantStep(int step) {
     else
         doc->m_workflowStep = step;
     m_assistantStep = step;
+    ShowAssistantStep(step);
+}
+
+void CMainFrame::ShowAssistantStep(int step) {
+    CAssistantInputs inputs;
+    if (const CTesseloDoc* doc = GetActiveDocument()) {
+        inputs.sourceDocument = doc->m_isSource != 0;
+        inputs.is3D = doc->m_is3D != 0;
+        inputs.measuringMode = doc->m_measureMode;
+        inputs.distortionCorrected = doc->m_distortionCorrected != 0;
+    }
+    m_assistantBar.SetHtml(CAssistantHtml::StepPage(step, inputs));
 }
 
 void CMainFrame::OnAssistantCommand(const QString& command) {
@@ -487,6 +533,8 @@ bool CMainFrame::event(QEvent* event) {
         auto* message = static_cast<CPostedMessageEvent*>(event);
         if (message->Message() == msg::WM_APP_WORKFLOW_STEP)
             OnAssistantStep(static_cast<int>(message->WParam()));
+        else if (message->Message() == msg::WM_APP_ASSISTANT_COMMAND)
+            OnAssistantCommand(m_assistantBar.HtmlCtrl().LastCommand());
         return true;
     }
     if (event->type() == CCommandEvent::TypeId()) {

@@ -2,7 +2,8 @@
 // CMainFrame: the main window. An MDI area holds the document windows; the frame owns the
 // menus (menu 128 without documents, menu 129 while documents are open), tool bar 128 and
 // the status bar, chooses the interface language at the first start, switches between German
-// and the English catalogue, runs the image-open command and receives the workflow steps.
+// and the English catalogue, runs the image-open command and receives the workflow steps,
+// which it shows in the assistant bar, and the assistant's link commands.
 
 #include <QMainWindow>
 #include <QPointer>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "CCommandTarget.h"
+#include "controls/CAssistantBar.h"
 
 class QLabel;
 class QMdiArea;
@@ -26,8 +28,9 @@ public:
     CMainFrame();
     ~CMainFrame() override;
 
-    // Builds the status bar and the tool bar, posts step 0 and settles the interface language
-    // (the language dialog on the first start). False when the program must not start.
+    // Builds the status bar, the tool bar and the assistant bar, posts step 0 and settles the
+    // interface language (the language dialog on the first start). False when the program must
+    // not start.
     bool Create();
 
     QMdiArea* MdiArea() const { return m_mdiArea; }
@@ -51,8 +54,11 @@ public:
     void OnLanguageEnglish();
     // A workflow step (-1: the current document's stored step).
     void OnAssistantStep(int step);
+    // Builds the assistant page for a step (0..10) from the active document's flags and shows it.
+    void ShowAssistantStep(int step);
     // An assistant link's command word.
     void OnAssistantCommand(const QString& command);
+    CAssistantBar& AssistantBar() { return m_assistantBar; }
     // The step the assistant shows now.
     int AssistantStep() const { return m_assistantStep; }
 
@@ -68,6 +74,7 @@ private:
     void Retranslate();
     void RebuildMenu();
     bool CreateToolBar();
+    bool CreateAssistantBar();
     void CreateStatusBar();
     void FillWindowMenu(QMenu* menu);
     void ArrangeIcons();
@@ -83,5 +90,6 @@ private:
     std::unique_ptr<QTranslator> m_translator;
     int m_language = 0;
     int m_assistantStep = 0;
+    CAssistantBar m_assistantBar;
     bool m_documentMenu = false;
 };

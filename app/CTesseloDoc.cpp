@@ -2,14 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDialog>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QTemporaryFile>
 #include <climits>
 #include <cmath>
-#include <cstdio>
 #include <limits>
+#include <vector>
 
 #include "CChildFrame.h"
 #include "CColorQuantizer.h"
@@ -77,7 +74,7 @@ CTesseloDoc::~CTesseloDoc() {
 void CTesseloDoc::RegisterCommands() {
     const auto source = [this](CCmdUI& ui) { ui.Enable(m_isSource != 0); };
     const auto target = [this](CCmdUI& ui) { ui.Enable(m_isSource == 0); };
-    const auto targetWithTool = [this](std::initializer_list<int> tools) {
+    const auto targetWithTool = [this](std::vector<int> tools) {
         return [this, tools](CCmdUI& ui) {
             bool enable = false;
             if (m_isSource == 0 && m_view)
@@ -90,6 +87,7 @@ void CTesseloDoc::RegisterCommands() {
     OnCommand(cmd::ID_FILE_SAVE_AS, [this] { OnFileSaveAs(); });
     OnUpdateCommand(cmd::ID_FILE_SAVE_AS, target);
     OnCommand(cmd::ID_RECTIFY, [this] { OnRectify(); });
+    OnUpdateCommand(cmd::ID_FILE_SAVE, target);
     OnUpdateCommand(cmd::ID_RECTIFY, source);
     OnUpdateCommand(cmd::ID_LOAD_PARAMETERS, source);
     OnUpdateCommand(cmd::ID_SAVE_PARAMETERS, source);
@@ -277,29 +275,6 @@ int CTesseloDoc::OpenImage(const QString& path) {
     return 1;
 }
 
-bool CTesseloDoc::SaveImageReplacing(const QString& path, uint32_t type) {
-    const QFileInfo info(path);
-    QTemporaryFile temporary(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
-                             QStringLiteral(".XXXXXX"));
-    if (!temporary.open()) {
-        m_image.SetLastError("Can't create the file");
-        return false;
-    }
-    const QString temporaryPath = temporary.fileName();
-    temporary.close();
-    if (!m_image.Save(QFile::encodeName(temporaryPath).constData(), type)) return false;
-    // The new file keeps the old one's permissions, else the usual ones of a new file.
-    QFile::setPermissions(temporaryPath, info.exists()
-                                             ? info.permissions()
-                                             : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                   QFileDevice::ReadGroup | QFileDevice::ReadOther);
-    if (std::rename(QFile::encodeName(temporaryPath).constData(),
-                    QFile::encodeName(path).constData()) != 0)
-        return false;
-    temporary.setAutoRemove(false);
-    return true;
-}
-
 void CTesseloDoc::OnFileSaveAs() {
     CMyFileDialog dialog(false, QStringLiteral("jpg"), QString(),
                          CMyFileDialog::kHideReadOnly | CMyFileDialog::kOverwritePrompt,
@@ -333,7 +308,9 @@ void CTesseloDoc::OnFileSaveAs() {
                 }
                 if (!m_image.HasPaletteAlpha()) m_image.EnablePaletteAlpha(false);
             }
-            saved = reduced && SaveImageReplacing(m_imagePath, type);
+            // The image library encodes into a temporary file and replaces the old one only on
+            // success, so a failed save keeps an existing file intact.
+            saved = reduced && m_image.Save(QFile::encodeName(m_imagePath).constData(), type);
             if (m_view) m_view->BuildDisplayBitmap(true);
         } catch (...) {
             saved = false;

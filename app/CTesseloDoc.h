@@ -139,8 +139,6 @@ private:
     // Asks for a name and adds or moves the named point; shared by control and measure points.
     template <class List>
     int AddNamedPoint(List& list, double x, double y);
-    // Encodes the image into a temporary file beside `path` and renames it over `path`.
-    bool SaveImageReplacing(const QString& path, uint32_t type);
 
     QString m_title;
     CTesseloView* m_view = nullptr;  // owned by the frame, which outlives the document

@@ -80,6 +80,8 @@ public:
     void OnScroll(Qt::Orientation orientation, int code, int position);
     // Redraw flag set and the whole window painted anew.
     void Repaint();
+    // One tick of the auto-scroll timer: scrolls by the distance the mouse lies outside.
+    void OnAutoScrollTimer();
 
     // Conversions between the coordinate spaces (see the top of this file).
     QPointF ClientToScrolled(QPointF p) const;
@@ -140,7 +142,6 @@ private:
 
     // Renders the visible part of the display bitmap into the back buffer.
     void RenderBackBuffer();
-    void OnAutoScrollTimer();
     void StopAutoScroll();
     void SetScrollPosition(Qt::Orientation orientation, int position);
 

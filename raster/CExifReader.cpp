@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "ByteOrder.h"
 #include "CRasterStream.h"
 
 namespace {
@@ -499,20 +500,14 @@ bool CExifReader::ParseDirectoryAt(uint64_t offset, const uint8_t* offsetBase,
     return true;
 }
 
-uint16_t CExifReader::ReadU16BigEndian(const uint8_t* p) {
-    return static_cast<uint16_t>((p[0] << 8) | p[1]);
-}
+uint16_t CExifReader::ReadU16BigEndian(const uint8_t* p) { return LoadU16BE(p); }
 
 uint16_t CExifReader::ReadU16(const uint8_t* p) const {
-    if (m_motorolaOrder) return static_cast<uint16_t>((p[0] << 8) | p[1]);
-    return static_cast<uint16_t>((p[1] << 8) | p[0]);
+    return m_motorolaOrder ? LoadU16BE(p) : LoadU16LE(p);
 }
 
 uint32_t CExifReader::ReadU32(const uint8_t* p) const {
-    if (m_motorolaOrder) {
-        return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-    }
-    return (uint32_t{p[3]} << 24) | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+    return m_motorolaOrder ? LoadU32BE(p) : LoadU32LE(p);
 }
 
 int32_t CExifReader::ReadS32(const uint8_t* p) const { return static_cast<int32_t>(ReadU32(p)); }

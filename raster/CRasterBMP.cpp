@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "ByteOrder.h"
 #include "CRasterStream.h"
 
 namespace {
@@ -27,11 +28,6 @@ constexpr const char* kUnknownCompression = "unknown compression";
 constexpr const char* kNoBufferMemory = "can't allocate memory";
 constexpr const char* kTruncated = "Error reading BMP data";
 constexpr const char* kWriteError = "Error writing BMP file";
-
-uint16_t U16At(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t U32At(const uint8_t* p) {
-    return uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
-}
 
 // Reads and drops count bytes; false when the stream ends first.
 bool SkipBytes(CRasterStream* stream, uint64_t count) {
@@ -76,23 +72,23 @@ bool CRasterBMP::ReadInfoHeader(CRasterStream* stream, BITMAPINFOHEADER* header,
     if (h.biSize == 12) {
         uint8_t core[8];
         if (!stream->ReadBytes(core, sizeof(core))) return false;
-        h.biWidth = U16At(core);
-        h.biHeight = U16At(core + 2);
-        h.biPlanes = U16At(core + 4);
-        h.biBitCount = U16At(core + 6);
+        h.biWidth = LoadU16LE(core);
+        h.biHeight = LoadU16LE(core + 2);
+        h.biPlanes = LoadU16LE(core + 4);
+        h.biBitCount = LoadU16LE(core + 6);
     } else if (h.biSize >= 40) {
         uint8_t b[36];
         if (!stream->ReadBytes(b, sizeof(b))) return false;
-        h.biWidth = static_cast<int32_t>(U32At(b));
-        h.biHeight = static_cast<int32_t>(U32At(b + 4));
-        h.biPlanes = U16At(b + 8);
-        h.biBitCount = U16At(b + 10);
-        h.biCompression = U32At(b + 12);
-        h.biSizeImage = U32At(b + 16);
-        h.biXPelsPerMeter = static_cast<int32_t>(U32At(b + 20));
-        h.biYPelsPerMeter = static_cast<int32_t>(U32At(b + 24));
-        h.biClrUsed = U32At(b + 28);
-        h.biClrImportant = U32At(b + 32);
+        h.biWidth = static_cast<int32_t>(LoadU32LE(b));
+        h.biHeight = static_cast<int32_t>(LoadU32LE(b + 4));
+        h.biPlanes = LoadU16LE(b + 8);
+        h.biBitCount = LoadU16LE(b + 10);
+        h.biCompression = LoadU32LE(b + 12);
+        h.biSizeImage = LoadU32LE(b + 16);
+        h.biXPelsPerMeter = static_cast<int32_t>(LoadU32LE(b + 20));
+        h.biYPelsPerMeter = static_cast<int32_t>(LoadU32LE(b + 24));
+        h.biClrUsed = LoadU32LE(b + 28);
+        h.biClrImportant = LoadU32LE(b + 32);
         if (h.biSize == 64) {
             if (!SkipBytes(stream, 24)) return false;
         } else if (h.biSize > 40) {
@@ -109,9 +105,9 @@ bool CRasterBMP::ReadInfoHeader(CRasterStream* stream, BITMAPINFOHEADER* header,
                 uint8_t m[12];
                 if (!stream->ReadBytes(m, sizeof(m))) return false;
                 if (masks) {
-                    masks[0] = U32At(m);
-                    masks[1] = U32At(m + 4);
-                    masks[2] = U32At(m + 8);
+                    masks[0] = LoadU32LE(m);
+                    masks[1] = LoadU32LE(m + 4);
+                    masks[2] = LoadU32LE(m + 8);
                 }
                 rest -= sizeof(m);
             }
@@ -143,8 +139,8 @@ const char* CRasterBMP::DecodeBody(CRasterStream* stream) {
     const long start = stream->Tell();
     uint8_t fileHeader[14];
     if (stream->Read(fileHeader, sizeof(fileHeader), 1) != 1) return kNotBmp;
-    uint32_t offBits = U32At(fileHeader + 10);
-    if (U16At(fileHeader) != kMagic) {
+    uint32_t offBits = LoadU32LE(fileHeader + 10);
+    if (LoadU16LE(fileHeader) != kMagic) {
         // Bare bitmap data: the info header starts right here.
         offBits = 0;
         if (!stream->Seek(start, 0)) return kNotBmp;
@@ -235,9 +231,9 @@ const char* CRasterBMP::DecodeBody(CRasterStream* stream) {
                 if (!headerMasks) {
                     uint8_t m[12];
                     if (!stream->ReadBytes(m, sizeof(m))) return kTruncated;
-                    masks[0] = U32At(m);
-                    masks[1] = U32At(m + 4);
-                    masks[2] = U32At(m + 8);
+                    masks[0] = LoadU32LE(m);
+                    masks[1] = LoadU32LE(m + 4);
+                    masks[2] = LoadU32LE(m + 8);
                 }
                 red = masks[0] & 0xFFFF;
                 green = masks[1] & 0xFFFF;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "ByteOrder.h"
 #include "CRasterStream.h"
 
 namespace {
@@ -26,8 +27,6 @@ constexpr uint64_t kSizeSlack = uint64_t{1} << 20;
 constexpr int32_t kLzwEnd = -1;       // the data ended
 constexpr int32_t kLzwBadSize = -20;  // minimum code size outside 2..9
 constexpr int32_t kLzwNoMemory = -10;
-
-uint32_t U16At(const uint8_t* p) { return uint32_t{p[0]} | (uint32_t{p[1]} << 8); }
 
 bool PixelsPlausible(uint64_t pixels, uint64_t dataBytes) {
     return pixels <= dataBytes * kMaxLzwExpansion + kSizeSlack;
@@ -102,7 +101,7 @@ bool CRasterGIF::ReadColorTable(CRasterStream* stream, uint8_t flags, ColorTable
 bool CRasterGIF::ReadDescriptor(CRasterStream* stream, int32_t descriptor[5]) {
     uint8_t d[9];
     if (!ReadBytes(stream, d, sizeof(d))) return false;
-    for (int i = 0; i < 4; ++i) descriptor[i] = static_cast<int32_t>(U16At(d + 2 * i));
+    for (int i = 0; i < 4; ++i) descriptor[i] = static_cast<int32_t>(LoadU16LE(d + 2 * i));
     descriptor[4] = d[8];
     return true;
 }
@@ -128,7 +127,7 @@ bool CRasterGIF::ReadExtension(CRasterStream* stream) {
         good = size == 4 && ReadBytes(stream, data, 4);
         if (good) {
             m_gceFlags = data[0];
-            m_gceDelay = static_cast<uint16_t>(U16At(data + 1));
+            m_gceDelay = static_cast<uint16_t>(LoadU16LE(data + 1));
             m_gceIndex = data[3];
             if (m_gceFlags & 1) SetTransIndex(m_gceIndex);
             SetFrameDelay(m_gceDelay);
@@ -193,8 +192,8 @@ const char* CRasterGIF::DecodeFrames(CRasterStream* stream) {
     if (!ReadBytes(stream, header, sizeof(header)) || std::memcmp(header, "GIF8", 4) != 0) {
         return kNotGif;
     }
-    const int32_t screenWidth = m_screenWidth = static_cast<int32_t>(U16At(header + 6));
-    const int32_t screenHeight = m_screenHeight = static_cast<int32_t>(U16At(header + 8));
+    const int32_t screenWidth = m_screenWidth = static_cast<int32_t>(LoadU16LE(header + 6));
+    const int32_t screenHeight = m_screenHeight = static_cast<int32_t>(LoadU16LE(header + 8));
     const uint8_t screenFlags = header[10];
     const bool hasGlobal = screenFlags & 0x80;
     ColorTable global;

@@ -1,10 +1,11 @@
 #include "CRasterICO.h"
 
 #include <cstring>
-#include <new>
 #include <vector>
 
+#include "ByteOrder.h"
 #include "CRasterStream.h"
+#include "CodecGuard.h"
 
 namespace {
 
@@ -12,22 +13,6 @@ constexpr size_t kDirectoryHeaderSize = 6;
 constexpr size_t kEntrySize = 16;
 constexpr uint32_t kBitmapHeaderSize = 40;
 constexpr uint32_t kMaxSide = 255;
-
-uint16_t U16At(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-
-uint32_t U32At(const uint8_t* p) {
-    return uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
-}
-
-void PutU16At(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v & 0xFF);
-    p[1] = static_cast<uint8_t>((v >> 8) & 0xFF);
-}
-
-void PutU32At(uint8_t* p, uint32_t v) {
-    PutU16At(p, v & 0xFFFF);
-    PutU16At(p + 2, v >> 16);
-}
 
 uint32_t MaskRowBytes(uint32_t width) { return ((width + 31) / 32) * 4; }
 
@@ -43,27 +28,16 @@ void WriteOrThrow(CRasterStream& stream, const void* buffer, size_t count) {
 
 bool CRasterICO::Decode(CRasterStream* stream) {
     if (!stream) return false;
-    try {
-        DecodeOrThrow(*stream);
-        return true;
-    } catch (const char* text) {
-        // A null text: the failing call has set the last error itself.
-        if (text) SetLastError(text);
-    } catch (const std::bad_alloc&) {
-        SetLastError("Out of memory reading icon");
-    } catch (...) {
-        SetLastError("Corrupted icon");
-    }
-    Destroy();
-    return false;
+    return RunDecodeStep(*this, {"Out of memory reading icon", "Corrupted icon"},
+                         [&] { DecodeOrThrow(*stream); });
 }
 
 void CRasterICO::DecodeOrThrow(CRasterStream& stream) {
     const long start = stream.Tell();
     uint8_t directory[kDirectoryHeaderSize];
     if (start < 0 || !stream.ReadBytes(directory, sizeof(directory))) throw "Not an icon file";
-    if (U16At(directory) != 0 || U16At(directory + 2) != 1) throw "Not an icon file";
-    const int32_t count = U16At(directory + 4);
+    if (LoadU16LE(directory) != 0 || LoadU16LE(directory + 2) != 1) throw "Not an icon file";
+    const int32_t count = LoadU16LE(directory + 4);
     m_info.nNumFrames = count;
     const int32_t frame = m_info.nFrame;
     if (frame < 0 || frame >= count) throw "Icon frame out of range";
@@ -76,16 +50,16 @@ void CRasterICO::DecodeOrThrow(CRasterStream& stream) {
     ReadOrThrow(stream, entry, sizeof(entry));
     const uint32_t width = entry[0];
     const uint32_t height = entry[1];
-    const uint32_t offset = U32At(entry + 12);
+    const uint32_t offset = LoadU32LE(entry + 12);
     if (width == 0 || height == 0) throw "Unsupported icon image";
     if (!stream.Seek(start + static_cast<long>(offset), 0)) throw "Corrupted icon";
 
     uint8_t bih[kBitmapHeaderSize];
     ReadOrThrow(stream, bih, sizeof(bih));
-    const uint32_t headerSize = U32At(bih);
-    const uint32_t bitCount = U16At(bih + 14);
-    const uint32_t compression = U32At(bih + 16);
-    const uint32_t colorsUsed = U32At(bih + 32);
+    const uint32_t headerSize = LoadU32LE(bih);
+    const uint32_t bitCount = LoadU16LE(bih + 14);
+    const uint32_t compression = LoadU32LE(bih + 16);
+    const uint32_t colorsUsed = LoadU32LE(bih + 32);
     // PNG-compressed entries and bitmaps of other layouts are not read.
     if (headerSize != kBitmapHeaderSize || compression != 0 ||
         (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24 && bitCount != 32)) {
@@ -124,7 +98,7 @@ void CRasterICO::DecodeOrThrow(CRasterStream& stream) {
     // entry's size then has no room for it.
     const uint64_t withMask = uint64_t{kBitmapHeaderSize} + size_t{GetNumColors()} * 4 +
                               size_t{width} * height * 4 + mask.size();
-    if (bitCount == 32 && U32At(entry + 8) < withMask) return;
+    if (bitCount == 32 && LoadU32LE(entry + 8) < withMask) return;
     ReadOrThrow(stream, mask.data(), mask.size());
     ApplyMask(mask.data(), maskRow);
 }
@@ -205,17 +179,8 @@ void CRasterICO::ApplyMask(const uint8_t* mask, uint32_t maskRowBytes) {
 
 bool CRasterICO::Encode(CRasterStream* stream) {
     if (CheckEncodeInput(stream)) return false;
-    try {
-        EncodeOrThrow(*stream);
-        return true;
-    } catch (const char* text) {
-        SetLastError(text);
-    } catch (const std::bad_alloc&) {
-        SetLastError("Out of memory writing icon");
-    } catch (...) {
-        SetLastError("cannot write icon file");
-    }
-    return false;
+    return RunCodecStep(*this, {"Out of memory writing icon", "cannot write icon file"},
+                        [&] { EncodeOrThrow(*stream); });
 }
 
 bool CRasterICO::IsMasked(uint32_t x, uint32_t y) const {
@@ -244,22 +209,22 @@ void CRasterICO::EncodeOrThrow(CRasterStream& stream) {
     const uint32_t paletteSize = GetPaletteSize();
 
     uint8_t head[kDirectoryHeaderSize + kEntrySize + kBitmapHeaderSize] = {};
-    PutU16At(head + 2, 1);
-    PutU16At(head + 4, 1);
+    StoreU16LE(head + 2, 1);
+    StoreU16LE(head + 4, 1);
     uint8_t* entry = head + kDirectoryHeaderSize;
     entry[0] = static_cast<uint8_t>(width);
     entry[1] = static_cast<uint8_t>(height);
     entry[2] = static_cast<uint8_t>(GetNumColors() & 0xFF);
-    PutU16At(entry + 6, bitCount);
-    PutU32At(entry + 8, imageSize + paletteSize + maskSize + kBitmapHeaderSize);
-    PutU32At(entry + 12, kDirectoryHeaderSize + kEntrySize);
+    StoreU16LE(entry + 6, bitCount);
+    StoreU32LE(entry + 8, imageSize + paletteSize + maskSize + kBitmapHeaderSize);
+    StoreU32LE(entry + 12, kDirectoryHeaderSize + kEntrySize);
     uint8_t* bih = entry + kEntrySize;
-    PutU32At(bih, kBitmapHeaderSize);
-    PutU32At(bih + 4, width);
-    PutU32At(bih + 8, height * 2);
-    PutU16At(bih + 12, 1);
-    PutU16At(bih + 14, bitCount);
-    PutU32At(bih + 20, imageSize);
+    StoreU32LE(bih, kBitmapHeaderSize);
+    StoreU32LE(bih + 4, width);
+    StoreU32LE(bih + 8, height * 2);
+    StoreU16LE(bih + 12, 1);
+    StoreU16LE(bih + 14, bitCount);
+    StoreU32LE(bih + 20, imageSize);
     WriteOrThrow(stream, head, sizeof(head));
     if (paletteSize) WriteOrThrow(stream, GetPalette(), paletteSize);
 

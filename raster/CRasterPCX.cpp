@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 #include <vector>
 
+#include "ByteOrder.h"
 #include "CRasterMemoryStream.h"
 #include "CRasterStream.h"
+#include "CodecGuard.h"
 
 namespace {
 
@@ -30,27 +31,20 @@ struct PcxHeader {
     uint16_t bytesPerLine;
 };
 
-uint16_t U16At(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-
-void PutU16At(uint8_t* p, uint32_t value) {
-    p[0] = static_cast<uint8_t>(value & 0xFF);
-    p[1] = static_cast<uint8_t>((value >> 8) & 0xFF);
-}
-
 PcxHeader ParseHeader(const uint8_t* b) {
     PcxHeader h{};
     h.manufacturer = b[0];
     h.encoding = b[2];
     h.bitsPerPixel = b[3];
-    h.xMin = U16At(b + 4);
-    h.yMin = U16At(b + 6);
-    h.xMax = U16At(b + 8);
-    h.yMax = U16At(b + 10);
-    h.hDpi = U16At(b + 12);
-    h.vDpi = U16At(b + 14);
+    h.xMin = LoadU16LE(b + 4);
+    h.yMin = LoadU16LE(b + 6);
+    h.xMax = LoadU16LE(b + 8);
+    h.yMax = LoadU16LE(b + 10);
+    h.hDpi = LoadU16LE(b + 12);
+    h.vDpi = LoadU16LE(b + 14);
     std::memcpy(h.colorMap, b + 16, sizeof(h.colorMap));
     h.planes = static_cast<int8_t>(b[65]);
-    h.bytesPerLine = U16At(b + 66);
+    h.bytesPerLine = LoadU16LE(b + 66);
     return h;
 }
 
@@ -130,19 +124,8 @@ bool WriteRun(int value, int count, CRasterStream& stream) {
 
 bool CRasterPCX::Decode(CRasterStream* stream) {
     if (!stream) return false;
-    try {
-        DecodeOrThrow(*stream);
-        return true;
-    } catch (const char* text) {
-        // A null text: the failing call has set the last error itself.
-        if (text) SetLastError(text);
-    } catch (const std::bad_alloc&) {
-        SetLastError("Out of memory reading PCX");
-    } catch (...) {
-        SetLastError("corrupted PCX");
-    }
-    Destroy();
-    return false;
+    return RunDecodeStep(*this, {"Out of memory reading PCX", "corrupted PCX"},
+                         [&] { DecodeOrThrow(*stream); });
 }
 
 void CRasterPCX::DecodeOrThrow(CRasterStream& stream) {
@@ -293,17 +276,8 @@ void CRasterPCX::UnpackPixels(uint8_t* line, const uint8_t* data, uint32_t bytes
 
 bool CRasterPCX::Encode(CRasterStream* stream) {
     if (CheckEncodeInput(stream)) return false;
-    try {
-        EncodeOrThrow(*stream);
-        return true;
-    } catch (const char* text) {
-        SetLastError(text);
-    } catch (const std::bad_alloc&) {
-        SetLastError("Out of memory writing PCX");
-    } catch (...) {
-        SetLastError("cannot write PCX image");
-    }
-    return false;
+    return RunCodecStep(*this, {"Out of memory writing PCX", "cannot write PCX image"},
+                        [&] { EncodeOrThrow(*stream); });
 }
 
 void CRasterPCX::EncodeOrThrow(CRasterStream& stream) {
@@ -333,10 +307,10 @@ void CRasterPCX::EncodeOrThrow(CRasterStream& stream) {
     header[1] = 5;
     header[2] = kRleEncoding;
     header[3] = static_cast<uint8_t>(bits);
-    PutU16At(header + 8, width - 1);
-    PutU16At(header + 10, height - 1);
-    PutU16At(header + 12, static_cast<uint32_t>(std::clamp(GetXDPI(), 0, 0xFFFF)));
-    PutU16At(header + 14, static_cast<uint32_t>(std::clamp(GetYDPI(), 0, 0xFFFF)));
+    StoreU16LE(header + 8, width - 1);
+    StoreU16LE(header + 10, height - 1);
+    StoreU16LE(header + 12, static_cast<uint32_t>(std::clamp(GetXDPI(), 0, 0xFFFF)));
+    StoreU16LE(header + 14, static_cast<uint32_t>(std::clamp(GetYDPI(), 0, 0xFFFF)));
     if (bits == 1 && planes == 1) {
         std::memset(header + 19, 255, 3);  // entry 0 black, entry 1 white
     } else if (bits == 1) {
@@ -348,8 +322,8 @@ void CRasterPCX::EncodeOrThrow(CRasterStream& stream) {
         }
     }
     header[65] = static_cast<uint8_t>(planes);
-    PutU16At(header + 66, static_cast<uint32_t>(bytesPerLine));
-    PutU16At(header + 68, bpp == 24 ? 1 : 0);
+    StoreU16LE(header + 66, static_cast<uint32_t>(bytesPerLine));
+    StoreU16LE(header + 68, bpp == 24 ? 1 : 0);
     if (!stream.WriteBytes(header, sizeof(header))) throw "cannot write PCX header";
 
     CRasterMemoryStream out;

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 #include <vector>
 
+#include "ByteOrder.h"
 #include "CRasterStream.h"
+#include "CodecGuard.h"
 
 namespace {
 
@@ -18,18 +19,11 @@ constexpr uint32_t kChunkPixels = 128;
 // A run-length packet of two bytes or more stands for at most 128 pixels.
 constexpr uint64_t kMaxPixelsPerByte = 64;
 
-uint16_t U16At(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-
-void PutU16At(uint8_t* p, uint32_t value) {
-    p[0] = static_cast<uint8_t>(value & 0xFF);
-    p[1] = static_cast<uint8_t>((value >> 8) & 0xFF);
-}
-
 uint32_t BytesPerPixel(int depth) { return static_cast<uint32_t>(depth + 7) / 8; }
 
 // A 15- or 16-bit pixel: blue in bits 0..4, green in 5..9, red in 10..14; bit 15 is ignored.
 RGBQUAD Widen555(const uint8_t* p) {
-    const uint32_t v = U16At(p);
+    const uint32_t v = LoadU16LE(p);
     RGBQUAD c{};
     c.rgbBlue = static_cast<uint8_t>((v & 0x1F) << 3);
     c.rgbGreen = static_cast<uint8_t>(((v >> 5) & 0x1F) << 3);
@@ -45,18 +39,8 @@ void ReadOrThrow(CRasterStream& stream, void* buffer, size_t count) {
 
 bool CRasterTGA::Decode(CRasterStream* stream) {
     if (!stream) return false;
-    try {
-        DecodeOrThrow(*stream);
-        return true;
-    } catch (const char* text) {
-        SetLastError(text);
-    } catch (const std::bad_alloc&) {
-        SetLastError("TGA Create failed");
-    } catch (...) {
-        SetLastError("corrupted TGA");
-    }
-    Destroy();
-    return false;
+    return RunDecodeStep(*this, {"TGA Create failed", "corrupted TGA"},
+                         [&] { DecodeOrThrow(*stream); });
 }
 
 void CRasterTGA::DecodeOrThrow(CRasterStream& stream) {
@@ -65,10 +49,10 @@ void CRasterTGA::DecodeOrThrow(CRasterStream& stream) {
     const uint8_t idLength = h[0];
     const uint8_t colorMapType = h[1];
     const uint8_t type = h[2];
-    const uint32_t mapLength = U16At(h + 5);
+    const uint32_t mapLength = LoadU16LE(h + 5);
     const int mapEntrySize = h[7];
-    const uint32_t width = U16At(h + 12);
-    const uint32_t height = U16At(h + 14);
+    const uint32_t width = LoadU16LE(h + 12);
+    const uint32_t height = LoadU16LE(h + 14);
     const int depth = h[16];
     const uint8_t descriptor = h[17];
 
@@ -217,17 +201,8 @@ void CRasterTGA::ReadRleLine(uint8_t* row, int depth, CRasterStream& stream, uin
 
 bool CRasterTGA::Encode(CRasterStream* stream) {
     if (CheckEncodeInput(stream)) return false;
-    try {
-        EncodeOrThrow(*stream);
-        return true;
-    } catch (const char* text) {
-        SetLastError(text);
-    } catch (const std::bad_alloc&) {
-        SetLastError("Out of memory writing TGA");
-    } catch (...) {
-        SetLastError("cannot write TGA image");
-    }
-    return false;
+    return RunCodecStep(*this, {"Out of memory writing TGA", "cannot write TGA image"},
+                        [&] { EncodeOrThrow(*stream); });
 }
 
 void CRasterTGA::EncodeOrThrow(CRasterStream& stream) {
@@ -245,11 +220,11 @@ void CRasterTGA::EncodeOrThrow(CRasterStream& stream) {
     h[1] = bpp == 8 ? 1 : 0;
     h[2] = bpp == 8 ? 1 : 2;
     if (bpp == 8) {
-        PutU16At(h + 5, 256);
+        StoreU16LE(h + 5, 256);
         h[7] = 24;
     }
-    PutU16At(h + 12, width);
-    PutU16At(h + 14, height);
+    StoreU16LE(h + 12, width);
+    StoreU16LE(h + 14, height);
     h[16] = static_cast<uint8_t>(depth);
     if (!stream.WriteBytes(h, sizeof(h))) throw "cannot write TGA image";
 

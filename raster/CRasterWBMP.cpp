@@ -1,9 +1,9 @@
 #include "CRasterWBMP.h"
 
-#include <new>
 #include <vector>
 
 #include "CRasterStream.h"
+#include "CodecGuard.h"
 
 namespace {
 
@@ -35,18 +35,8 @@ bool WriteMultiByte(CRasterStream& stream, uint32_t value) {
 
 bool CRasterWBMP::Decode(CRasterStream* stream) {
     if (!stream) return false;
-    try {
-        DecodeOrThrow(*stream);
-        return true;
-    } catch (const char* text) {
-        SetLastError(text);
-    } catch (const std::bad_alloc&) {
-        SetLastError("WBMP Create failed");
-    } catch (...) {
-        SetLastError("Corrupted WBMP");
-    }
-    Destroy();
-    return false;
+    return RunDecodeStep(*this, {"WBMP Create failed", "Corrupted WBMP"},
+                         [&] { DecodeOrThrow(*stream); });
 }
 
 void CRasterWBMP::DecodeOrThrow(CRasterStream& stream) {
@@ -93,17 +83,8 @@ void CRasterWBMP::DecodeOrThrow(CRasterStream& stream) {
 
 bool CRasterWBMP::Encode(CRasterStream* stream) {
     if (CheckEncodeInput(stream)) return false;
-    try {
-        EncodeOrThrow(*stream);
-        return true;
-    } catch (const char* text) {
-        SetLastError(text);
-    } catch (const std::bad_alloc&) {
-        SetLastError("Out of memory writing WBMP");
-    } catch (...) {
-        SetLastError("cannot write WBMP image");
-    }
-    return false;
+    return RunCodecStep(*this, {"Out of memory writing WBMP", "cannot write WBMP image"},
+                        [&] { EncodeOrThrow(*stream); });
 }
 
 void CRasterWBMP::EncodeOrThrow(CRasterStream& stream) {

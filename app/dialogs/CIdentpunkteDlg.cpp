@@ -23,6 +23,7 @@
 #include "CTesseloApp.h"
 #include "CTesseloDoc.h"
 #include "CTesseloView.h"
+#include "CVerzeichnungKorrigierenDlg.h"
 #include "CWin1252.h"
 #include "ChainSupport.h"
 #include "QtStringLookup.h"
@@ -191,9 +192,11 @@ void CIdentpunkteDlg::SetDocument(CTesseloDoc& doc) {
     m_decimals = &doc.m_decimals;
 }
 
-int CIdentpunkteDlg::RunNextStep(CTesseloDoc&, CDistortionCalibration&, QWidget*) {
-    // The lens-distortion correction step: without its dialog the chain goes on uncorrected.
-    return QDialog::Accepted;
+int CIdentpunkteDlg::RunNextStep(CTesseloDoc& doc, CDistortionCalibration& calibration,
+                                 QWidget* parent) {
+    CControlPointList& p = doc.m_points;
+    CVerzeichnungKorrigierenDlg dialog(&p.x, &p.y, &p.r2, &p.r3, &p.use2D, &calibration, parent);
+    return dialog.DoModal();
 }
 
 bool CIdentpunkteDlg::OnInitDialog() {

@@ -12,7 +12,8 @@ CMyFileDialog::CMyFileDialog(bool openDialog, const QString& defaultExtension,
       m_filter(filter) {}
 
 void CMyFileDialog::SetInitialDir(QString& folder) {
-    if (!folder.isEmpty() && folder.endsWith(QLatin1Char('/'))) folder.chop(1);
+    // The root folder "/" keeps its one character.
+    if (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) folder.chop(1);
     m_initialDir = &folder;
 }
 

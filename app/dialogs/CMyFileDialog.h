@@ -17,7 +17,8 @@ public:
     CMyFileDialog(bool openDialog, const QString& defaultExtension, const QString& fileName,
                   unsigned flags, const QString& filter, QWidget* parent = nullptr);
 
-    // Drops one trailing "/" from the caller's folder; the dialog then starts in it. The
+    // Drops one trailing "/" from the caller's folder (not from "/" itself); the dialog then
+    // starts in it. The
     // string must outlive the dialog. An empty folder leaves the initial folder unset.
     void SetInitialDir(QString& folder);
     // The dialog title is the caller's string, which must outlive the dialog.

@@ -68,8 +68,9 @@ QString ToQtFilter(const QString& windowsFilter) {
     const QStringList parts = windowsFilter.split(QLatin1Char('|'));
     QStringList filters;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
-        const QString& description = parts[i];
-        const QString& pattern = parts[i + 1];
+        // "Name (*.a) | *.a" carries blanks around the bars.
+        const QString description = parts[i].trimmed();
+        const QString pattern = parts[i + 1].trimmed();
         if (description.isEmpty() && pattern.isEmpty()) break;
         QString patterns = pattern;
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));

@@ -244,26 +244,36 @@ TEST_F(ChainDialogsTest, RectifyCommandRefusesAnEmptyDocumentAndCancelPostsStepT
     EXPECT_FALSE(App()->RouteCommand(cmd::ID_RECTIFY));
 }
 
-TEST_F(ChainDialogsTest, BackFromTheAdjustmentReturnsToTheReferencePointsDialog) {
+TEST_F(ChainDialogsTest, BackFromTheLaterStepsReturnsToTheReferencePointsDialog) {
     m_doc->m_koosys = 2;
     m_doc->m_is3D = 0;
     for (const auto& [x, y] : {std::pair{0.0, 0.0}, {100.0, 0.0}, {100.0, 100.0}, {0.0, 100.0}})
         m_doc->m_points.Append("p", x, y, 0.0, x / 10, -y / 10);
     int results = 0;
+    auto clickOk = [](QDialog& dialog) {
+        dialog.findChild<QPushButton*>(QStringLiteral("1"))->click();
+        return dialog.result();
+    };
+    auto back = [](QDialog& dialog) {
+        dialog.findChild<QPushButton*>(QStringLiteral("2"))->click();
+        return dialog.result();
+    };
     m_dialogScripts.push_back([&](QDialog& dialog) {
-        // "Weiter >>" twice; the adjustment results are left with "<< Zurück" each time.
-        for (int k = 0; k < 2; ++k) {
+        // "Weiter >>" three times: back from the distortion step once and from the
+        // adjustment results twice.
+        for (int k = 0; k < 3; ++k) {
             dialog.findChild<QPushButton*>(QStringLiteral("1"))->click();
             results += dialog.result() == QDialog::Accepted;
         }
         dialog.findChild<QPushButton*>(QStringLiteral("2"))->click();
         return dialog.result();
     });
+    m_dialogScripts.insert(m_dialogScripts.end(), {back, clickOk, back, clickOk, back});
     ASSERT_TRUE(App()->RouteCommand(cmd::ID_RECTIFY));
     ProcessEvents();
     EXPECT_EQ(results, 0);
-    EXPECT_EQ(m_dialogsRun, (std::vector<QString>{"134", "136", "136"}));
-    EXPECT_EQ(m_steps.steps, (std::vector<int>{3, 6, 3, 6, 3, 2}));
+    EXPECT_EQ(m_dialogsRun, (std::vector<QString>{"134", "163", "163", "136", "163", "136"}));
+    EXPECT_EQ(m_steps.steps, (std::vector<int>{3, 4, 3, 4, 6, 3, 4, 6, 3, 2}));
     EXPECT_EQ(GetActiveDocument(), m_doc);
     EXPECT_EQ(m_doc->m_distortionCorrected, 0);
 }

@@ -12,6 +12,8 @@ TEST(FileChooserFilter, WindowsFiltersBecomeQtFilters) {
         {"A|*.a|B|*.b||", "A (*.a);;B (*.b)"},
         {"JPG (*.jpg)|*.jpg|All Files (*.*)|*.*||", "JPG (*.jpg);;All Files (*.*)"},
         {"Bilder|*.jpg;*.png||", "Bilder (*.jpg *.png)"},
+        {"Verzeichnungs-Parameter (*.verz) | *.verz|All Files (*.*)|*.*||",
+         "Verzeichnungs-Parameter (*.verz);;All Files (*.*)"},
         {"", ""},
     };
     for (const auto& c : cases)

@@ -102,6 +102,8 @@ protected:
             dialog.findChild<QPushButton*>(QStringLiteral("1"))->click();
             return dialog.result();
         });
+        // The distortion correction stays off.
+        m_dialogScripts.push_back(ClickOk);
         if (koosys < 2) m_dialogScripts.push_back(ClickOk);
     }
 

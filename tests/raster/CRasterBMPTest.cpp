@@ -4,10 +4,10 @@
 #include <random>
 
 #include "CRasterBMP.h"
-#include "RasterTestUtil.h"
+#include "CodecTestSupport.h"
 #include "TempDir.h"
 
-using namespace rastertest;
+using namespace codectest;
 
 namespace {
 
@@ -345,12 +345,7 @@ TEST(CRasterBMP, EveryTruncatedPrefixFails) {
     for (const FixtureCase& c : Fixtures()) {
         SCOPED_TRACE(c.name);
         const Bytes full = BuildBmp(c.spec);
-        for (size_t n = 0; n < full.size(); ++n) {
-            CRaster image;
-            ASSERT_FALSE(DecodeBytes(image, Bytes(full.begin(), full.begin() + n), FORMAT_BMP))
-                << n << " of " << full.size();
-            ASSERT_STRNE(image.GetLastError(), "");
-        }
+        ASSERT_NO_FATAL_FAILURE(ExpectEveryPrefixFails(full, FORMAT_BMP));
     }
 }
 
@@ -371,7 +366,7 @@ TEST(CRasterBMP, SurvivesDamagedFiles) {
 
 TEST(CRasterBMP, EncodesOneBitLayout) {
     CRaster image(9, 3, 1, FORMAT_BMP);
-    FillPattern(image);
+    PaintPattern(image);
     CRasterMemoryStream stream;
     ASSERT_TRUE(stream.Open());
     ASSERT_TRUE(image.Encode(&stream, FORMAT_BMP));
@@ -383,38 +378,15 @@ TEST(CRasterBMP, EncodesOneBitLayout) {
     EXPECT_EQ(data[2], data.size());
 }
 
-// A stream that accepts only the first `room` bytes.
-class ShortStream : public CRasterStream {
-public:
-    explicit ShortStream(size_t room) : m_room(room) {}
-    bool Close() override { return true; }
-    size_t Read(void*, size_t, size_t) override { return 0; }
-    size_t Write(const void*, size_t size, size_t count) override {
-        if (size * count > m_room) return 0;
-        m_room -= size * count;
-        return count;
-    }
-    bool Seek(long, int) override { return false; }
-    long Tell() override { return 0; }
-    long Size() override { return 0; }
-    bool Flush() override { return true; }
-    bool Eof() override { return true; }
-    long Error() override { return m_room == 0; }
-    long GetC() override { return -1; }
-
-private:
-    size_t m_room;
-};
-
 TEST(CRasterBMP, FailedWriteFailsTheEncode) {
     CRaster image(8, 8, 24, FORMAT_BMP);
     for (size_t room : {0u, 10u, 60u, 200u}) {
-        ShortStream stream(room);
+        CLimitedStream stream(room);
         EXPECT_FALSE(image.Encode(&stream, FORMAT_BMP)) << room;
         EXPECT_STREQ(image.GetLastError(), "Error writing BMP file");
     }
     CRaster empty;
-    ShortStream stream(1000);
+    CLimitedStream stream(1000);
     EXPECT_FALSE(empty.Encode(&stream, FORMAT_BMP));
     EXPECT_STREQ(empty.GetLastError(), "null image!!!");
 }
@@ -425,7 +397,7 @@ TEST_P(CRasterBMPDepth, RoundTripsThroughTheDispatch) {
     TempDir dir;
     const std::string file = dir.File("round.bmp");
     CRaster image(13, 7, GetParam(), FORMAT_UNKNOWN);
-    FillPattern(image);
+    PaintPattern(image);
     image.SetXDPI(300);
     image.SetYDPI(150);
     ASSERT_TRUE(image.Save(file.c_str(), FORMAT_BMP)) << image.GetLastError();
@@ -455,7 +427,7 @@ TEST_P(CRasterBMPDepth, IndependentToolsReadWhatIsWritten) {
     TempDir dir;
     const std::string file = dir.File("ours.bmp");
     CRaster image(13, 7, GetParam(), FORMAT_UNKNOWN);
-    FillPattern(image, 3);
+    PaintPattern(image, 3);
     ASSERT_TRUE(image.Save(file.c_str(), FORMAT_BMP));
     if (magick) {
         EXPECT_EQ(MagickRgb(file, dir.File("m.rgb")), TopDownRgb(image));

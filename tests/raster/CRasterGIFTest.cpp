@@ -4,10 +4,10 @@
 #include <random>
 
 #include "CRasterGIF.h"
-#include "RasterTestUtil.h"
+#include "CodecTestSupport.h"
 #include "TempDir.h"
 
-using namespace rastertest;
+using namespace codectest;
 
 namespace {
 
@@ -314,7 +314,7 @@ TEST(CRasterGIF, EveryTruncatedPrefixFails) {
 TEST(CRasterGIF, SurvivesDamagedFiles) {
     std::mt19937 random(11);
     CRaster written(23, 19, 8, FORMAT_GIF);
-    FillPattern(written);
+    PaintPattern(written);
     CRasterMemoryStream stream;
     ASSERT_TRUE(stream.Open());
     ASSERT_TRUE(written.Encode(&stream, FORMAT_GIF));
@@ -390,7 +390,7 @@ TEST(CRasterGIF, WritesTheLayoutOfEachDepth) {
     };
     for (const Case& c : {Case{1, 0x80, 2}, Case{4, 0xB3, 4}, Case{8, 0xF7, 8}}) {
         CRaster image(5, 3, c.bpp, FORMAT_GIF);
-        FillPattern(image);
+        PaintPattern(image);
         const GifLayout layout = ParseLayout(EncodeToBytes(image));
         EXPECT_EQ(layout.screenFlags, c.screenFlags);
         ASSERT_EQ(layout.images.size(), 1u);
@@ -408,7 +408,7 @@ TEST(CRasterGIF, WritesTheLayoutOfEachDepth) {
 
 TEST(CRasterGIF, WritesTrueColourAsTiles) {
     CRaster image(40, 20, 24, FORMAT_GIF);
-    FillPattern(image);
+    PaintPattern(image);
     const GifLayout layout = ParseLayout(EncodeToBytes(image));
     EXPECT_EQ(layout.screenFlags, 0x11);
     const std::vector<std::array<int, 4>> expected = {{0, 0, 17, 15},  {17, 0, 17, 15},
@@ -455,37 +455,14 @@ TEST(CRasterGIF, RefusesWhatItCannotWrite) {
     EXPECT_STREQ(empty.GetLastError(), "null image!!!");
 }
 
-// A stream that accepts only the first `room` bytes.
-class ShortStream : public CRasterStream {
-public:
-    explicit ShortStream(size_t room) : m_room(room) {}
-    bool Close() override { return true; }
-    size_t Read(void*, size_t, size_t) override { return 0; }
-    size_t Write(const void*, size_t size, size_t count) override {
-        if (size * count > m_room) return 0;
-        m_room -= size * count;
-        return count;
-    }
-    bool Seek(long, int) override { return false; }
-    long Tell() override { return 0; }
-    long Size() override { return 0; }
-    bool Flush() override { return true; }
-    bool Eof() override { return true; }
-    long Error() override { return 0; }
-    long GetC() override { return -1; }
-
-private:
-    size_t m_room;
-};
-
 TEST(CRasterGIF, FailedWriteFailsTheEncode) {
     for (uint32_t bpp : {8u, 24u}) {
         for (uint32_t option : {0u, 1u, 2u}) {
             CRaster image(40, 30, bpp, FORMAT_GIF);
-            FillPattern(image);
+            PaintPattern(image);
             image.SetCodecOption(option);
             for (size_t room : {0u, 12u, 800u, 1500u}) {
-                ShortStream stream(room);
+                CLimitedStream stream(room);
                 EXPECT_FALSE(image.Encode(&stream, FORMAT_GIF))
                     << bpp << " " << option << " " << room;
                 EXPECT_STREQ(image.GetLastError(), "Write Error in GIF file");
@@ -505,7 +482,7 @@ TEST_P(CRasterGIFRoundTrip, ThroughTheDispatch) {
     TempDir dir;
     const std::string file = dir.File("round.gif");
     CRaster image(c.width, c.height, c.bpp, FORMAT_UNKNOWN);
-    FillPattern(image, c.option + 2);
+    PaintPattern(image, c.option + 2);
     image.SetCodecOption(c.option);
     ASSERT_TRUE(image.Save(file.c_str(), FORMAT_GIF)) << image.GetLastError();
     for (uint32_t id : {uint32_t{FORMAT_GIF}, uint32_t{FORMAT_UNKNOWN}}) {
@@ -555,7 +532,7 @@ TEST_P(CRasterGIFTools, ReadWhatIsWritten) {
     TempDir dir;
     const std::string file = dir.File("ours.gif");
     CRaster image(c.width, c.height, c.bpp, FORMAT_UNKNOWN);
-    FillPattern(image, 5);
+    PaintPattern(image, 5);
     image.SetCodecOption(c.option);
     ASSERT_TRUE(image.Save(file.c_str(), FORMAT_GIF));
     if (c.bpp <= 8) {

@@ -10,9 +10,11 @@
 #include "CRaster.h"
 #include "CRasterJPG.h"
 #include "CRasterMemoryStream.h"
+#include "CodecTestSupport.h"
 #include "ExternalTools.h"
-#include "PnmTestFile.h"
 #include "TempDir.h"
+
+namespace pnm = codectest::pnm;
 
 namespace {
 
@@ -156,31 +158,6 @@ TEST(JpegEncode, WritesJfifDensityInDotsPerInch) {
     EXPECT_EQ((bytes[16] << 8) | bytes[17], 72);
 }
 
-// A stream that takes a fixed number of bytes and then refuses every write.
-class ShortStream : public CRasterStream {
-public:
-    explicit ShortStream(size_t capacity) : m_capacity(capacity) {}
-    bool Close() override { return true; }
-    size_t Read(void*, size_t, size_t) override { return 0; }
-    size_t Write(const void*, size_t size, size_t count) override {
-        const size_t n = size * count;
-        if (m_written + n > m_capacity) return 0;
-        m_written += n;
-        return count;
-    }
-    bool Seek(long, int) override { return false; }
-    long Tell() override { return long(m_written); }
-    long Size() override { return long(m_written); }
-    bool Flush() override { return true; }
-    bool Eof() override { return true; }
-    long Error() override { return 0; }
-    long GetC() override { return -1; }
-
-private:
-    size_t m_capacity;
-    size_t m_written = 0;
-};
-
 TEST(JpegEncode, ReportsShortWritesAsFailure) {
     // Noise does not compress: the file spans several 4096-byte buffers.
     CRaster image(300, 200, 24, FORMAT_BMP);
@@ -192,7 +169,7 @@ TEST(JpegEncode, ReportsShortWritesAsFailure) {
     ASSERT_GT(size, 4096u);
     // Nothing, a partial first buffer, and all but the last byte.
     for (size_t capacity : {size_t{0}, size_t{100}, size - 1}) {
-        ShortStream stream(capacity);
+        codectest::CLimitedStream stream(capacity);
         EXPECT_FALSE(image.Encode(&stream, FORMAT_JPG)) << capacity;
         EXPECT_STREQ(image.GetLastError(), "Output file write error --- out of disk space?");
     }

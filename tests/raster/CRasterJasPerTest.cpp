@@ -7,13 +7,13 @@
 #include "CRaster.h"
 #include "CRasterJasPer.h"
 #include "CRasterMemoryStream.h"
+#include "CodecTestSupport.h"
 #include "ExternalTools.h"
-#include "RasterTestImages.h"
 #include "TempDir.h"
 
 namespace {
 
-using testimages::Rgba;
+using codectest::TopDownRgba;
 
 int MaxDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
     if (a.size() != b.size()) return 256;
@@ -40,7 +40,7 @@ std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text
 
 // Grey images carry the identity ramp (entry i = (i, i, i)), the only palette the family writes.
 void MakeImage(CRaster& image, uint32_t bpp) {
-    testimages::Fill(image, 23, 17, bpp, false);
+    codectest::Fill(image, 23, 17, bpp, false);
     for (uint32_t i = 0; i < image.GetNumColors(); ++i) {
         const auto v = static_cast<uint8_t>(i);
         image.SetPaletteColor(v, v, v, v);
@@ -84,7 +84,7 @@ TEST_P(JasPerRoundTrip, LosslessThroughTheDispatchAndIndependentReaders) {
     CRaster image;
     MakeImage(image, c.bpp);
     image.SetJpegQuality(100);
-    const std::vector<uint8_t> before = Rgba(image);
+    const std::vector<uint8_t> before = TopDownRgba(image);
     const std::string file = dir.File("image");
     ASSERT_TRUE(image.Save(file.c_str(), c.format.id)) << image.GetLastError();
 
@@ -93,15 +93,15 @@ TEST_P(JasPerRoundTrip, LosslessThroughTheDispatchAndIndependentReaders) {
         ASSERT_TRUE(loaded.Load(file.c_str(), id)) << loaded.GetLastError();
         EXPECT_EQ(loaded.GetType(), c.format.id);
         EXPECT_EQ(loaded.GetBpp(), c.bpp == 24 ? 24u : 8u);
-        EXPECT_EQ(Rgba(loaded), before);
+        EXPECT_EQ(TopDownRgba(loaded), before);
     }
     // The grey levels 0..15 of the small depths are written as they are.
     if (external::HaveImageMagick()) {
         const std::string prefix = std::string(c.format.magickPrefix) + ":";
-        EXPECT_EQ(testimages::MagickRgba(prefix + file, dir.File("m.rgba")), before);
+        EXPECT_EQ(codectest::MagickRgba(prefix + file, dir.File("m.rgba")), before);
     }
     if (c.format.pillow && !external::PillowPython().empty()) {
-        EXPECT_EQ(testimages::PillowRgba(file, dir.File("p.rgba")), before);
+        EXPECT_EQ(codectest::PillowRgba(file, dir.File("p.rgba")), before);
     }
 }
 
@@ -132,7 +132,7 @@ TEST(JasPerEncoder, RateFollowsTheQuality) {
 
 TEST(JasPerEncoder, RefusesWhatTheFormatsCannotHold) {
     CRaster ramp;
-    testimages::Fill(ramp, 8, 8, 4, true);  // 16-step grey ramp 0, 17, 34, ...
+    codectest::Fill(ramp, 8, 8, 4, true);  // 16-step grey ramp 0, 17, 34, ...
     CRasterMemoryStream stream(nullptr, 0);
     stream.Open();
     EXPECT_FALSE(ramp.Encode(&stream, FORMAT_JP2));
@@ -155,13 +155,13 @@ TEST(JasPerEncoder, ShortWritesFail) {
     MakeImage(image, 24);
     for (uint32_t id :
          {uint32_t{FORMAT_JP2}, uint32_t{FORMAT_JPC}, uint32_t{FORMAT_PNM}, uint32_t{FORMAT_RAS}}) {
-        testimages::CLimitedStream stream(100);
+        codectest::CLimitedStream stream(100);
         EXPECT_FALSE(image.Encode(&stream, id)) << id;
         EXPECT_STREQ(image.GetLastError(), "error: cannot encode image\n") << id;
     }
     CRaster grey;
     MakeImage(grey, 8);
-    testimages::CLimitedStream stream(100);
+    codectest::CLimitedStream stream(100);
     EXPECT_FALSE(grey.Encode(&stream, FORMAT_PGX));
 }
 
@@ -227,7 +227,7 @@ TEST_P(JasPerFixture, DecodesAndEveryTruncationFails) {
     EXPECT_EQ(image.GetWidth(), c.width);
     EXPECT_EQ(image.GetHeight(), c.height);
     EXPECT_EQ(image.GetBpp(), c.bpp);
-    EXPECT_EQ(Rgba(image), c.rgba);
+    EXPECT_EQ(TopDownRgba(image), c.rgba);
     for (size_t n = 0; n + c.tail < c.bytes.size(); ++n) {
         CRaster cut;
         EXPECT_FALSE(DecodeBytes(cut, {c.bytes.begin(), c.bytes.begin() + n}, FORMAT_PNM)) << n;
@@ -309,12 +309,12 @@ TEST_P(JasPerFromTools, DecodesAsTheToolReadsIt) {
     const ToolCase& c = GetParam();
     TempDir dir;
     CRaster source;
-    testimages::Fill(source, 29, 13, 24, false);
+    codectest::Fill(source, 29, 13, 24, false);
     std::vector<uint8_t> samples;
-    const std::vector<uint8_t> rgba = Rgba(source);
+    const std::vector<uint8_t> rgba = TopDownRgba(source);
     for (size_t i = 0; i < rgba.size(); ++i)
         if (i % 4 != 3) samples.push_back(rgba[i]);
-    testimages::WriteFile(dir.File("in.ppm"), testimages::Netpbm(29, 13, true, samples));
+    codectest::WriteFile(dir.File("in.ppm"), codectest::Netpbm(29, 13, true, samples));
     std::string command = c.command;
     auto replace = [&](const std::string& from, const std::string& to) {
         for (size_t at = 0; (at = command.find(from, at)) != std::string::npos; at += to.size())
@@ -335,13 +335,15 @@ TEST_P(JasPerFromTools, DecodesAsTheToolReadsIt) {
         // The first of the three components, as a grey frame.
         EXPECT_EQ(image.GetNumFrames(), 1);
         EXPECT_EQ(image.GetBpp(), c.bpp);
-        for (size_t i = 0; i < 29 * 13; ++i) ASSERT_EQ(Rgba(image)[4 * i], samples[3 * i]) << i;
+        for (size_t i = 0; i < 29 * 13; ++i)
+            ASSERT_EQ(TopDownRgba(image)[4 * i], samples[3 * i]) << i;
         return;
     }
     EXPECT_EQ(image.GetBpp(), c.bpp);
     const std::string magickName = std::string(c.outName) == "o.ras" ? "sun:" + file : file;
-    EXPECT_LE(MaxDifference(Rgba(image), testimages::MagickRgba(magickName, dir.File("m.rgba"))),
-              c.tolerance);
+    EXPECT_LE(
+        MaxDifference(TopDownRgba(image), codectest::MagickRgba(magickName, dir.File("m.rgba"))),
+        c.tolerance);
 }
 
 // 16- and 12-bit samples scaled to 8 bits may round differently by one.
@@ -352,7 +354,7 @@ TEST(JasPerDecoder, FourComponentsAreFrames) {
     if (!external::HaveImageMagick()) GTEST_SKIP() << "ImageMagick not installed";
     TempDir dir;
     CRaster source;
-    testimages::Fill(source, 9, 5, 24, false);
+    codectest::Fill(source, 9, 5, 24, false);
     const std::string tif = dir.File("a.tif");
     source.SetCodecOption(1);
     ASSERT_TRUE(source.Save(tif.c_str(), FORMAT_TIF));
@@ -369,7 +371,7 @@ TEST(JasPerDecoder, FourComponentsAreFrames) {
     CRaster missing;
     missing.SetFrame(4);
     EXPECT_FALSE(missing.Load(file.c_str(), FORMAT_UNKNOWN));
-    std::vector<uint8_t> bytes = testimages::ReadFile(file);
+    std::vector<uint8_t> bytes = codectest::ReadFile(file);
     CRasterMemoryStream stream(bytes.data(), static_cast<long>(bytes.size()));
     CRasterJasPer reader;
     reader.SetFrame(4);

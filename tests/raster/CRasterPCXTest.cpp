@@ -187,12 +187,7 @@ TEST(CRasterPCX, DamagedDataFailsCleanly) {
     // Every truncated prefix of small valid files fails, whatever layout it has.
     for (const auto& file :
          {BuildPcx(8, 1, 5, 3, 6), BuildPcx(8, 4, 3, 2, 4), BuildPcx(1, 4, 9, 2, 2)}) {
-        for (size_t n = 0; n < file.size(); ++n) {
-            CRaster image;
-            std::vector<uint8_t> prefix(file.begin(), file.begin() + long(n));
-            ASSERT_FALSE(DecodeBytes(image, prefix, FORMAT_PCX)) << n;
-            ASSERT_STRNE(image.GetLastError(), "") << n;
-        }
+        ASSERT_NO_FATAL_FAILURE(ExpectEveryPrefixFails(file, FORMAT_PCX));
     }
     // A run past the end of the image.
     std::vector<uint8_t> file = BuildPcx(8, 3, 2, 1, 2);
@@ -342,14 +337,14 @@ TEST(CRasterPCX, FailedWriteIsFailedSave) {
         CRaster image;
         FillPattern(image, 9, 4, bpp);
         for (size_t limit : {size_t{0}, size_t{127}, size_t{128}, size_t{129}}) {
-            RefusingStream stream(limit);
+            CLimitedStream stream(limit);
             EXPECT_FALSE(image.Encode(&stream, FORMAT_PCX)) << bpp << " " << limit;
             EXPECT_STREQ(image.GetLastError(),
                          limit < 128 ? "cannot write PCX header" : "cannot write PCX image");
         }
     }
     CRaster empty;
-    RefusingStream stream(1000);
+    CLimitedStream stream(1000);
     EXPECT_FALSE(empty.Encode(&stream, FORMAT_PCX));
     EXPECT_STREQ(empty.GetLastError(), "null image!!!");
 }

@@ -10,9 +10,11 @@
 #include "CRaster.h"
 #include "CRasterMemoryStream.h"
 #include "CRasterPNG.h"
+#include "CodecTestSupport.h"
 #include "ExternalTools.h"
-#include "PnmTestFile.h"
 #include "TempDir.h"
+
+namespace pnm = codectest::pnm;
 
 namespace {
 
@@ -240,40 +242,15 @@ TEST(PngEncode, TransparentColourOfColourImagesBecomesAlpha) {
     }
 }
 
-// A stream that takes a fixed number of bytes and then refuses every write.
-class ShortStream : public CRasterStream {
-public:
-    explicit ShortStream(size_t capacity) : m_capacity(capacity) {}
-    bool Close() override { return true; }
-    size_t Read(void*, size_t, size_t) override { return 0; }
-    size_t Write(const void*, size_t size, size_t count) override {
-        if (m_written + size * count > m_capacity) return 0;
-        m_written += size * count;
-        return count;
-    }
-    bool Seek(long, int) override { return false; }
-    long Tell() override { return long(m_written); }
-    long Size() override { return long(m_written); }
-    bool Flush() override { return !m_failFlush; }
-    bool Eof() override { return true; }
-    long Error() override { return 0; }
-    long GetC() override { return -1; }
-    bool m_failFlush = false;
-
-private:
-    size_t m_capacity;
-    size_t m_written = 0;
-};
-
 TEST(PngEncode, ShortWritesAndFailedFlushesFail) {
     CRaster image = MakeImage(50, 40, 24);
     const size_t size = EncodeToBytes(image).size();
     for (size_t capacity : {size_t{0}, size_t{8}, size_t{40}, size - 1}) {
-        ShortStream stream(capacity);
+        codectest::CLimitedStream stream(capacity);
         EXPECT_FALSE(image.Encode(&stream, FORMAT_PNG)) << capacity;
         EXPECT_STREQ(image.GetLastError(), "Error saving PNG file");
     }
-    ShortStream stream(size);
+    codectest::CLimitedStream stream(size);
     stream.m_failFlush = true;
     EXPECT_FALSE(image.Encode(&stream, FORMAT_PNG));
 }

@@ -238,13 +238,7 @@ TEST(CRasterTGA, DamagedFilesFailCleanly) {
     const std::vector<uint8_t> rle = BuildTga(t, {1, 2, 3, 4, 5, 6, 0x81, 1, 0x00, 0, 0x00, 1});
     // Every truncated prefix fails, also inside a row and inside a packet.
     for (const auto& file : {raw, rle}) {
-        for (size_t n = 0; n < file.size(); ++n) {
-            CRaster image;
-            ASSERT_FALSE(DecodeBytes(
-                image, std::vector<uint8_t>(file.begin(), file.begin() + long(n)), FORMAT_TGA))
-                << n;
-            ASSERT_STRNE(image.GetLastError(), "") << n;
-        }
+        ASSERT_NO_FATAL_FAILURE(ExpectEveryPrefixFails(file, FORMAT_TGA));
     }
     CRaster image;
     EXPECT_FALSE(DecodeBytes(image, {}, FORMAT_TGA));
@@ -264,7 +258,7 @@ TEST(CRasterTGA, EncoderRefusesAndReportsFailedWrites) {
         CRaster image;
         FillPattern(image, 9, 4, bpp);
         for (size_t limit : {size_t{0}, size_t{18}, size_t{18 + 27}}) {
-            RefusingStream stream(limit);
+            CLimitedStream stream(limit);
             EXPECT_FALSE(image.Encode(&stream, FORMAT_TGA)) << bpp << " " << limit;
             EXPECT_STREQ(image.GetLastError(), "cannot write TGA image");
         }

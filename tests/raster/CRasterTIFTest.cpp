@@ -7,15 +7,15 @@
 #include "CRaster.h"
 #include "CRasterMemoryStream.h"
 #include "CRasterTIF.h"
+#include "CodecTestSupport.h"
 #include "ExternalTools.h"
-#include "RasterTestImages.h"
 #include "TempDir.h"
 #include "UserInterface.h"
 
 namespace {
 
-using testimages::Fill;
-using testimages::Rgba;
+using codectest::Fill;
+using codectest::TopDownRgba;
 
 // Records every message box instead of showing it.
 class CRecordingUi final : public ui::CUserInterface {
@@ -91,11 +91,11 @@ TEST_P(TifRoundTrip, PixelsPaletteAndDpiSurviveTheDispatch) {
     const DepthCase& c = GetParam();
     CRaster image;
     MakeImage(image);
-    const std::vector<uint8_t> before = Rgba(image);
+    const std::vector<uint8_t> before = TopDownRgba(image);
     const std::string file = dir.File("image.tif");
     ASSERT_TRUE(image.Save(file.c_str(), FORMAT_TIF)) << image.GetLastError();
     // The caller's image is left as it was, also for the inverted 1-bit rows.
-    EXPECT_EQ(Rgba(image), before);
+    EXPECT_EQ(TopDownRgba(image), before);
 
     for (uint32_t id : {uint32_t{FORMAT_TIF}, uint32_t{FORMAT_UNKNOWN}}) {
         CRaster loaded;
@@ -108,7 +108,7 @@ TEST_P(TifRoundTrip, PixelsPaletteAndDpiSurviveTheDispatch) {
         EXPECT_EQ(loaded.GetXDPI(), 300);
         EXPECT_EQ(loaded.GetYDPI(), 150);
         EXPECT_EQ(loaded.GetNumFrames(), 1);
-        EXPECT_LE(MaxDifference(Rgba(loaded), before), c.tolerance);
+        EXPECT_LE(MaxDifference(TopDownRgba(loaded), before), c.tolerance);
         if (c.bpp > 1) {
             for (uint32_t i = 0; i < image.GetNumColors(); ++i) {
                 ASSERT_EQ(loaded.GetPaletteColor(static_cast<uint8_t>(i)),
@@ -127,12 +127,12 @@ TEST_P(TifRoundTrip, IndependentReadersSeeTheSamePixels) {
     CRaster loaded;
     ASSERT_TRUE(loaded.Load(file.c_str(), FORMAT_TIF));
     // Compared with what this decoder reads: both sides decode the same (maybe lossy) file.
-    const std::vector<uint8_t> ours = Rgba(loaded);
+    const std::vector<uint8_t> ours = TopDownRgba(loaded);
     if (external::HaveImageMagick()) {
-        EXPECT_EQ(MaxDifference(testimages::MagickRgba(file, dir.File("m.rgba")), ours), 0);
+        EXPECT_EQ(MaxDifference(codectest::MagickRgba(file, dir.File("m.rgba")), ours), 0);
     }
     if (!external::PillowPython().empty()) {
-        EXPECT_EQ(MaxDifference(testimages::PillowRgba(file, dir.File("p.rgba")), ours), 0);
+        EXPECT_EQ(MaxDifference(codectest::PillowRgba(file, dir.File("p.rgba")), ours), 0);
     }
     if (!external::HaveImageMagick() && external::PillowPython().empty()) {
         GTEST_SKIP() << "no independent reader installed";
@@ -165,7 +165,7 @@ TEST(TifWriter, ChoosesCompressionByDepthAndStoresInchResolution) {
             "(im.info['compression'], t[296], int(t[282]), int(t[283])))";
         ASSERT_TRUE(
             external::Run(external::PillowPython() + " -c \"" + script + "\" " + file + " " + out));
-        const std::vector<uint8_t> text = testimages::ReadFile(out);
+        const std::vector<uint8_t> text = codectest::ReadFile(out);
         EXPECT_EQ(std::string(text.begin(), text.end()), std::string(c.compression) + " 2 300 300")
             << c.bpp;
     }
@@ -194,7 +194,7 @@ TEST(TifWriter, AppendsPagesAndReadsTheRequestedOne) {
         page.SetFrame(i);
         ASSERT_TRUE(DecodeFromMemory(page, bytes)) << page.GetLastError();
         EXPECT_EQ(page.GetNumFrames(), 3);
-        EXPECT_EQ(Rgba(page), Rgba(pages[i])) << i;
+        EXPECT_EQ(TopDownRgba(page), TopDownRgba(pages[i])) << i;
     }
     CRaster missing;
     missing.SetFrame(3);
@@ -204,11 +204,11 @@ TEST(TifWriter, AppendsPagesAndReadsTheRequestedOne) {
 
     if (external::HaveImageMagick()) {
         const std::string file = dir.File("pages.tif");
-        testimages::WriteFile(file, bytes);
+        codectest::WriteFile(file, bytes);
         const std::string out = dir.File("n.txt");
         ASSERT_TRUE(external::Run(external::kIdentify + " -format '%n\\n' " + file + " > " + out +
                                   " 2>/dev/null; true"));
-        const std::vector<uint8_t> text = testimages::ReadFile(out);
+        const std::vector<uint8_t> text = codectest::ReadFile(out);
         EXPECT_EQ(std::string(text.begin(), text.end()).substr(0, 2), "3\n");
     }
 }
@@ -267,7 +267,7 @@ TEST_P(TifFromTools, DecodesAsWritten) {
     TempDir dir;
     const uint32_t w = 41, h = 19, channels = c.colour ? 3 : 1;
     const std::vector<uint8_t> samples = Pattern(w, h, channels);
-    testimages::WriteFile(dir.File("in.pnm"), testimages::Netpbm(w, h, c.colour, samples));
+    codectest::WriteFile(dir.File("in.pnm"), codectest::Netpbm(w, h, c.colour, samples));
     const std::string file = dir.File("out.tif");
     ASSERT_TRUE(external::Run(external::kConvert + " " + dir.File("in.pnm") + " " + c.options +
                               " " + file));
@@ -275,9 +275,9 @@ TEST_P(TifFromTools, DecodesAsWritten) {
     ASSERT_TRUE(image.Load(file.c_str(), FORMAT_TIF)) << image.GetLastError();
     EXPECT_EQ(image.GetBpp(), c.bpp);
     if (c.tolerance < 0) {
-        EXPECT_EQ(Rgba(image), testimages::MagickRgba(file, dir.File("m.rgba")));
+        EXPECT_EQ(TopDownRgba(image), codectest::MagickRgba(file, dir.File("m.rgba")));
     } else {
-        EXPECT_LE(MaxDifference(Rgba(image), ToRgba(samples, channels)), c.tolerance);
+        EXPECT_LE(MaxDifference(TopDownRgba(image), ToRgba(samples, channels)), c.tolerance);
     }
 }
 
@@ -291,7 +291,7 @@ TEST(TifFromTools, BilevelWhiteIsZeroAndOrientation) {
     std::vector<uint8_t> samples;
     for (uint32_t y = 0; y < h; ++y)
         for (uint32_t x = 0; x < w; ++x) samples.push_back((x + 2 * y) % 3 ? 255 : 0);
-    testimages::WriteFile(dir.File("in.pgm"), testimages::Netpbm(w, h, false, samples));
+    codectest::WriteFile(dir.File("in.pgm"), codectest::Netpbm(w, h, false, samples));
 
     const std::string bilevel = dir.File("bilevel.tif");
     ASSERT_TRUE(external::Run(external::kConvert + " " + dir.File("in.pgm") +
@@ -301,10 +301,10 @@ TEST(TifFromTools, BilevelWhiteIsZeroAndOrientation) {
     EXPECT_EQ(image.GetBpp(), 1u);
     EXPECT_EQ(image.GetPaletteColor(0), (RGBQUAD{255, 255, 255, 0}));
     EXPECT_EQ(image.GetPaletteColor(1), (RGBQUAD{0, 0, 0, 0}));
-    EXPECT_EQ(Rgba(image), ToRgba(samples, 1));
+    EXPECT_EQ(TopDownRgba(image), ToRgba(samples, 1));
 
     // Orientations 2..8 come out as the tool shows them upright, grey and colour alike.
-    testimages::WriteFile(dir.File("in.ppm"), testimages::Netpbm(w, h, true, Pattern(w, h, 3)));
+    codectest::WriteFile(dir.File("in.ppm"), codectest::Netpbm(w, h, true, Pattern(w, h, 3)));
     for (const char* source : {"in.pgm", "in.ppm"})
         for (const char* orient : {"TopRight", "BottomRight", "BottomLeft", "LeftTop", "RightTop",
                                    "RightBottom", "LeftBottom"}) {
@@ -315,7 +315,7 @@ TEST(TifFromTools, BilevelWhiteIsZeroAndOrientation) {
                                       " -auto-orient -depth 8 rgba:" + dir.File("upright.rgba")));
             CRaster oriented;
             ASSERT_TRUE(oriented.Load(file.c_str(), FORMAT_TIF)) << oriented.GetLastError();
-            EXPECT_EQ(Rgba(oriented), testimages::ReadFile(dir.File("upright.rgba")))
+            EXPECT_EQ(TopDownRgba(oriented), codectest::ReadFile(dir.File("upright.rgba")))
                 << source << " " << orient;
         }
 }
@@ -324,8 +324,8 @@ TEST(TifFromTools, MultiPageFileGivesEachPageAndTheCount) {
     if (!external::HaveImageMagick()) GTEST_SKIP() << "ImageMagick not installed";
     TempDir dir;
     const std::vector<uint8_t> first = Pattern(8, 4, 3), second = Pattern(5, 7, 1);
-    testimages::WriteFile(dir.File("a.ppm"), testimages::Netpbm(8, 4, true, first));
-    testimages::WriteFile(dir.File("b.pgm"), testimages::Netpbm(5, 7, false, second));
+    codectest::WriteFile(dir.File("a.ppm"), codectest::Netpbm(8, 4, true, first));
+    codectest::WriteFile(dir.File("b.pgm"), codectest::Netpbm(5, 7, false, second));
     const std::string file = dir.File("multi.tif");
     ASSERT_TRUE(external::Run(external::kConvert + " " + dir.File("a.ppm") + " " +
                               dir.File("b.pgm") + " -compress lzw " + file));
@@ -333,7 +333,7 @@ TEST(TifFromTools, MultiPageFileGivesEachPageAndTheCount) {
     page.SetFrame(1);
     ASSERT_TRUE(page.Load(file.c_str(), FORMAT_TIF)) << page.GetLastError();
     EXPECT_EQ(page.GetNumFrames(), 2);
-    EXPECT_EQ(Rgba(page), ToRgba(second, 1));
+    EXPECT_EQ(TopDownRgba(page), ToRgba(second, 1));
     CRaster missing;
     missing.SetFrame(3);
     EXPECT_FALSE(missing.Load(file.c_str(), FORMAT_TIF));
@@ -481,7 +481,7 @@ TEST(TifEncoder, ShortWriteFails) {
     CRaster image;
     Fill(image, 64, 64, 24, false);
     image.SetCodecOption(1);
-    testimages::CLimitedStream stream(200);
+    codectest::CLimitedStream stream(200);
     CRecordingUi recorder;
     ScopedUi scoped(&recorder);
     EXPECT_FALSE(image.Encode(&stream, FORMAT_TIF));

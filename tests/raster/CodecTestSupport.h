@@ -1,10 +1,14 @@
 #pragma once
-// Helpers shared by the tests of the PCX, TGA, WBMP and ICO format classes: test pictures,
-// top-down RGBA views of images, memory decoding, a stream that refuses writes, and the
-// ImageMagick and Pillow round trips through raw RGBA files.
+// Helpers shared by the format tests: test pictures, top-down views of images, byte building,
+// memory decoding, a stream that runs out of room, truncated-prefix checks, PGM/PPM files and
+// the round trips through the independent tools (ImageMagick, Pillow).
 //
-// RGBA buffers are top-down (row 0 is the top of the picture), 4 bytes per pixel, no padding.
+// RGB and RGBA buffers are top-down (row 0 is the top of the picture; a CRaster's rows are
+// bottom-up), 3 or 4 bytes per pixel, no padding.
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +24,19 @@
 
 namespace codectest {
 
+using Bytes = std::vector<uint8_t>;
+
+// Little-endian values appended to bytes being built.
+inline void Put16(Bytes& b, uint32_t v) {
+    b.push_back(static_cast<uint8_t>(v));
+    b.push_back(static_cast<uint8_t>(v >> 8));
+}
+inline void Put32(Bytes& b, uint32_t v) {
+    Put16(b, v & 0xFFFF);
+    Put16(b, v >> 16);
+}
+inline void Append(Bytes& b, const Bytes& more) { b.insert(b.end(), more.begin(), more.end()); }
+
 inline std::vector<uint8_t> ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
@@ -32,10 +49,28 @@ inline bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes
 }
 
 // Decodes bytes held in memory with one format class (or the dispatch with id 0).
-inline bool DecodeBytes(CRaster& image, const std::vector<uint8_t>& bytes, uint32_t id) {
-    std::vector<uint8_t> copy = bytes;
-    CRasterMemoryStream stream(copy.data(), long(copy.size()));
+inline bool DecodeBytes(CRaster& image, std::vector<uint8_t> bytes, uint32_t id) {
+    CRasterMemoryStream stream(bytes.data(), long(bytes.size()));
     return image.Decode(&stream, id);
+}
+
+// The image encoded by one format class into memory; empty when the encode fails.
+inline std::vector<uint8_t> EncodeToBytes(CRaster& image, uint32_t id) {
+    CRasterMemoryStream out;
+    out.Open();
+    if (!image.Encode(&out, id)) return {};
+    return std::vector<uint8_t>(out.GetBuffer(false), out.GetBuffer(false) + out.Size());
+}
+
+// Every proper prefix of a valid file fails to decode and leaves a last-error text.
+inline void ExpectEveryPrefixFails(const std::vector<uint8_t>& file, uint32_t id) {
+    for (size_t n = 0; n < file.size(); ++n) {
+        CRaster image;
+        ASSERT_FALSE(
+            DecodeBytes(image, std::vector<uint8_t>(file.begin(), file.begin() + long(n)), id))
+            << n << " of " << file.size();
+        ASSERT_STRNE(image.GetLastError(), "") << n;
+    }
 }
 
 // A picture with distinct values along both axes, so that flipped rows or mirrored columns and
@@ -90,6 +125,130 @@ inline std::vector<uint8_t> TopDownRgba(const CRaster& image) {
         }
     }
     return out;
+}
+
+// The picture as top-down RGB.
+inline Bytes TopDownRgb(const CRaster& image) {
+    Bytes rgb;
+    for (int32_t y = static_cast<int32_t>(image.GetHeight()) - 1; y >= 0; --y) {
+        for (int32_t x = 0; x < static_cast<int32_t>(image.GetWidth()); ++x) {
+            const RGBQUAD c = image.GetPixelColor(x, y);
+            rgb.insert(rgb.end(), {c.rgbRed, c.rgbGreen, c.rgbBlue});
+        }
+    }
+    return rgb;
+}
+
+// Largest channel difference of two equally long buffers, or 256 when sizes differ.
+inline int MaxDifference(const Bytes& a, const Bytes& b) {
+    if (a.size() != b.size()) return 256;
+    int worst = 0;
+    for (size_t i = 0; i < a.size(); ++i) worst = std::max(worst, std::abs(a[i] - b[i]));
+    return worst;
+}
+
+// ImageMagick's decoding of frame `frame` of a file as top-down bytes of `map` ("rgb" or
+// "rgba"), written through rawOut; empty on failure.
+inline Bytes MagickPixels(const std::string& file, const std::string& rawOut, int frame,
+                          const std::string& map) {
+    if (!external::Run(external::kConvert + " '" + file + "[" + std::to_string(frame) +
+                       "]' -depth 8 " + map + ":'" + rawOut + "'")) {
+        return {};
+    }
+    return ReadFile(rawOut);
+}
+
+// Pillow's decoding of frame `frame` of a file as top-down bytes of `mode` ("RGB" or "RGBA"),
+// written through rawOut; empty on failure.
+inline Bytes PillowPixels(const std::string& file, const std::string& rawOut, int frame,
+                          const std::string& mode) {
+    const std::string script =
+        "import sys; from PIL import Image; im = Image.open(sys.argv[1]); "
+        "im.seek(int(sys.argv[3])); open(sys.argv[2], "
+        "'wb').write(im.convert(sys.argv[4]).tobytes())";
+    if (!external::Run(external::PillowPython() + " -c \"" + script + "\" '" + file + "' '" +
+                       rawOut + "' " + std::to_string(frame) + " " + mode)) {
+        return {};
+    }
+    return ReadFile(rawOut);
+}
+
+inline Bytes MagickRgb(const std::string& file, const std::string& rawOut, int frame = 0) {
+    return MagickPixels(file, rawOut, frame, "rgb");
+}
+inline Bytes PillowRgb(const std::string& file, const std::string& rawOut, int frame = 0) {
+    return PillowPixels(file, rawOut, frame, "RGB");
+}
+inline Bytes MagickRgba(const std::string& file, const std::string& rawOut) {
+    return MagickPixels(file, rawOut, 0, "rgba");
+}
+inline Bytes PillowRgba(const std::string& file, const std::string& rawOut) {
+    return PillowPixels(file, rawOut, 0, "RGBA");
+}
+
+// A deterministic pattern painted into a created image: every palette entry used, or a colour
+// gradient.
+inline void PaintPattern(CRaster& image, uint32_t seed = 1) {
+    const uint32_t w = image.GetWidth(), h = image.GetHeight();
+    const uint32_t colors = image.GetNumColors();
+    for (uint32_t i = 0; i < colors; ++i) {
+        image.SetPaletteColor(static_cast<uint8_t>(i), static_cast<uint8_t>(i * 37 + seed),
+                              static_cast<uint8_t>(255 - i * 11), static_cast<uint8_t>(i * 5));
+    }
+    for (uint32_t y = 0; y < h; ++y) {
+        for (uint32_t x = 0; x < w; ++x) {
+            const uint32_t v = (x * 7 + y * 13 + seed) * 2654435761u >> 13;
+            if (colors) {
+                image.SetPixelIndex(x, y, static_cast<uint8_t>(v % colors));
+            } else {
+                image.SetPixelColor(
+                    x, y,
+                    RGBQUAD{static_cast<uint8_t>(x * 9 + seed), static_cast<uint8_t>(y * 17),
+                            static_cast<uint8_t>(v), 0});
+            }
+        }
+    }
+}
+
+// An image of the given depth with a pattern that uses every palette entry (or many colours);
+// palette images get a palette that is not a grey ramp unless grey is asked for.
+inline void Fill(CRaster& image, uint32_t width, uint32_t height, uint32_t bpp, bool grey,
+                 bool alpha = false) {
+    image.Create(width, height, bpp, FORMAT_UNKNOWN);
+    const uint32_t colors = image.GetNumColors();
+    if (colors) {
+        if (grey) {
+            image.SetGrayPalette();
+        } else {
+            for (uint32_t i = 0; i < colors; ++i) {
+                image.SetPaletteColor(static_cast<uint8_t>(i), static_cast<uint8_t>(i * 37 + 5),
+                                      static_cast<uint8_t>(255 - i * 11),
+                                      static_cast<uint8_t>(i * 101 + 17));
+            }
+        }
+    }
+    for (uint32_t y = 0; y < height; ++y) {
+        for (uint32_t x = 0; x < width; ++x) {
+            const auto xi = static_cast<int32_t>(x), yi = static_cast<int32_t>(y);
+            if (colors) {
+                image.SetPixelIndex(xi, yi, static_cast<uint8_t>((x * 7 + y * 3) % colors));
+            } else {
+                image.SetPixelColor(
+                    xi, yi,
+                    RGBQUAD{static_cast<uint8_t>(x * 13 + y), static_cast<uint8_t>(y * 29 + 3),
+                            static_cast<uint8_t>(x * y + 7), 0});
+            }
+        }
+    }
+    if (alpha) {
+        image.CreateAlpha();
+        for (uint32_t y = 0; y < height; ++y) {
+            for (uint32_t x = 0; x < width; ++x) {
+                image.SetAlpha(static_cast<int32_t>(x), static_cast<int32_t>(y),
+                               static_cast<uint8_t>(x * 40 + y * 9 + 1));
+            }
+        }
+    }
 }
 
 // Top-down RGBA with every fully transparent pixel set to 0, 0, 0, 0: tools differ in the
@@ -198,31 +357,128 @@ inline std::vector<uint8_t> FewColourRgba(uint32_t width, uint32_t height, uint3
     return rgba;
 }
 
-// A stream over memory that accepts only `limit` bytes and then refuses every write.
-class RefusingStream final : public CRasterStream {
+// A binary PPM (P6) or PGM (P5) with 8-bit samples, for tools to convert into other formats.
+inline std::vector<uint8_t> Netpbm(uint32_t width, uint32_t height, bool colour,
+                                   const std::vector<uint8_t>& samples) {
+    const std::string header = std::string(colour ? "P6\n" : "P5\n") + std::to_string(width) + " " +
+                               std::to_string(height) + "\n255\n";
+    std::vector<uint8_t> bytes(header.begin(), header.end());
+    bytes.insert(bytes.end(), samples.begin(), samples.end());
+    return bytes;
+}
+
+// Binary PGM/PPM files (grey or red-green-blue bytes) read and written here, and the same
+// layout taken from a CRaster.
+namespace pnm {
+
+struct Pixels {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t channels = 0;      // 1 grey, 3 red-green-blue
+    std::vector<uint8_t> data;  // top row first
+    uint8_t At(uint32_t x, uint32_t y, uint32_t c) const {
+        return data[(size_t{y} * width + x) * channels + c];
+    }
+};
+
+// Reads a binary P5 or P6 file with maxval 255; false on anything else.
+inline bool Read(const std::string& path, Pixels& out) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    char magic[3] = {};
+    unsigned w = 0, h = 0, maxval = 0;
+    const bool header = std::fscanf(f, "%2s %u %u %u", magic, &w, &h, &maxval) == 4 &&
+                        std::fgetc(f) != EOF && maxval == 255;
+    const std::string m = magic;
+    if (!header || (m != "P5" && m != "P6")) {
+        std::fclose(f);
+        return false;
+    }
+    out.width = w;
+    out.height = h;
+    out.channels = m == "P5" ? 1 : 3;
+    out.data.resize(size_t{w} * h * out.channels);
+    const bool ok = std::fread(out.data.data(), 1, out.data.size(), f) == out.data.size();
+    std::fclose(f);
+    return ok;
+}
+
+inline bool Write(const std::string& path, const Pixels& p) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    std::fprintf(f, "%s\n%u %u\n255\n", p.channels == 1 ? "P5" : "P6", p.width, p.height);
+    const bool ok = std::fwrite(p.data.data(), 1, p.data.size(), f) == p.data.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+// The image's colours top row first: grey (red byte of each colour) or red-green-blue.
+inline Pixels FromRaster(const CRaster& image, uint32_t channels) {
+    Pixels p;
+    p.width = image.GetWidth();
+    p.height = image.GetHeight();
+    p.channels = channels;
+    p.data.reserve(size_t{p.width} * p.height * channels);
+    for (int32_t y = int32_t(p.height) - 1; y >= 0; --y) {
+        for (int32_t x = 0; x < int32_t(p.width); ++x) {
+            const RGBQUAD c = image.GetPixelColor(x, y);
+            p.data.push_back(c.rgbRed);
+            if (channels == 3) {
+                p.data.push_back(c.rgbGreen);
+                p.data.push_back(c.rgbBlue);
+            }
+        }
+    }
+    return p;
+}
+
+// Largest and mean absolute difference of two images of the same layout.
+struct Difference {
+    int maximum = 0;
+    double mean = 0;
+};
+
+inline Difference Compare(const Pixels& a, const Pixels& b) {
+    Difference d;
+    if (a.data.size() != b.data.size() || a.data.empty()) return Difference{256, 256};
+    uint64_t sum = 0;
+    for (size_t i = 0; i < a.data.size(); ++i) {
+        const int e = a.data[i] > b.data[i] ? a.data[i] - b.data[i] : b.data[i] - a.data[i];
+        sum += e;
+        if (e > d.maximum) d.maximum = e;
+    }
+    d.mean = double(sum) / a.data.size();
+    return d;
+}
+
+}  // namespace pnm
+
+// A memory stream that takes the first `limit` bytes and then, like a full disk, refuses every
+// further write; with m_failFlush set its Flush fails too.
+class CLimitedStream final : public CRasterStream {
 public:
-    explicit RefusingStream(size_t limit) : m_limit(limit) {}
-    bool Close() override { return true; }
-    size_t Read(void*, size_t, size_t) override { return 0; }
-    size_t Write(const void*, size_t size, size_t count) override {
-        if (size * count > m_limit - m_written) {
-            m_written = m_limit;
+    explicit CLimitedStream(size_t limit) : m_limit(limit) { m_inner.Open(); }
+    bool Close() override { return m_inner.Close(); }
+    size_t Read(void* b, size_t s, size_t n) override { return m_inner.Read(b, s, n); }
+    size_t Write(const void* buffer, size_t size, size_t count) override {
+        if (m_full || size_t(m_inner.Tell()) + size * count > m_limit) {
+            m_full = true;
             return 0;
         }
-        m_written += size * count;
-        return count;
+        return m_inner.Write(buffer, size, count);
     }
-    bool Seek(long, int) override { return false; }
-    long Tell() override { return long(m_written); }
-    long Size() override { return long(m_written); }
-    bool Flush() override { return true; }
-    bool Eof() override { return true; }
-    long Error() override { return 0; }
-    long GetC() override { return -1; }
+    bool Seek(long offset, int origin) override { return m_inner.Seek(offset, origin); }
+    long Tell() override { return m_inner.Tell(); }
+    long Size() override { return m_inner.Size(); }
+    bool Flush() override { return !m_failFlush && m_inner.Flush(); }
+    bool Eof() override { return m_inner.Eof(); }
+    long Error() override { return m_inner.Error(); }
+    long GetC() override { return m_inner.GetC(); }
+    bool m_failFlush = false;
 
 private:
+    CRasterMemoryStream m_inner{nullptr, 0};
     size_t m_limit;
-    size_t m_written = 0;
+    bool m_full = false;
 };
 
 }  // namespace codectest
