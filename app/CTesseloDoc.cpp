@@ -87,6 +87,7 @@ void CTesseloDoc::RegisterCommands() {
     OnCommand(cmd::ID_FILE_CLOSE, [this] { OnCloseDocument(); });
     OnCommand(cmd::ID_FILE_SAVE_AS, [this] { OnFileSaveAs(); });
     OnUpdateCommand(cmd::ID_FILE_SAVE_AS, target);
+    OnCommand(cmd::ID_RECTIFY, [this] { OnRectify(); });
     OnUpdateCommand(cmd::ID_FILE_SAVE, target);
     OnUpdateCommand(cmd::ID_RECTIFY, source);
     OnUpdateCommand(cmd::ID_LOAD_PARAMETERS, source);

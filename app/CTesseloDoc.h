@@ -75,6 +75,8 @@ public:
     static uint32_t ImageTypeFromExtension(const QString& extension);
     // Closes the document's window, and with it the document.
     void OnCloseDocument();
+    // "Bild entzerren": the reference points or the rectangle dialog over this source document.
+    void OnRectify();
 
     // Commands of a target document.
     void OnFileSaveAs();
