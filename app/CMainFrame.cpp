@@ -17,6 +17,7 @@
 #include "CTesseloApp.h"
 #include "CTesseloDoc.h"
 #include "CTesseloView.h"
+#include "CadLink.h"
 #include "CommandIds.h"
 #include "ModalRunner.h"
 #include "QtStringLookup.h"
@@ -553,4 +554,9 @@ bool CMainFrame::event(QEvent* event) {
 void CMainFrame::changeEvent(QEvent* event) {
     if (event->type() == QEvent::LanguageChange) Retranslate();
     QMainWindow::changeEvent(event);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    PostToCadInterface(CTesseloApp::kQuitMessage, 0, 0, 0);
+    QMainWindow::closeEvent(event);
 }

@@ -68,6 +68,8 @@ public:
 protected:
     bool event(QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // Tells a running CAD interface program to quit; never starts it.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void CreateActions();

@@ -63,6 +63,7 @@ int NumberAfter(const QString& name) {
 CTesseloDoc::CTesseloDoc() {
     m_title = QStringLiteral("Veltrano%1").arg(++g_untitledCount);
     RegisterCommands();
+    RegisterFileCommands();
     InitMeasureCommands();
     LoadSettings(this);
 }
@@ -87,6 +88,7 @@ void CTesseloDoc::RegisterCommands() {
     OnCommand(cmd::ID_FILE_CLOSE, [this] { OnCloseDocument(); });
     OnCommand(cmd::ID_FILE_SAVE_AS, [this] { OnFileSaveAs(); });
     OnUpdateCommand(cmd::ID_FILE_SAVE_AS, target);
+    OnCommand(cmd::ID_RECTIFY, [this] { OnRectify(); });
     OnUpdateCommand(cmd::ID_FILE_SAVE, target);
     OnUpdateCommand(cmd::ID_RECTIFY, source);
     OnUpdateCommand(cmd::ID_LOAD_PARAMETERS, source);
@@ -103,14 +105,6 @@ void CTesseloDoc::RegisterCommands() {
 void CTesseloDoc::SetTitle(const QString& title) {
     m_title = title;
     emit titleChanged(title);
-}
-
-bool CTesseloDoc::OnOpenDocument(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    // The parameter-file reader is not part of the program yet, so no file reads as a
-    // document; refusing keeps the start from going on with a document it did not read.
-    return false;
 }
 
 void CTesseloDoc::SetPointNameAsker(PointNameAsker asker) { g_pointNameAsker = std::move(asker); }
@@ -323,8 +317,18 @@ void CTesseloDoc::OnFileSaveAs() {
         return;
     }
     SetTitle(FormatText(10067, m_imagePath));
-    const QString text =
+    QString text =
         QCoreApplication::translate("CTesseloDoc", "File gespeichert:\n%1").arg(m_imagePath);
+    // The side files the settings ask for; each adds its line, written or failed.
+    QString sideFile;
+    if (m_worldFile) {
+        WriteWorldFile(m_imagePath, sideFile);
+        text += sideFile;
+    }
+    if (m_geoRefFile) {
+        WriteGeoRefFile(m_imagePath, sideFile);
+        text += sideFile;
+    }
     PostStep(10);
     ui::Message(text.toStdString());
 }

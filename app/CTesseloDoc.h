@@ -13,6 +13,7 @@
 #include "PointLists.h"
 #include "Undefined.h"
 
+class CArchive;
 class CTesseloView;
 class CChildFrame;
 
@@ -64,7 +65,8 @@ public:
     // After the image was replaced: the first view shows it anew at 100 %, idle.
     void SetImageChanged();
 
-    // Reads a document file (the parameter-file layout). False when it cannot be read.
+    // Reads a document file (the parameter-file layout). False when it cannot be read or is
+    // damaged; the document then stays as it was.
     bool OnOpenDocument(const QString& path);
     // Loads an image file into the document by the format its extension names; 1 on success.
     // A failure shows the image library's error text and leaves the document's image as it was.
@@ -73,6 +75,8 @@ public:
     static uint32_t ImageTypeFromExtension(const QString& extension);
     // Closes the document's window, and with it the document.
     void OnCloseDocument();
+    // "Bild entzerren": the reference points or the rectangle dialog over this source document.
+    void OnRectify();
 
     // Measuring in a target document (CTesseloDocMeasure.cpp): the coordinates dialog and the
     // distance dialog, both modal on this document.
@@ -84,6 +88,30 @@ public:
     void OnCrop();
     void OnMirrorHorizontal();
     void OnMirrorVertical();
+
+    // Side files beside a saved target image (imagePath: the full path of the saved image).
+    // Each writes its file anew and puts the line for the save message into text; 1 on success,
+    // 0 when the file cannot be written or the document has no target extent or image.
+    // World file: imagePath + "w", six lines. Georeferencing file: imagePath + ".vexo".
+    int WriteWorldFile(const QString& imagePath, QString& text) const;
+    int WriteGeoRefFile(const QString& imagePath, QString& text) const;
+    // CAD reference file imagePath + ".acadref"; same results and texts as the writers above.
+    int WriteCadRefFile(const QString& imagePath, QString& text) const;
+    // The sixteen placement texts of the image in a CAD drawing (selector 0: 2D, 1: on the
+    // object plane); texts that cannot be computed stay empty. Returns 1.
+    int ComputeCadPlacement(int is3D, QString texts[16]) const;
+
+    // The parameter file body. Storing writes version 3 (56 bytes). Loading reads versions 0
+    // to 3 and checks the whole body first: a short or damaged body raises CArchiveException
+    // and leaves the document as it was.
+    void Serialize(CArchive& ar);
+    enum class ParameterLoad { Loaded, Unreadable, Damaged };
+    ParameterLoad LoadParameterFile(const QString& path);
+    // Writes the whole file anew (a temporary file in the same folder, renamed on success).
+    bool StoreParameterFile(const QString& path);
+    // "Parameter Laden" and "Parameter Speicher unter" (source documents).
+    void OnLoadParameters();
+    void OnSaveParameters();
 
     // The image; it also carries the JPEG quality setting.
     CRaster m_image{10, 10, 24};
@@ -138,6 +166,11 @@ signals:
     void titleChanged(const QString& title);
 
 private:
+    void RegisterFileCommands();
+    // A target extent with four defined values over an image of at least one pixel.
+    bool HasTargetExtent() const;
+    // All nine plane values defined.
+    bool HasObjectPlane() const;
     void RegisterCommands();
     void InitMeasureCommands();
     // Asks for a name and adds or moves the named point; shared by control and measure points.

@@ -12,9 +12,6 @@ class CResizableBarG : public CResizableBar {
     Q_OBJECT
 
 public:
-    // Thickness of the gripper in pixels.
-    static constexpr int kGripperSize = 12;
-
     CResizableBarG();
 
     virtual bool HasGripper() const { return !isFloating(); }

@@ -25,6 +25,37 @@
         </message>
     </context>
     <context>
+        <name>CBitmapAcadDlg</name>
+        <message>
+            <source>Bitmap -&gt; Acad</source>
+            <translation>Bitmap -&gt; Acad</translation>
+        </message>
+        <message>
+            <source>Autocad 2000 starten ...
+Dokument öffnen ...
+OK ...</source>
+            <translation>Start AutoCAD 2000 ...
+Open the drawing ...
+OK ...</translation>
+        </message>
+        <message>
+            <source>OK</source>
+            <translation>OK</translation>
+        </message>
+        <message>
+            <source>Abbrechen</source>
+            <translation>Cancel</translation>
+        </message>
+        <message>
+            <source>Zu viele temporäre Files
+
+Temp-Verzeichnis löschen</source>
+            <translation>Too many temporary files
+
+Clean up the temp folder</translation>
+        </message>
+    </context>
+    <context>
         <name>CEinstellungenDlg</name>
         <message>
             <source>Einstellungen als Defaultwert speichern</source>
@@ -314,6 +345,17 @@
         </message>
     </context>
     <context>
+        <name>CadLink</name>
+        <message>
+            <source>AutoCad: Interface-Programm konnte nicht gestartet werden</source>
+            <translation>AutoCAD: the interface program could not be started</translation>
+        </message>
+        <message>
+            <source>Interface-Progamm ist nicht installiert</source>
+            <translation>The interface program is not installed</translation>
+        </message>
+    </context>
+    <context>
         <name>FileChooser</name>
         <message>
             <source>Suchen in:</source>
@@ -510,14 +552,6 @@ Do all points lie on one line?
 Are the coordinates of the reference points right?</translation>
         </message>
         <message>
-            <source>Entzerrung abbrechen ?</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
-            <source>Teilweise entzerrtes Bild verwerfen?</source>
-            <translation type="unfinished" />
-        </message>
-        <message>
             <source>(Anderes File ...)</source>
             <translation>(Other file ...)</translation>
         </message>
@@ -670,6 +704,196 @@ All operations are carried out on the image at its original size.</translation>
             <translation>Error saving '%s'</translation>
         </message>
         <message>
+            <source>
+
+Georeferenzierung:
+   %s</source>
+            <translation>
+
+Georeferencing:
+   %s</translation>
+        </message>
+        <message>
+            <source>
+
+Schreiben Georeferenzierung fehlgeschlagen:
+    %s</source>
+            <translation>
+
+Writing the georeferencing failed:
+    %s</translation>
+        </message>
+        <message>
+            <source>Info:            Rechtswert           Hochwert
+</source>
+            <translation>Info:            Easting              Northing
+</translation>
+        </message>
+        <message>
+            <source>Unerwartetes Dateiformat.</source>
+            <translation>Unexpected file format.</translation>
+        </message>
+        <message>
+            <source>Entzerrung abbrechen ?</source>
+            <translation>Abort the rectification?</translation>
+        </message>
+        <message>
+            <source>Teilweise entzerrtes Bild verwerfen?</source>
+            <translation>Discard the partly rectified image?</translation>
+        </message>
+        <message>
+            <source>Punkte;vX2 [cm];vZ2 [cm]</source>
+            <translation>Points;vX2 [cm];vZ2 [cm]</translation>
+        </message>
+        <message>
+            <source>Zu wenig Punkte für Entzerrung
+
+Mindestens 4 Punkte notwendig</source>
+            <translation>Too few points for the rectification
+
+At least 4 points are needed</translation>
+        </message>
+        <message>
+            <source>Punkte;X2e;Z2e;Normalabstand;Verw.</source>
+            <translation>Points;X2e;Z2e;Normal distance;Used</translation>
+        </message>
+        <message>
+            <source>Zu wenig Punkte für Berechnung der Ebene
+
+Mindestens 3 Punkte notwendig</source>
+            <translation>Too few points to compute the plane
+
+At least 3 points are needed</translation>
+        </message>
+        <message>
+            <source>Punkte sind nicht flächig angerordnet,
+sondern liegen auf einer Gerade oder
+sind ident.
+
+Ebene kann nicht berechnet werden</source>
+            <translation>The points do not span an area,
+they lie on a line or
+are identical.
+
+The plane cannot be computed</translation>
+        </message>
+        <message>
+            <source>Ost [m];Nord [m];H [m]</source>
+            <translation>East [m];North [m];H [m]</translation>
+        </message>
+        <message>
+            <source>Nord [m];Ost [m];H [m]</source>
+            <translation>North [m];East [m];H [m]</translation>
+        </message>
+        <message>
+            <source>Rechts [m];Hoch [m];</source>
+            <translation>Right [m];Up [m];</translation>
+        </message>
+        <message>
+            <source>Ost [m];Nord [m]</source>
+            <translation>East [m];North [m]</translation>
+        </message>
+        <message>
+            <source>Nord [m];Ost [m];</source>
+            <translation>North [m];East [m];</translation>
+        </message>
+        <message>
+            <source>Position;X1;Y1</source>
+            <translation>Position;X1;Y1</translation>
+        </message>
+        <message>
+            <source>Rechteck ist unvollständig
+
+Bitte fehlende Punkte messen</source>
+            <translation>The rectangle is incomplete
+
+Please measure the missing points</translation>
+        </message>
+        <message>
+            <source>Breite ist ungültig</source>
+            <translation>The width is invalid</translation>
+        </message>
+        <message>
+            <source>Breite muss größer 0 sein</source>
+            <translation>The width must be greater than 0</translation>
+        </message>
+        <message>
+            <source>Höhe ist ungültig</source>
+            <translation>The height is invalid</translation>
+        </message>
+        <message>
+            <source>Höhe muss größer 0 sein</source>
+            <translation>The height must be greater than 0</translation>
+        </message>
+        <message>
+            <source>LU;LO;RO;RU</source>
+            <translation>LB;LT;RT;RB</translation>
+        </message>
+        <message>
+            <source>Es sind noch keine Passpunkte gemessen.
+
+Bitte zuerst Passpunkte messen</source>
+            <translation>No control points have been measured yet.
+
+Please measure control points first</translation>
+        </message>
+        <message>
+            <source>Es ist noch kein Punkt des Rechteck gemessen.
+
+Bitte zuerst Rechteck messen</source>
+            <translation>No corner of the rectangle has been measured yet.
+
+Please measure the rectangle first</translation>
+        </message>
+        <message>
+            <source>Punkt;X1 [Pixel];Y1 [Pixel]</source>
+            <translation>Point;X1 [pixel];Y1 [pixel]</translation>
+        </message>
+        <message>
+            <source>Koordinaten sind ungültig</source>
+            <translation>The coordinates are invalid</translation>
+        </message>
+        <message>
+            <source>Punkt '%s' sicher löschen</source>
+            <translation>Really delete point '%s'</translation>
+        </message>
+        <message>
+            <source>Fehler: Datei konnte nicht geöffnet werden!
+
+'%s'</source>
+            <translation>Error: the file could not be opened!
+
+'%s'</translation>
+        </message>
+        <message>
+            <source>%i von %i Punkten gefunden</source>
+            <translation>%i of %i points found</translation>
+        </message>
+        <message>
+            <source>Folgende Datenzeilen im File sind unvollständig:
+%s</source>
+            <translation>These data lines of the file are incomplete:
+%s</translation>
+        </message>
+        <message>
+            <source>Für %i Punkte wurden keine Koordinaten gefunden:
+%s</source>
+            <translation>No coordinates were found for %i points:
+%s</translation>
+        </message>
+        <message>
+            <source>
+
+Aufgetretene Fehler:
+
+%s</source>
+            <translation>
+
+Errors:
+
+%s</translation>
+        </message>
+        <message>
             <source>Passpunkt auswählen;Eckpunkt für Rechteck auswählen</source>
             <translation>Choose control point;Choose rectangle corner</translation>
         </message>
@@ -702,16 +926,8 @@ All operations are carried out on the image at its original size.</translation>
             <translation>Point</translation>
         </message>
         <message>
-            <source>Ost [m];Nord [m];H [m]</source>
-            <translation>East [m];North [m];H [m]</translation>
-        </message>
-        <message>
             <source>Punkt       Ost         Nord      Höhe</source>
             <translation>Point       East        North     Height</translation>
-        </message>
-        <message>
-            <source>Nord [m];Ost [m];H [m]</source>
-            <translation>North [m];East [m];H [m]</translation>
         </message>
         <message>
             <source>Punkt       Nord        Ost       Höhe</source>
@@ -722,24 +938,12 @@ All operations are carried out on the image at its original size.</translation>
             <translation>Point      Right        Up</translation>
         </message>
         <message>
-            <source>Rechts [m];Hoch [m];</source>
-            <translation>Right [m];Up [m];</translation>
-        </message>
-        <message>
             <source>Punkt       Ost         Nord</source>
             <translation>Point       East        North</translation>
         </message>
         <message>
-            <source>Ost [m];Nord [m]</source>
-            <translation>East [m];North [m]</translation>
-        </message>
-        <message>
             <source>Punkt       Nord        Ost</source>
             <translation>Point       North       East</translation>
-        </message>
-        <message>
-            <source>Nord [m];Ost [m];</source>
-            <translation>North [m];East [m];</translation>
         </message>
         <message>
             <source>    Seitenlänge<byte value="xd"/>
@@ -881,6 +1085,257 @@ Please select again:
 %1</source>
             <translation>File saved:
 %1</translation>
+        </message>
+    </context>
+    <context>
+        <name>CErgebnisseAusgleichDlg</name>
+        <message>
+            <source>(ESC ... Abbruch)</source>
+            <translation>(ESC ... abort)</translation>
+        </message>
+        <message>
+            <source>Bild entzerren</source>
+            <translation>Rectify image</translation>
+        </message>
+        <message>
+            <source>Farben interpolieren</source>
+            <translation>Interpolate colours</translation>
+        </message>
+        <message>
+            <source>Ergebnisse Ausgleich der Transformationsparameter</source>
+            <translation>Results of the transformation parameter adjustment</translation>
+        </message>
+        <message>
+            <source>Größe des Zielbildes</source>
+            <translation>Size of the target image</translation>
+        </message>
+        <message>
+            <source>Maßstab, Auflösung</source>
+            <translation>Scale, resolution</translation>
+        </message>
+        <message>
+            <source>Größe eines Pixel</source>
+            <translation>Size of one pixel</translation>
+        </message>
+        <message>
+            <source>&lt;&lt; Zurück</source>
+            <translation>&lt;&lt; Back</translation>
+        </message>
+        <message>
+            <source>Größe des Ausgangsbildes</source>
+            <translation>Size of the source image</translation>
+        </message>
+        <message>
+            <source>Breite</source>
+            <translation>Width</translation>
+        </message>
+        <message>
+            <source>Höhe</source>
+            <translation>Height</translation>
+        </message>
+        <message>
+            <source>Maßstab  1:</source>
+            <translation>Scale  1:</translation>
+        </message>
+        <message>
+            <source>Auflösung</source>
+            <translation>Resolution</translation>
+        </message>
+        <message>
+            <source>dpi</source>
+            <translation>dpi</translation>
+        </message>
+        <message>
+            <source>1 Pixel = </source>
+            <translation>1 pixel = </translation>
+        </message>
+        <message>
+            <source>cm</source>
+            <translation>cm</translation>
+        </message>
+        <message>
+            <source>Verbesserungen</source>
+            <translation>Residuals</translation>
+        </message>
+        <message>
+            <source>Die Größe des Zielbildes ist ungültig: Es muss mindestens 1 x 1 Pixel groß sein und in den Speicher passen.
+
+Bitte eine andere Größe wählen.</source>
+            <translation>The size of the target image is invalid: it must be at least 1 x 1 pixels and fit into memory.
+
+Please choose another size.</translation>
+        </message>
+    </context>
+    <context>
+        <name>CErgebnisseEbeneDlg</name>
+        <message>
+            <source>Weiter &gt;&gt;</source>
+            <translation>Next &gt;&gt;</translation>
+        </message>
+        <message>
+            <source>Ergebnisse Berechnung der Ebene</source>
+            <translation>Results of the plane computation</translation>
+        </message>
+        <message>
+            <source>&lt;&lt; Zurück</source>
+            <translation>&lt;&lt; Back</translation>
+        </message>
+        <message>
+            <source>2D-Koordinaten [m]</source>
+            <translation>2D coordinates [m]</translation>
+        </message>
+        <message>
+            <source>Normalabstand [cm]</source>
+            <translation>Normal distance [cm]</translation>
+        </message>
+        <message>
+            <source>JA</source>
+            <translation>YES</translation>
+        </message>
+        <message>
+            <source>Ein</source>
+            <translation>On</translation>
+        </message>
+        <message>
+            <source>Aus</source>
+            <translation>Off</translation>
+        </message>
+    </context>
+    <context>
+        <name>CIdentpunkteDlg</name>
+        <message>
+            <source>ASCII-File importieren ...</source>
+            <translation>Import ASCII file ...</translation>
+        </message>
+        <message>
+            <source>Alle Koordinaten bearbeiten</source>
+            <translation>Edit all coordinates</translation>
+        </message>
+        <message>
+            <source>Übernehmen</source>
+            <translation>Apply</translation>
+        </message>
+        <message>
+            <source>Abbrechen</source>
+            <translation>Cancel</translation>
+        </message>
+        <message>
+            <source>Weiter &gt;&gt;</source>
+            <translation>Next &gt;&gt;</translation>
+        </message>
+        <message>
+            <source>Identpunkte</source>
+            <translation>Control points</translation>
+        </message>
+        <message>
+            <source>Koord.-
+System</source>
+            <translation>Coord.
+system</translation>
+        </message>
+        <message>
+            <source>Punkt</source>
+            <translation>Point</translation>
+        </message>
+        <message>
+            <source>1. Wert</source>
+            <translation>1st value</translation>
+        </message>
+        <message>
+            <source>2. Wert</source>
+            <translation>2nd value</translation>
+        </message>
+        <message>
+            <source>3. Wert</source>
+            <translation>3rd value</translation>
+        </message>
+        <message>
+            <source>Ein</source>
+            <translation>On</translation>
+        </message>
+        <message>
+            <source>Aus</source>
+            <translation>Off</translation>
+        </message>
+        <message>
+            <source>Bearbeiten</source>
+            <translation>Edit</translation>
+        </message>
+        <message>
+            <source>Löschen</source>
+            <translation>Delete</translation>
+        </message>
+    </context>
+    <context>
+        <name>CInfoDlg</name>
+        <message>
+            <source>Info</source>
+            <translation>Info</translation>
+        </message>
+        <message>
+            <source>Maus</source>
+            <translation>Mouse</translation>
+        </message>
+        <message>
+            <source>Doppelclick: Eine Koordinate bearbeiten
+Rechte Maustaste:  Punkte ein/aus</source>
+            <translation>Double click: edit one coordinate
+Right mouse button:  points on/off</translation>
+        </message>
+        <message>
+            <source>Koordinatensysteme</source>
+            <translation>Coordinate systems</translation>
+        </message>
+        <message>
+            <source>Bildschirm</source>
+            <translation>Screen</translation>
+        </message>
+        <message>
+            <source>Referenzsystem</source>
+            <translation>Reference system</translation>
+        </message>
+        <message>
+            <source>2D</source>
+            <translation>2D</translation>
+        </message>
+        <message>
+            <source>3D</source>
+            <translation>3D</translation>
+        </message>
+        <message>
+            <source>OK</source>
+            <translation>OK</translation>
+        </message>
+    </context>
+    <context>
+        <name>CRechteckDlg</name>
+        <message>
+            <source>Rechteck</source>
+            <translation>Rectangle</translation>
+        </message>
+        <message>
+            <source>Rechteck löschen</source>
+            <translation>Delete rectangle</translation>
+        </message>
+        <message>
+            <source>Weiter &gt;&gt;</source>
+            <translation>Next &gt;&gt;</translation>
+        </message>
+        <message>
+            <source>Abbrechen</source>
+            <translation>Cancel</translation>
+        </message>
+        <message>
+            <source>Breite  [m]</source>
+            <translation>Width  [m]</translation>
+        </message>
+        <message>
+            <source>Höhe  [m]</source>
+            <translation>Height  [m]</translation>
+        </message>
+        <message>
+            <source>Koo. System</source>
+            <translation>Coord. system</translation>
         </message>
     </context>
     <context>

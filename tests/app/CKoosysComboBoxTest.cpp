@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <string>
 
+#include "QtStringLookup.h"
 #include "StringTable.h"
 #include "controls/CKoosysComboBox.h"
 
@@ -48,7 +49,7 @@ TEST(CKoosysComboBox, LanguageChangeRetranslatesTheEntries) {
         [](const char*, const char* german) { return std::string("EN ") + german; });
     QEvent change(QEvent::LanguageChange);
     QApplication::sendEvent(&combo, &change);
-    strings::SetTranslator(nullptr);
+    InstallQtStringLookup();  // the lookup every other test expects
     EXPECT_EQ(combo.itemText(0), "EN 2D:  Rechts, Hoch (Fassade)");
     EXPECT_EQ(combo.itemData(0).toInt(), 2);
 }

@@ -18,7 +18,8 @@ TEST_F(StartUpTest, AFileThatCannotBeReadEndsTheStartWithTheMessage) {
     const QString garbage = m_dir.filePath(QStringLiteral("garbage.par"));
     QFile file(garbage);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("not a parameter file");
+    // A version 2 body that ends after its first colour value.
+    file.write(QByteArray("\x02\x00\x00\x00\x07\x00\x00\x00", 8));
     file.close();
     for (const QString& path : {garbage, m_dir.filePath(QStringLiteral("missing.par"))}) {
         m_ui.messages.clear();

@@ -1,0 +1,407 @@
+// Parameter files: the exact version-3 bytes, versions 0 to 2 with their point lists, damaged
+// and short files that leave the document as it was, and the load and save commands.
+
+#include <QFile>
+#include <cstring>
+#include <limits>
+
+#include "AppTestSupport.h"
+#include "CArchive.h"
+#include "CMainFrame.h"
+#include "CPostedEvents.h"
+#include "CTesseloDoc.h"
+#include "CommandIds.h"
+#include "TempDir.h"
+
+namespace {
+
+// A parameter file built byte by byte in the archive layout.
+struct Bytes {
+    std::vector<uint8_t> data;
+
+    Bytes& Raw(const void* p, size_t n) {
+        const auto* b = static_cast<const uint8_t*>(p);
+        data.insert(data.end(), b, b + n);
+        return *this;
+    }
+    Bytes& Int(int32_t v) {
+        const uint8_t b[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+        return Raw(b, 4);
+    }
+    Bytes& U16(uint16_t v) {
+        const uint8_t b[2] = {uint8_t(v), uint8_t(v >> 8)};
+        return Raw(b, 2);
+    }
+    Bytes& Double(double v) {
+        uint64_t bits;
+        std::memcpy(&bits, &v, 8);
+        for (int i = 0; i < 8; ++i) data.push_back(uint8_t(bits >> (8 * i)));
+        return *this;
+    }
+    Bytes& Doubles(std::initializer_list<double> values) {
+        U16(uint16_t(values.size()));
+        for (double v : values) Double(v);
+        return *this;
+    }
+    Bytes& Ints(std::initializer_list<int32_t> values) {
+        U16(uint16_t(values.size()));
+        for (int32_t v : values) Int(v);
+        return *this;
+    }
+    Bytes& Strings(std::initializer_list<const char*> values) {
+        U16(uint16_t(values.size()));
+        for (const char* s : values) {
+            data.push_back(uint8_t(std::strlen(s)));
+            Raw(s, std::strlen(s));
+        }
+        return *this;
+    }
+};
+
+// Three control points in file order (names, x, y, R1, R2, R3, use 2D, use 3D).
+Bytes& ThreePoints(Bytes& b) {
+    return b.Strings({"1", "2", "K\xF6"})
+        .Doubles({10.5, 20.5, 30.5})
+        .Doubles({11, 21, 31})
+        .Doubles({100, 200, 300})
+        .Doubles({1000, 2000, 3000})
+        .Doubles({5, 6, 7})
+        .Ints({1, 0, 1})
+        .Ints({1, 1, 0});
+}
+
+class ParameterFileTest : public AppTest {
+protected:
+    QString File(const char* name) { return QString::fromStdString(m_tmp.File(name)); }
+
+    QString Write(const char* name, const std::vector<uint8_t>& bytes) {
+        TempDir::WriteBytes(m_tmp.File(name), bytes);
+        return File(name);
+    }
+
+    // A document with values that no test file holds, to see what a load changes.
+    static void Fill(CTesseloDoc& doc) {
+        doc.m_decimals = 5;
+        doc.m_red = 1;
+        doc.m_green = 2;
+        doc.m_blue = 3;
+        doc.m_worldFile = 0;
+        doc.m_geoRefFile = 1;
+        doc.m_koosys = 4;
+        doc.m_is3D = 0;
+        doc.m_measureMode = 1;
+        doc.m_rectWidth = 9.0;
+        doc.m_rectHeight = 8.0;
+        doc.m_points.Clear();
+        doc.m_points.Append(QStringLiteral("old"), 1, 2, 3, 4, 5, 1, 0);
+        doc.m_corners.Clear();
+        doc.m_corners.Append(7, 8);
+    }
+
+    // Every stored field of the document, to compare before and after a refused load.
+    static std::vector<double> Snapshot(const CTesseloDoc& doc) {
+        std::vector<double> v = {
+            double(doc.m_decimals), double(doc.m_red),       double(doc.m_green),
+            double(doc.m_blue),     double(doc.m_worldFile), double(doc.m_geoRefFile),
+            double(doc.m_koosys),   double(doc.m_is3D),      double(doc.m_measureMode),
+            doc.m_rectWidth,        doc.m_rectHeight,        double(doc.m_points.Size())};
+        const CControlPointList& p = doc.m_points;
+        for (const auto* list : {&p.x, &p.y, &p.r1, &p.r2, &p.r3})
+            v.insert(v.end(), list->begin(), list->end());
+        v.insert(v.end(), p.use2D.begin(), p.use2D.end());
+        v.insert(v.end(), p.use3D.begin(), p.use3D.end());
+        v.insert(v.end(), doc.m_corners.x.begin(), doc.m_corners.x.end());
+        v.insert(v.end(), doc.m_corners.y.begin(), doc.m_corners.y.end());
+        return v;
+    }
+
+    TempDir m_tmp;
+};
+
+// A valid version-2 file: scalars, two corners, three control points.
+std::vector<uint8_t> Version2File() {
+    Bytes b;
+    b.Int(2).Int(10).Int(20).Int(30).Int(1).Int(1).Int(3).Int(0).Double(4.5).Double(2.25).Int(0);
+    b.Doubles({1, 2}).Doubles({3, 4});
+    return ThreePoints(b).data;
+}
+
+}  // namespace
+
+TEST_F(ParameterFileTest, Version3HasTheExactBytesAndReplacesALongerFileWhole) {
+    CTesseloDoc doc;
+    doc.m_decimals = 4;
+    doc.m_red = 10;
+    doc.m_green = 20;
+    doc.m_blue = 255;
+    doc.m_worldFile = 1;
+    doc.m_geoRefFile = 0;
+    doc.m_koosys = 1;
+    doc.m_measureMode = 0;
+    doc.m_rectWidth = 12.5;
+    doc.m_rectHeight = UNDEFINED_VALUE;
+    doc.m_is3D = 1;
+    doc.m_points.Append(QStringLiteral("P"), 1, 1);
+
+    Bytes expected;
+    expected.Int(3).Int(4).Int(10).Int(20).Int(255).Int(1).Int(0).Int(1).Int(0);
+    expected.Double(12.5).Double(1.7e308).Int(1);
+    ASSERT_EQ(expected.data.size(), 56u);
+
+    // An older, longer file of the same name must not leave its tail behind.
+    const QString path = Write("p.par", std::vector<uint8_t>(300, 0xAA));
+    ASSERT_TRUE(doc.StoreParameterFile(path));
+    EXPECT_EQ(TempDir::ReadBytes(path.toStdString()), expected.data);
+
+    // Loading restores the scalars and leaves the loading document's lists alone.
+    CTesseloDoc other;
+    Fill(other);
+    ASSERT_EQ(other.LoadParameterFile(path), CTesseloDoc::ParameterLoad::Loaded);
+    EXPECT_EQ(other.m_decimals, 4);
+    EXPECT_EQ(other.m_red, 10);
+    EXPECT_EQ(other.m_green, 20);
+    EXPECT_EQ(other.m_blue, 255);
+    EXPECT_EQ(other.m_worldFile, 1);
+    EXPECT_EQ(other.m_geoRefFile, 0);
+    EXPECT_EQ(other.m_koosys, 1);
+    EXPECT_EQ(other.m_measureMode, 0);
+    EXPECT_EQ(other.m_rectWidth, 12.5);
+    EXPECT_EQ(other.m_rectHeight, UNDEFINED_VALUE);
+    EXPECT_EQ(other.m_is3D, 1);
+    EXPECT_EQ(other.m_points.names, QStringList{QStringLiteral("old")});
+    EXPECT_EQ(other.m_corners.Size(), 1);
+}
+
+TEST_F(ParameterFileTest, OlderVersionsLoadTheirScalarsAndPointLists) {
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        int koosys, is3D, red, measureMode;
+        double rectWidth;
+        int corners;  // -1: the document's corner left as it was
+    };
+    Bytes v0;
+    v0.Int(0).Int(1);
+    ThreePoints(v0);
+    Bytes v1a;
+    v1a.Int(1).Int(0).Double(3.0).Double(4.0).Int(0).Doubles({5, 6, 7, 8}).Doubles({1, 2, 3, 4});
+    ThreePoints(v1a);
+    Bytes v1b;
+    v1b.Int(1).Int(1).Double(3.0).Double(4.0).Int(1).Doubles({}).Doubles({});
+    ThreePoints(v1b);
+    const Case cases[] = {
+        {"version 0, 3D", v0.data, 0, 1, 1, 1, 9.0, -1},
+        {"version 1, 2D", v1a.data, 2, 0, 1, 0, 3.0, 4},
+        {"version 1, 3D", v1b.data, 0, 1, 1, 1, 3.0, 0},
+        {"version 2", Version2File(), 3, 0, 10, 0, 4.5, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTesseloDoc doc;
+        Fill(doc);
+        ASSERT_EQ(doc.LoadParameterFile(Write("old.par", c.bytes)),
+                  CTesseloDoc::ParameterLoad::Loaded);
+        EXPECT_EQ(doc.m_koosys, c.koosys);
+        EXPECT_EQ(doc.m_is3D, c.is3D);
+        EXPECT_EQ(doc.m_red, c.red);
+        EXPECT_EQ(doc.m_measureMode, c.measureMode);
+        EXPECT_EQ(doc.m_rectWidth, c.rectWidth);
+        EXPECT_EQ(doc.m_decimals, 5);  // only version 3 carries the decimals
+        const CControlPointList& p = doc.m_points;
+        EXPECT_EQ(p.names, QStringList({"1", "2", QStringLiteral("K\u00f6")}));
+        EXPECT_EQ(p.x, std::vector<double>({10.5, 20.5, 30.5}));
+        EXPECT_EQ(p.y, std::vector<double>({11, 21, 31}));
+        EXPECT_EQ(p.r1, std::vector<double>({100, 200, 300}));
+        EXPECT_EQ(p.r2, std::vector<double>({1000, 2000, 3000}));
+        EXPECT_EQ(p.r3, std::vector<double>({5, 6, 7}));
+        EXPECT_EQ(p.use2D, std::vector<int>({1, 0, 1}));
+        EXPECT_EQ(p.use3D, std::vector<int>({1, 1, 0}));
+        if (c.corners < 0) {
+            EXPECT_EQ(doc.m_corners.x, std::vector<double>{7});
+        } else {
+            EXPECT_EQ(doc.m_corners.Size(), c.corners);
+            EXPECT_EQ(doc.m_corners.y.size(), size_t(c.corners));
+        }
+    }
+}
+
+TEST_F(ParameterFileTest, UnknownVersionsReadOnlyTheVersion) {
+    CTesseloDoc doc;
+    Fill(doc);
+    const std::vector<double> before = Snapshot(doc);
+    Bytes v7;
+    v7.Int(7).Int(99).Int(99);
+    EXPECT_EQ(doc.LoadParameterFile(Write("v7.par", v7.data)), CTesseloDoc::ParameterLoad::Loaded);
+    EXPECT_EQ(Snapshot(doc), before);
+
+    // A negative version reads nothing but sets the system from the document's 3D flag.
+    Bytes negative;
+    negative.Int(-1);
+    EXPECT_EQ(doc.LoadParameterFile(Write("neg.par", negative.data)),
+              CTesseloDoc::ParameterLoad::Loaded);
+    EXPECT_EQ(doc.m_koosys, 2);
+    EXPECT_EQ(doc.m_points.Size(), 1);
+}
+
+TEST_F(ParameterFileTest, ShortOrDamagedFilesLeaveTheDocumentAsItWas) {
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> damaged;
+    const std::vector<uint8_t> good = Version2File();
+    for (size_t n = 0; n < good.size(); ++n)
+        damaged.emplace_back("cut at " + std::to_string(n),
+                             std::vector<uint8_t>(good.begin(), good.begin() + long(n)));
+    const auto v2 = [](int koosys, int is3D, int red, double width) {
+        Bytes b;
+        b.Int(2).Int(red).Int(0).Int(0).Int(0).Int(0).Int(koosys).Int(1).Double(width).Double(1);
+        b.Int(is3D);
+        return b;
+    };
+    {
+        Bytes b = v2(3, 0, 0, 1);
+        b.Doubles({}).Doubles({});
+        b.Strings({"a", "b"}).Doubles({1}).Doubles({1, 2}).Doubles({1, 2}).Doubles({1, 2});
+        b.Doubles({1, 2}).Ints({1, 1}).Ints({1, 1});
+        damaged.emplace_back("point lists of different lengths", b.data);
+    }
+    {
+        Bytes b = v2(3, 0, 0, 1);
+        b.Doubles({1, 2, 3, 4, 5}).Doubles({1, 2, 3, 4, 5});
+        ThreePoints(b);
+        damaged.emplace_back("five corners", b.data);
+    }
+    {
+        Bytes b = v2(3, 0, 0, 1);
+        b.Doubles({1, 2}).Doubles({1});
+        ThreePoints(b);
+        damaged.emplace_back("corner lists of different lengths", b.data);
+    }
+    {
+        Bytes b = v2(3, 0, 0, 1);
+        b.U16(0xFFFF).Int(-1);  // corner count 0xFFFFFFFF with nothing behind it
+        damaged.emplace_back("count beyond the data", b.data);
+    }
+    const auto scalarsOnly = [&](const char* what, Bytes b) {
+        b.Doubles({}).Doubles({});
+        ThreePoints(b);
+        damaged.emplace_back(what, b.data);
+    };
+    scalarsOnly("coordinate system 5", v2(5, 0, 0, 1));
+    scalarsOnly("coordinate system -1", v2(-1, 0, 0, 1));
+    scalarsOnly("3D flag with a 2D system", v2(3, 1, 0, 1));
+    scalarsOnly("2D flag with a 3D system", v2(1, 0, 0, 1));
+    scalarsOnly("red 256", v2(3, 0, 256, 1));
+    scalarsOnly("red -1", v2(3, 0, -1, 1));
+    scalarsOnly("width not a number", v2(3, 0, 0, std::numeric_limits<double>::quiet_NaN()));
+    {
+        Bytes b;
+        b.Int(3).Int(7).Int(0).Int(0).Int(0).Int(0).Int(0).Int(3).Int(1).Double(1).Double(1);
+        damaged.emplace_back("decimals 7", b.Int(0).data);
+    }
+    {
+        Bytes b;
+        b.Int(1).Int(2).Double(1).Double(1).Int(0).Doubles({}).Doubles({});
+        damaged.emplace_back("measuring mode 2", ThreePoints(b).data);
+    }
+    {
+        Bytes b;
+        b.Int(0).Int(3);
+        damaged.emplace_back("3D flag 3", ThreePoints(b).data);
+    }
+
+    for (const auto& [what, bytes] : damaged) {
+        SCOPED_TRACE(what);
+        CTesseloDoc doc;
+        Fill(doc);
+        const std::vector<double> before = Snapshot(doc);
+        EXPECT_EQ(doc.LoadParameterFile(Write("bad.par", bytes)),
+                  CTesseloDoc::ParameterLoad::Damaged);
+        EXPECT_EQ(Snapshot(doc), before);
+        EXPECT_EQ(doc.m_points.names, QStringList{QStringLiteral("old")});
+    }
+}
+
+TEST_F(ParameterFileTest, LoadCommandReportsDamageAndPostsTheRectifyStep) {
+    ASSERT_TRUE(Start());
+    CTesseloDoc* doc = App()->OnFileNew();
+    ASSERT_TRUE(doc);
+    Fill(*doc);
+    const std::vector<double> before = Snapshot(*doc);
+
+    ChooseFile(Write("short.par", {2, 0, 0}));
+    App()->RouteCommand(cmd::ID_LOAD_PARAMETERS);
+    ChooseFile(File("missing.par"));
+    App()->RouteCommand(cmd::ID_LOAD_PARAMETERS);
+    EXPECT_EQ(m_ui.messages, std::vector<std::string>({"Unerwartetes Dateiformat.",
+                                                       "Fehler beim Öffnen des Dokuments."}));
+    EXPECT_EQ(Snapshot(*doc), before);
+    ASSERT_FALSE(m_requests.empty());
+    EXPECT_EQ(m_requests.back().mode, filechooser::Mode::Open);
+    EXPECT_EQ(m_requests.back().filter, QStringLiteral("Parameter (*.par);;All Files (*.*)"));
+
+    // Rectangle mode with four corners: the load posts step 2.
+    Bytes b;
+    b.Int(2).Int(0).Int(0).Int(0).Int(0).Int(0).Int(2).Int(0).Double(1).Double(1).Int(0);
+    b.Doubles({1, 2, 3, 4}).Doubles({1, 2, 3, 4});
+    b.Strings({"1", "2", "3", "4", "5"});
+    for (int i = 0; i < 5; ++i) b.Doubles({1, 2, 3, 4, 5});
+    b.Ints({1, 1, 1, 1, 1}).Ints({1, 1, 1, 1, 1});
+    PostMessageTo(App()->MainFrame(), msg::WM_APP_WORKFLOW_STEP, 1, 0);
+    ProcessEvents();
+    ChooseFile(Write("five.par", b.data));
+    App()->RouteCommand(cmd::ID_LOAD_PARAMETERS);
+    ProcessEvents();
+    EXPECT_EQ(doc->m_points.Size(), 5);
+    EXPECT_EQ(doc->m_corners.Size(), 4);
+    EXPECT_EQ(App()->MainFrame()->AssistantStep(), 2);
+    EXPECT_EQ(m_ui.messages.size(), 2u);
+}
+
+TEST_F(ParameterFileTest, SaveCommandAddsParAndReportsFailure) {
+    ASSERT_TRUE(Start());
+    CTesseloDoc* doc = App()->OnFileNew();
+    ASSERT_TRUE(doc);
+
+    ChooseFile(File("plain"));
+    App()->RouteCommand(cmd::ID_SAVE_PARAMETERS);
+    EXPECT_EQ(TempDir::ReadBytes(m_tmp.File("plain.par")).size(), 56u);
+    ASSERT_FALSE(m_requests.empty());
+    EXPECT_EQ(m_requests.back().mode, filechooser::Mode::Save);
+    EXPECT_FALSE(m_requests.back().overwritePrompt);
+
+    ChooseFile(File("other.txt"));
+    App()->RouteCommand(cmd::ID_SAVE_PARAMETERS);
+    EXPECT_EQ(TempDir::ReadBytes(m_tmp.File("other.txt")).size(), 56u);
+    EXPECT_TRUE(m_ui.messages.empty());
+
+    ChooseFile(File(".par"));
+    App()->RouteCommand(cmd::ID_SAVE_PARAMETERS);
+    EXPECT_FALSE(QFile::exists(File(".par")));
+    const QString unwritable = File("no-such-folder/p.par");
+    ChooseFile(unwritable);
+    App()->RouteCommand(cmd::ID_SAVE_PARAMETERS);
+    EXPECT_EQ(m_ui.messages,
+              std::vector<std::string>({"Filename ungültig", "Fehler beim speichern von '" +
+                                                                 unwritable.toStdString() + "'"}));
+}
+
+TEST_F(ParameterFileTest, CommandsAreForSourceDocuments) {
+    ASSERT_TRUE(Start());
+    CTesseloDoc* doc = App()->OnFileNew();
+    ASSERT_TRUE(doc);
+    EXPECT_TRUE(App()->UpdateCommand(cmd::ID_LOAD_PARAMETERS).IsEnabled());
+    EXPECT_TRUE(App()->UpdateCommand(cmd::ID_SAVE_PARAMETERS).IsEnabled());
+    doc->m_isSource = 0;
+    EXPECT_FALSE(App()->UpdateCommand(cmd::ID_LOAD_PARAMETERS).IsEnabled());
+    EXPECT_FALSE(App()->UpdateCommand(cmd::ID_SAVE_PARAMETERS).IsEnabled());
+}
+
+TEST_F(ParameterFileTest, CommandLineReadsTheParameterLayout) {
+    CTesseloDoc doc;
+    const QString good = File("start.par");
+    ASSERT_TRUE(doc.StoreParameterFile(good));
+    EXPECT_TRUE(Start(0, {good}));
+    EXPECT_TRUE(m_ui.messages.empty());
+    App()->ExitInstance();
+
+    EXPECT_FALSE(Start(0, {Write("bad.par", {3, 0, 0, 0, 1})}));
+    EXPECT_EQ(m_ui.messages, std::vector<std::string>{"Fehler beim Öffnen des Dokuments."});
+}
