@@ -112,6 +112,9 @@ public:
     // "Parameter Laden" and "Parameter Speicher unter" (source documents).
     void OnLoadParameters();
     void OnSaveParameters();
+    // Ctrl+S: stores the parameter-file body under the document's file name, asking for one
+    // first when the document has none yet.
+    void OnFileSave();
 
     // The image; it also carries the JPEG quality setting.
     CRaster m_image{10, 10, 24};
@@ -141,6 +144,7 @@ public:
     int m_measureMode = 1;  // 1 control points, 0 rectangle corners
 
     QString m_imagePath;  // path under which the target image was last saved
+    QString m_pathName;   // file the document itself (the parameter body) was saved to
 
     // Target extent: reference coordinates of the image's left, bottom, right and top edges.
     double m_extentLeft = UNDEFINED_VALUE, m_extentBottom = UNDEFINED_VALUE;

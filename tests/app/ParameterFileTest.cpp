@@ -383,6 +383,30 @@ TEST_F(ParameterFileTest, SaveCommandAddsParAndReportsFailure) {
                                                                  unwritable.toStdString() + "'"}));
 }
 
+TEST_F(ParameterFileTest, CtrlSAsksForANameOnceThenSavesThereForTargets) {
+    ASSERT_TRUE(Start());
+    CTesseloDoc* doc = App()->OnFileNew();
+    ASSERT_TRUE(doc);
+    EXPECT_FALSE(App()->UpdateCommand(cmd::ID_FILE_SAVE).IsEnabled());
+    doc->m_isSource = 0;
+    ASSERT_TRUE(App()->UpdateCommand(cmd::ID_FILE_SAVE).IsEnabled());
+
+    ChooseFile(File("target.par"));
+    App()->RouteCommand(cmd::ID_FILE_SAVE);
+    ASSERT_EQ(m_requests.size(), 1u);
+    EXPECT_TRUE(m_requests.back().overwritePrompt);
+    EXPECT_EQ(TempDir::ReadBytes(m_tmp.File("target.par")).size(), 56u);
+    EXPECT_EQ(doc->GetTitle(), "target.par");
+
+    doc->m_decimals = 5;
+    App()->RouteCommand(cmd::ID_FILE_SAVE);  // the name is known now: no second question
+    EXPECT_EQ(m_requests.size(), 1u);
+    CTesseloDoc reread;
+    ASSERT_EQ(reread.LoadParameterFile(File("target.par")), CTesseloDoc::ParameterLoad::Loaded);
+    EXPECT_EQ(reread.m_decimals, 5);
+    EXPECT_TRUE(m_ui.messages.empty());
+}
+
 TEST_F(ParameterFileTest, CommandsAreForSourceDocuments) {
     ASSERT_TRUE(Start());
     CTesseloDoc* doc = App()->OnFileNew();

@@ -253,8 +253,10 @@ TEST_P(RectifyChainTest, TargetPatternIsTrueToScale) {
             EXPECT_NEAR(edges[k] - edges[k - 1], cellPixels, 1.0) << (alongRow ? "row" : "column");
     }
 
-    // Saved as the user saves it, the file holds the rectified image.
+    // Saved as the user saves it, the file holds the rectified image and the world file beside
+    // it places pixel centres on the extent that the pattern check above proved right.
     const QString saved = m_dir.filePath(QStringLiteral("target.png"));
+    target->m_worldFile = 1;
     ChooseFile(saved);
     m_ui.messages.clear();
     ASSERT_TRUE(App()->RouteCommand(cmd::ID_FILE_SAVE_AS));
@@ -264,6 +266,20 @@ TEST_P(RectifyChainTest, TargetPatternIsTrueToScale) {
     ASSERT_TRUE(reloaded.Load(QFile::encodeName(saved).constData(), FORMAT_PNG));
     EXPECT_EQ(reloaded.GetWidth(), image.GetWidth());
     EXPECT_EQ(reloaded.GetHeight(), image.GetHeight());
+
+    QFile world(saved + QLatin1Char('w'));
+    ASSERT_TRUE(world.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = world.readAll().split('\n');
+    ASSERT_GE(lines.size(), 6);
+    double v[6];
+    for (int k = 0; k < 6; ++k) v[k] = lines[k].trimmed().toDouble();
+    // Six decimals in the file: a micrometre is the resolution.
+    EXPECT_NEAR(v[0], kPixel, 1e-6);
+    EXPECT_NEAR(v[1], 0.0, 1e-6);
+    EXPECT_NEAR(v[2], 0.0, 1e-6);
+    EXPECT_NEAR(v[3], -kPixel, 1e-6);
+    EXPECT_NEAR(v[4], target->m_extentLeft + kPixel / 2, 1e-6);
+    EXPECT_NEAR(v[5], target->m_extentTop - kPixel / 2, 1e-6);
 }
 
 INSTANTIATE_TEST_SUITE_P(
