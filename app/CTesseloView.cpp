@@ -18,6 +18,7 @@
 #include "CommandIds.h"
 #include "QtStringLookup.h"
 #include "UserInterface.h"
+#include "controls/CMeasureCursors.h"
 
 namespace {
 
@@ -342,7 +343,7 @@ void CTesseloView::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::MiddleButton) {
         const QPointF scrolled = ClientToScrolled(QPointF(client));
         m_panStart = QPoint(static_cast<int>(scrolled.x()), static_cast<int>(scrolled.y()));
-        viewport()->setCursor(Qt::ClosedHandCursor);
+        viewport()->setCursor(CMeasureCursors::Cursor(CMeasureCursors::kPan));
     } else if (event->button() == Qt::LeftButton) {
         OnLButtonDown(client);
     }
@@ -356,7 +357,7 @@ void CTesseloView::mouseMoveEvent(QMouseEvent* event) {
     if (buttons & Qt::MiddleButton) {
         // Panning only where the scaled image fills the window in at least one direction.
         if (m_centring.x() == 0 || m_centring.y() == 0) {
-            viewport()->setCursor(Qt::ClosedHandCursor);
+            viewport()->setCursor(CMeasureCursors::Cursor(CMeasureCursors::kPan));
             const QPointF start = ScrolledToClient(QPointF(m_panStart));
             const int dx = static_cast<int>(start.x() - client.x());
             const int dy = static_cast<int>(start.y() - client.y());

@@ -10,6 +10,7 @@
 #include "CRaster.h"
 #include "CTesseloDoc.h"
 #include "CTesseloView.h"
+#include "controls/CMeasureCursors.h"
 #include "CommandIds.h"
 #include "QtStringLookup.h"
 
@@ -223,7 +224,10 @@ TEST_F(ViewTest, TheMiddleButtonKeepsTheGrabbedPointUnderTheMouse) {
     const QPoint start(h->value(), v->value());
     const QPointF grabbed = view->ClientToImage(QPointF(100, 100));
     Mouse(view, QEvent::MouseButtonPress, {100, 100}, Qt::MiddleButton, Qt::MiddleButton);
-    EXPECT_EQ(view->viewport()->cursor().shape(), Qt::ClosedHandCursor);
+    // The program's own pan cursor.
+    EXPECT_EQ(view->viewport()->cursor().shape(), Qt::BitmapCursor);
+    EXPECT_EQ(view->viewport()->cursor().hotSpot(),
+              CMeasureCursors::Cursor(CMeasureCursors::kPan).hotSpot());
     Mouse(view, QEvent::MouseMove, {130, 80}, Qt::NoButton, Qt::MiddleButton);
     EXPECT_EQ(h->value(), start.x() - 30);
     EXPECT_EQ(v->value(), start.y() + 20);
