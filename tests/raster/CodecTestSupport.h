@@ -481,4 +481,23 @@ private:
     bool m_full = false;
 };
 
+// Saves the image in the format under the file name and decodes that file with the tool into
+// top-down RGBA; fails when saving or decoding fails or the tool sees another size.
+inline ::testing::AssertionResult SaveAndReadWithTool(Tool tool, const std::string& dir,
+                                                      CRaster& image, const std::string& file,
+                                                      uint32_t format,
+                                                      std::vector<uint8_t>& rgba) {
+    if (!image.Save(file.c_str(), format)) {
+        return ::testing::AssertionFailure() << "save failed: " << image.GetLastError();
+    }
+    uint32_t w = 0, h = 0;
+    if (!ToolToRgba(tool, dir, file, 0, rgba, w, h)) {
+        return ::testing::AssertionFailure() << "the tool cannot read " << file;
+    }
+    if (w != image.GetWidth() || h != image.GetHeight()) {
+        return ::testing::AssertionFailure() << "the tool sees " << w << " x " << h;
+    }
+    return ::testing::AssertionSuccess();
+}
+
 }  // namespace codectest
