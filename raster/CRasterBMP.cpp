@@ -14,10 +14,15 @@ namespace {
 constexpr uint16_t kMagic = 0x4D42;  // "BM"
 constexpr uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3;
 
-// A run-length file cannot describe more pixel bytes than this many per byte of its data (runs
-// of 255 pixels cost 2 bytes, a delta of 255 rows and columns 4), plus a small image's worth.
-constexpr uint64_t kMaxRleExpansion = 255 * 255 / 4;
-constexpr uint64_t kRleSlack = uint64_t{1} << 20;
+// What a header may claim, checked before the image is made. Uncompressed rows are stored as
+// they are: a whole file holds all of them, and a file cut short still loads (the rows it lacks
+// zero) while it holds at least a sixteenth of them. Run-length data as encoders write it covers
+// at most 255 pixels with 2 bytes, 127.5 pixels per byte; deltas and end-of-line codes skip
+// pixels without data and would let a few bytes claim any size, so a claim beyond twice that
+// rate is no picture the data describes. Any image up to the slack passes.
+constexpr uint64_t kMinHeldShare = 16;
+constexpr uint64_t kMaxRlePixelsPerByte = 256;
+constexpr uint64_t kSizeSlack = uint64_t{1} << 20;
 
 constexpr const char* kNotBmp = "Not a BMP";
 constexpr const char* kBadInfo = "Error reading BMP info";
@@ -28,6 +33,12 @@ constexpr const char* kUnknownCompression = "unknown compression";
 constexpr const char* kNoBufferMemory = "can't allocate memory";
 constexpr const char* kTruncated = "Error reading BMP data";
 constexpr const char* kWriteError = "Error writing BMP file";
+
+// Reads up to count bytes of pixel data; the rest of the buffer stays as it is. False when the
+// data ends before its first byte.
+bool ReadPixelData(CRasterStream* stream, void* buffer, size_t count) {
+    return stream->Read(buffer, 1, count) > 0;
+}
 
 // Reads and drops count bytes; false when the stream ends first.
 bool SkipBytes(CRasterStream* stream, uint64_t count) {
@@ -161,8 +172,8 @@ const char* CRasterBMP::DecodeBody(CRasterStream* stream) {
     const uint32_t width = static_cast<uint32_t>(h.biWidth);
     const uint32_t height = static_cast<uint32_t>(topDown ? -h.biHeight : h.biHeight);
 
-    // Uncompressed pixel rows as stored on file; refuse sizes the stream cannot hold before
-    // anything is allocated for them.
+    // Uncompressed pixel rows as stored on file; refuse sizes the stream cannot plausibly hold
+    // before anything is allocated for them.
     uint64_t fileRowBytes = StrideFor(width, bits);
     if (bits == 16) fileRowBytes = uint64_t{(width + 1) / 2} * 4;
     if (bits == 32) fileRowBytes = uint64_t{width} * 4;
@@ -170,10 +181,14 @@ const char* CRasterBMP::DecodeBody(CRasterStream* stream) {
     const long total = stream->Size();
     const bool compressed = bits <= 8 && (compression == kRle8 || compression == kRle4);
     if (fileRowBytes == 0) return kBadInfo;
-    if (total >= 0) {
-        const uint64_t available = total > start ? uint64_t(total - start) : 0;
-        if (!compressed && filePixelBytes > available) return kTruncated;
-        if (compressed && filePixelBytes > available * kMaxRleExpansion + kRleSlack) {
+    const long here = stream->Tell();
+    if (total >= 0 && here >= 0) {
+        const uint64_t available = total > here ? uint64_t(total - here) : 0;
+        if (!compressed && filePixelBytes > available * kMinHeldShare + kSizeSlack) {
+            return kTruncated;
+        }
+        if (compressed &&
+            uint64_t{width} * height > available * kMaxRlePixelsPerByte + kSizeSlack) {
             return kBadInfo;
         }
     }
@@ -217,7 +232,7 @@ const char* CRasterBMP::DecodeBody(CRasterStream* stream) {
         case 8:
             if (!seekToPixels()) return kTruncated;
             if (compression == kRgb) {
-                if (!stream->ReadBytes(GetBits(0), m_head.biSizeImage)) return kTruncated;
+                if (!ReadPixelData(stream, GetBits(0), m_head.biSizeImage)) return kTruncated;
             } else if (compression == kRle8 || compression == kRle4) {
                 if (const char* error = DecodeRle(stream, compression == kRle4)) return error;
             } else {
@@ -245,9 +260,9 @@ const char* CRasterBMP::DecodeBody(CRasterStream* stream) {
             // The 16- and 32-bit rows are read into a buffer of their own: converted in place
             // they would be overwritten by the wider 24-bit rows before they are read.
             std::unique_ptr<uint8_t, FreeDeleter> buffer(
-                static_cast<uint8_t*>(std::malloc(static_cast<size_t>(filePixelBytes))));
+                static_cast<uint8_t*>(std::calloc(1, static_cast<size_t>(filePixelBytes))));
             if (!buffer) return kNoBufferMemory;
-            if (!stream->ReadBytes(buffer.get(), static_cast<size_t>(filePixelBytes))) {
+            if (!ReadPixelData(stream, buffer.get(), static_cast<size_t>(filePixelBytes))) {
                 return kTruncated;
             }
             ConvertBitfieldsToRgb(buffer.get(), red, green, blue, static_cast<uint8_t>(bits));
@@ -256,7 +271,7 @@ const char* CRasterBMP::DecodeBody(CRasterStream* stream) {
         case 24:
             if (!seekToPixels()) return kTruncated;
             if (compression != kRgb) return kUnknownCompression;
-            if (!stream->ReadBytes(GetBits(0), m_head.biSizeImage)) return kTruncated;
+            if (!ReadPixelData(stream, GetBits(0), m_head.biSizeImage)) return kTruncated;
             break;
         default:
             return kBadInfo;
@@ -290,11 +305,14 @@ const char* CRasterBMP::DecodeRle(CRasterStream* stream, bool fourBit) {
     };
     auto next = [&](long& value) { return (value = stream->GetC()) >= 0; };
 
-    // Decoding ends at the end-of-bitmap escape or once the rows pass the image height; data
-    // that ends before either is a truncated file.
+    // Decoding ends at the end-of-bitmap escape, once the rows pass the image height, or where
+    // the data ends: what was decoded stays. Data without a byte is no picture.
+    bool started = false;
     while (y < height) {
         long count, value;
-        if (!next(count) || !next(value)) return kTruncated;
+        if (!next(count)) return started ? nullptr : kTruncated;
+        started = true;
+        if (!next(value)) return nullptr;
         if (count > 0) {
             for (long i = 0; i < count; ++i) {
                 put(fourBit ? static_cast<uint8_t>((i & 1) ? value & 0x0F : value >> 4)
@@ -311,7 +329,7 @@ const char* CRasterBMP::DecodeRle(CRasterStream* stream, bool fourBit) {
                 return nullptr;
             case 2: {
                 long dx, dy;
-                if (!next(dx) || !next(dy)) return kTruncated;
+                if (!next(dx) || !next(dy)) return nullptr;
                 x += dx;
                 y += dy;
                 break;
@@ -321,15 +339,15 @@ const char* CRasterBMP::DecodeRle(CRasterStream* stream, bool fourBit) {
                 long byte = 0;
                 for (long i = 0; i < value; ++i) {
                     if (!fourBit) {
-                        if (!next(byte)) return kTruncated;
+                        if (!next(byte)) return nullptr;
                         put(static_cast<uint8_t>(byte));
                     } else {
-                        if (!(i & 1) && !next(byte)) return kTruncated;
+                        if (!(i & 1) && !next(byte)) return nullptr;
                         put(static_cast<uint8_t>((i & 1) ? byte & 0x0F : byte >> 4));
                     }
                 }
                 long pad;
-                if ((bytes & 1) && !next(pad)) return kTruncated;
+                if ((bytes & 1) && !next(pad)) return nullptr;
                 break;
             }
         }

@@ -3,9 +3,10 @@
 // directly with an info header.
 //
 // Reads 1-, 4-, 8-bit (uncompressed, RLE8, RLE4), 16-bit (5-5-5 or bit fields), 24- and 32-bit
-// files with bottom-up or top-down rows; 16- and 32-bit pixels become 24-bit images. Writes the
-// image's own bitmap block: 1, 4, 8 or 24 bits, uncompressed, rows bottom-up and padded to 4
-// bytes. All values on file are little-endian.
+// files with bottom-up or top-down rows; 16- and 32-bit pixels become 24-bit images. A file cut
+// inside its pixel data keeps what it holds, the rest of the pixels zero. Writes the image's
+// own bitmap block: 1, 4, 8 or 24 bits, uncompressed, rows bottom-up and padded to 4 bytes. All
+// values on file are little-endian.
 
 #include <cstdint>
 

@@ -18,19 +18,18 @@ constexpr const char* kTooLarge = "GIF image too large";
 constexpr const char* kNoMemory = "Can't allocate memory";
 constexpr const char* kCancelled = "Cancelled";
 
-// LZW codes grow to 12 bits, and one code stands for at most 4096 pixels: data of n bytes
-// cannot describe more than about 2731 × n pixels. Frames claiming more than this many pixels
-// per data byte (plus a small image's worth) lie about their size.
+// What a frame may claim. LZW codes grow to 12 bits and a code's string is at most 4091 pixels
+// long, so data of n bytes cannot describe more than about 2731 × n pixels; a frame claiming
+// more than 4096 pixels per byte of the data the file holds for it lies about its size (a file
+// cut short holds less, so what it still claims must be covered by what is left). One small
+// image's worth of slack is shared by all frames of a file, so that frames with hardly any
+// data cannot each claim it.
 constexpr uint64_t kMaxLzwExpansion = 4096;
 constexpr uint64_t kSizeSlack = uint64_t{1} << 20;
 
 constexpr int32_t kLzwEnd = -1;       // the data ended
 constexpr int32_t kLzwBadSize = -20;  // minimum code size outside 2..9
 constexpr int32_t kLzwNoMemory = -10;
-
-bool PixelsPlausible(uint64_t pixels, uint64_t dataBytes) {
-    return pixels <= dataBytes * kMaxLzwExpansion + kSizeSlack;
-}
 
 }  // namespace
 
@@ -64,22 +63,25 @@ long CRasterGIF::ReadByte(CRasterStream* stream) {
     return m_readBuffer[m_readPos++];
 }
 
-bool CRasterGIF::ReadBytes(CRasterStream* stream, uint8_t* buffer, int32_t count) {
-    while (count > 0) {
+int32_t CRasterGIF::ReadSome(CRasterStream* stream, uint8_t* buffer, int32_t count) {
+    int32_t done = 0;
+    while (done < count) {
         if (m_readPos >= m_readFill) {
             const long first = ReadByte(stream);
-            if (first < 0) return false;
-            *buffer++ = static_cast<uint8_t>(first);
-            --count;
+            if (first < 0) break;
+            buffer[done++] = static_cast<uint8_t>(first);
             continue;
         }
-        const int32_t n = std::min(count, m_readFill - m_readPos);
-        std::memcpy(buffer, m_readBuffer + m_readPos, static_cast<size_t>(n));
+        const int32_t n = std::min(count - done, m_readFill - m_readPos);
+        std::memcpy(buffer + done, m_readBuffer + m_readPos, static_cast<size_t>(n));
         m_readPos += n;
-        buffer += n;
-        count -= n;
+        done += n;
     }
-    return true;
+    return done;
+}
+
+bool CRasterGIF::ReadBytes(CRasterStream* stream, uint8_t* buffer, int32_t count) {
+    return ReadSome(stream, buffer, count) == count;
 }
 
 long CRasterGIF::StreamPosition(CRasterStream* stream) const {
@@ -152,10 +154,11 @@ bool CRasterGIF::ReadExtension(CRasterStream* stream) {
 int32_t CRasterGIF::CountFrames(CRasterStream* stream) {
     const long start = StreamPosition(stream);
     int32_t count = 0;
+    bool ended = false;  // the data ended before the trailer
     for (;;) {
         const long b = ReadByte(stream);
         if (b < 0) {
-            count = -1;  // no trailer: the file is cut short
+            ended = true;
             break;
         }
         if (b == ';') break;
@@ -164,24 +167,25 @@ int32_t CRasterGIF::CountFrames(CRasterStream* stream) {
             continue;
         }
         if (b != ',') continue;
+        // A frame counts once its descriptor, colour table and code size are in the file; its
+        // data may be cut short.
         int32_t d[5];
         ColorTable table;
-        const long codeSize =
-            ReadDescriptor(stream, d) && (!(d[4] & 0x80) || ReadColorTable(stream, d[4], table))
-                ? ReadByte(stream)
-                : -1;
-        uint64_t bytes = 0;
-        if (codeSize < 0 || !SkipSubBlocks(stream, &bytes)) {
-            count = -1;
+        if (!ReadDescriptor(stream, d) || ((d[4] & 0x80) && !ReadColorTable(stream, d[4], table)) ||
+            ReadByte(stream) < 0) {
+            ended = true;
             break;
         }
+        const long dataStart = StreamPosition(stream);
+        ended = !SkipSubBlocks(stream);
         if (d[2] > 0 && d[3] > 0 && d[0] + d[2] <= m_screenWidth && d[1] + d[3] <= m_screenHeight) {
             ++count;
-            m_frameBytes.push_back(bytes);
+            m_frameBytes.push_back(static_cast<uint64_t>(StreamPosition(stream) - dataStart));
         }
+        if (ended) break;
     }
     if (!Rewind(stream, start)) return -1;
-    return count;
+    return ended && count == 0 ? -1 : count;
 }
 
 const char* CRasterGIF::DecodeFrames(CRasterStream* stream) {
@@ -215,12 +219,14 @@ const char* CRasterGIF::DecodeFrames(CRasterStream* stream) {
 
     uint64_t allFrameBytes = 0;
     for (uint64_t bytes : m_frameBytes) allFrameBytes += bytes;
+    uint64_t budget = kSizeSlack;  // pixels the next frame may claim beyond its own data's worth
 
-    std::unique_ptr<CRaster> kept;     // the picture before a frame with disposal method 1
+    std::unique_ptr<CRaster> overlay;  // a frame with disposal method 1, drawn over the picture
     std::unique_ptr<CRaster> picture;  // the 24-bit picture of a mosaic
     int32_t firstTransIndex = -1;
     int32_t j = 0;
     bool decodedAny = false;
+    // The data may end anywhere: reading stops and the frames decoded so far are the result.
     for (;;) {
         if (GetEscape()) return kCancelled;
         const long b = ReadByte(stream);
@@ -234,22 +240,23 @@ const char* CRasterGIF::DecodeFrames(CRasterStream* stream) {
         if (b != ',') continue;
 
         int32_t d[5];
-        if (!ReadDescriptor(stream, d)) return kTruncated;
+        if (!ReadDescriptor(stream, d)) break;
         const int32_t left = d[0], top = d[1], width = d[2], height = d[3];
         const uint8_t flags = static_cast<uint8_t>(d[4]);
         ColorTable local;
         const bool hasLocal = flags & 0x80;
-        if (hasLocal && !ReadColorTable(stream, flags, local)) return kTruncated;
+        if (hasLocal && !ReadColorTable(stream, flags, local)) break;
         // Empty frames and frames reaching past the screen are passed over whole.
         if (width == 0 || height == 0 || left + width > screenWidth ||
             top + height > screenHeight) {
-            if (ReadByte(stream) < 0 || !SkipSubBlocks(stream)) return kTruncated;
+            if (ReadByte(stream) < 0 || !SkipSubBlocks(stream)) break;
             continue;
         }
         if (size_t(j) >= m_frameBytes.size()) break;
-        if (!PixelsPlausible(uint64_t(width) * uint64_t(height), m_frameBytes[size_t(j)])) {
-            return kTooLarge;
-        }
+        const uint64_t pixels = uint64_t(width) * uint64_t(height);
+        budget += m_frameBytes[size_t(j)] * kMaxLzwExpansion;
+        if (pixels > budget) return kTooLarge;
+        budget -= pixels;
 
         // No global table and a first frame smaller than the screen: a mosaic of tiles.
         if (j == 0 && (width != screenWidth || height != screenHeight)) ++mosaic;
@@ -258,29 +265,18 @@ const char* CRasterGIF::DecodeFrames(CRasterStream* stream) {
         const uint32_t bits = n <= 2 ? 1 : (n <= 16 ? 4 : 8);
         const uint32_t disposal = (m_gceFlags >> 2) & 7;
 
-        if (j > 0 && disposal == 1 && mosaic < 2) {
-            kept = std::make_unique<CRaster>(*this, true, false, false);
-            if (!kept->IsValid()) return kNoMemory;
-        }
         if (j == 0) firstTransIndex = GetTransIndex();
-        if (!Create(static_cast<uint32_t>(width), static_cast<uint32_t>(height), bits,
-                    FORMAT_GIF)) {
+        // A frame with disposal method 1 is decoded on its own, then drawn over the picture.
+        if (j > 0 && disposal == 1 && mosaic < 2) overlay = std::make_unique<CRaster>(FORMAT_GIF);
+        CRaster& target = overlay ? *overlay : *this;
+        if (!target.Create(static_cast<uint32_t>(width), static_cast<uint32_t>(height), bits,
+                           FORMAT_GIF)) {
             return kNoMemory;
         }
-        if (hasLocal || hasGlobal) {
-            RGBQUAD palette[256] = {};
-            for (int32_t i = 0; i < n; ++i) {
-                palette[i] =
-                    RGBQUAD{table.rgb[3 * i + 2], table.rgb[3 * i + 1], table.rgb[3 * i], 0};
-            }
-            if (GetTransIndex() != -1) {
-                for (int32_t i = n; i < 256; ++i) palette[i] = RGBQUAD{255, 255, 255, 0};
-                SetPalette(palette, 256);
-            } else {
-                SetPalette(palette, static_cast<uint32_t>(n));
-            }
-        }
+        target.SetTransIndex(GetTransIndex());
+        if (hasLocal || hasGlobal) SetFramePalette(target, table);
 
+        m_target = &target;
         m_interlaced = (flags & 0x40) != 0;
         m_curRow = 0;
         m_rowStep = 8;
@@ -288,25 +284,23 @@ const char* CRasterGIF::DecodeFrames(CRasterStream* stream) {
         m_frameHeight = height;
         m_linesStored = 0;
         const int32_t status = DecodeLzw(stream, width);
-        if (status == kLzwEnd) return kTruncated;
+        m_target = this;
         if (status == kLzwNoMemory) return kNoMemory;
-        if (!m_blockEnded && !SkipSubBlocks(stream)) return kTruncated;
+        if (!m_blockEnded) SkipSubBlocks(stream);
         if (GetEscape()) return kCancelled;
 
-        if (kept) {
-            kept->CopyOpaquePixelsFrom(*this, -left,
-                                       top + height - static_cast<int32_t>(kept->GetHeight()));
-            kept->SetTransIndex(firstTransIndex);
-            MoveFrom(*kept);
-            kept.reset();
+        if (overlay) {
+            CopyOpaquePixelsFrom(*overlay, -left, top + height - static_cast<int32_t>(GetHeight()));
+            SetTransIndex(firstTransIndex);
+            overlay.reset();
         }
 
         if (mosaic >= 2) {
             wanted = count - 1;
             SetFrame(wanted);
             if (!picture) {
-                if (!PixelsPlausible(uint64_t(screenWidth) * uint64_t(screenHeight),
-                                     allFrameBytes)) {
+                if (uint64_t(screenWidth) * uint64_t(screenHeight) >
+                    allFrameBytes * kMaxLzwExpansion + kSizeSlack) {
                     return kTooLarge;
                 }
                 picture = std::make_unique<CRaster>(screenWidth, screenHeight, 24, FORMAT_GIF);
@@ -342,6 +336,22 @@ const char* CRasterGIF::DecodeFrames(CRasterStream* stream) {
     return nullptr;
 }
 
+// The frame's palette from its colour table; with a transparent index the entries the table
+// does not fill are white, so that the transparent index always has a colour.
+void CRasterGIF::SetFramePalette(CRaster& frame, const ColorTable& table) const {
+    const int32_t n = table.size;
+    RGBQUAD palette[256] = {};
+    for (int32_t i = 0; i < n; ++i) {
+        palette[i] = RGBQUAD{table.rgb[3 * i + 2], table.rgb[3 * i + 1], table.rgb[3 * i], 0};
+    }
+    if (GetTransIndex() != -1) {
+        for (int32_t i = n; i < 256; ++i) palette[i] = RGBQUAD{255, 255, 255, 0};
+        frame.SetPalette(palette, 256);
+    } else {
+        frame.SetPalette(palette, static_cast<uint32_t>(n));
+    }
+}
+
 void CRasterGIF::InitDecoder(int32_t codeSize) {
     m_codeSize = codeSize + 1;
     m_topSlot = 1 << (codeSize + 1);
@@ -367,9 +377,11 @@ int32_t CRasterGIF::GetNextCode(CRasterStream* stream) {
                 m_blockEnded = true;
                 return 1;
             }
-            if (!ReadBytes(stream, m_subBlock, static_cast<int32_t>(size))) return -1;
+            // A sub-block cut short by the end of the data still gives its bytes.
+            const int32_t got = ReadSome(stream, m_subBlock, static_cast<int32_t>(size));
+            if (got == 0) return -1;
             m_subPos = 0;
-            m_bytesLeft = static_cast<int32_t>(size);
+            m_bytesLeft = got;
         }
         m_curByte = m_subBlock[m_subPos++];
         --m_bytesLeft;
@@ -468,13 +480,13 @@ int32_t CRasterGIF::DecodeLzw(CRasterStream* stream, int32_t lineWidth) {
 }
 
 int32_t CRasterGIF::StoreLine(uint8_t* line, int32_t length) {
-    const int32_t height = static_cast<int32_t>(GetHeight());
+    const int32_t height = static_cast<int32_t>(m_target->GetHeight());
     // Lines past the last row of the frame are dropped.
     if (m_linesStored >= height) return -1;
     const int32_t topDownRow = m_interlaced ? m_curRow : m_linesStored;
-    uint8_t* row = GetBits(static_cast<uint32_t>(height - 1 - topDownRow));
-    const int32_t width = std::min(length, static_cast<int32_t>(GetWidth()));
-    switch (GetBpp()) {
+    uint8_t* row = m_target->GetBits(static_cast<uint32_t>(height - 1 - topDownRow));
+    const int32_t width = std::min(length, static_cast<int32_t>(m_target->GetWidth()));
+    switch (m_target->GetBpp()) {
         case 8:
             std::memcpy(row, line, static_cast<size_t>(width));
             break;

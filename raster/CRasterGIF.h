@@ -32,9 +32,11 @@ private:
 
     // Decoding.
     const char* DecodeFrames(CRasterStream* stream);
-    // Counts the decodable image blocks up to the trailer and sets the stream back; -1 when
-    // the data ends before the trailer.
+    // Counts the decodable image blocks up to the trailer or the end of the data and sets the
+    // stream back; with each one, the number of its image data bytes the file holds goes to
+    // m_frameBytes. -1 when the data ends before any frame.
     int32_t CountFrames(CRasterStream* stream);
+    void SetFramePalette(CRaster& frame, const ColorTable& table) const;
     bool ReadExtension(CRasterStream* stream);
     bool ReadDescriptor(CRasterStream* stream, int32_t descriptor[5]);
     bool ReadColorTable(CRasterStream* stream, uint8_t flags, ColorTable& table);
@@ -42,6 +44,8 @@ private:
     // number of data bytes to *bytes when given.
     bool SkipSubBlocks(CRasterStream* stream, uint64_t* bytes = nullptr);
     long ReadByte(CRasterStream* stream);
+    // Reads up to count bytes; returns how many the data held.
+    int32_t ReadSome(CRasterStream* stream, uint8_t* buffer, int32_t count);
     bool ReadBytes(CRasterStream* stream, uint8_t* buffer, int32_t count);
     long StreamPosition(CRasterStream* stream) const;
     bool Rewind(CRasterStream* stream, long position);
@@ -99,12 +103,14 @@ private:
     uint16_t m_gceDelay = 0;
     uint8_t m_gceIndex = 0;
 
-    // Logical screen of the file being decoded, and the image data bytes of each frame the
-    // counting pass found.
+    // Logical screen of the file being decoded, and the image data bytes the file holds for
+    // each frame the counting pass found.
     int32_t m_screenWidth = 0, m_screenHeight = 0;
     std::vector<uint64_t> m_frameBytes;
 
-    // Interlace and row state of the frame being decoded.
+    // The frame being decoded (this image, or a frame to be drawn over it), and its interlace
+    // and row state.
+    CRaster* m_target = this;
     int32_t m_interlaced = 0, m_curRow = 0, m_rowStep = 8, m_frameHeight = 0, m_pass = 0;
     int32_t m_linesStored = 0;
 

@@ -64,11 +64,12 @@ void CRasterTGA::DecodeOrThrow(CRasterStream& stream) {
     if (depth != 8 && depth != 15 && depth != 16 && depth != 24 && depth != 32) {
         throw "bad TGA header";
     }
-    // Colour-mapped and grey pixels are 8-bit values this image can hold; true-colour pixels
-    // are colours. A colour-mapped image needs its map.
+    // Colour-mapped pixels are 8-bit indices, grey pixels 8 bits of grey, or 16 bits of grey
+    // (low byte) and alpha; true-colour pixels are colours. A colour-mapped image needs its map.
     const bool mapped = type == 1 || type == 9;
     const bool grey = type == 3 || type == 11;
-    if ((mapped || grey) != (depth == 8)) throw "bad TGA header";
+    m_greyAlpha = grey && depth == 16;
+    if ((mapped || grey) != (depth == 8 || m_greyAlpha)) throw "bad TGA header";
     if (mapped && (colorMapType == 0 || mapLength == 0)) throw "bad TGA header";
     const bool hasMap = colorMapType != 0 && mapLength > 0;
     if (hasMap && mapEntrySize != 15 && mapEntrySize != 16 && mapEntrySize != 24 &&
@@ -94,8 +95,10 @@ void CRasterTGA::DecodeOrThrow(CRasterStream& stream) {
     uint8_t skip[255];
     ReadOrThrow(stream, skip, idLength);
 
-    if (!Create(width, height, static_cast<uint32_t>(depth), FORMAT_TGA)) throw "TGA Create failed";
-    if (depth == 32 && !CreateAlpha()) throw "TGA Create failed";
+    if (!Create(width, height, m_greyAlpha ? 8 : static_cast<uint32_t>(depth), FORMAT_TGA)) {
+        throw "TGA Create failed";
+    }
+    if ((depth == 32 || m_greyAlpha) && !CreateAlpha()) throw "TGA Create failed";
     if (m_info.nEscape) throw "Cancelled";
 
     if (hasMap) {
@@ -128,8 +131,14 @@ void CRasterTGA::StorePixel(uint8_t* dst, const uint8_t* src, int depth, uint32_
         case 8:
             *dst = *src;
             break;
-        case 15:
-        case 16: {
+        case 16:
+            if (m_greyAlpha) {
+                *dst = src[0];
+                m_pAlpha[size_t{y} * GetWidth() + x] = src[1];
+                break;
+            }
+            [[fallthrough]];
+        case 15: {
             const RGBQUAD c = Widen555(src);
             dst[0] = c.rgbBlue;
             dst[1] = c.rgbGreen;
@@ -150,7 +159,7 @@ void CRasterTGA::StorePixel(uint8_t* dst, const uint8_t* src, int depth, uint32_
 void CRasterTGA::ReadRawLine(uint8_t* row, int depth, CRasterStream& stream, uint32_t count,
                              uint32_t y, uint32_t x0) {
     const uint32_t inBytes = BytesPerPixel(depth);
-    const uint32_t outBytes = depth == 8 ? 1 : 3;
+    const uint32_t outBytes = GetBpp() / 8;
     uint8_t chunk[kChunkPixels * 4];
     for (uint32_t done = 0; done < count;) {
         const uint32_t n = std::min(kChunkPixels, count - done);
@@ -166,7 +175,7 @@ void CRasterTGA::ReadRawLine(uint8_t* row, int depth, CRasterStream& stream, uin
 void CRasterTGA::ReadRleLine(uint8_t* row, int depth, CRasterStream& stream, uint32_t width,
                              uint32_t y, RlePacket& carry) {
     const uint32_t inBytes = BytesPerPixel(depth);
-    const uint32_t outBytes = depth == 8 ? 1 : 3;
+    const uint32_t outBytes = GetBpp() / 8;
     uint32_t x = 0;
     while (x < width) {
         RlePacket packet = carry;

@@ -1,8 +1,9 @@
 #pragma once
 // CRasterTGA: Truevision Targa images. Reads types 1, 2, 3 (uncompressed colour-mapped,
 // true-colour, grey) and 9, 10, 11 (their run-length coded forms) at 8, 15, 16, 24 and 32 bits
-// per pixel, in either row order and column order; 15-, 16- and 32-bit pixels become 24-bit
-// pixels, 32-bit files also an alpha plane. Writes uncompressed 8-bit colour-mapped files and
+// per pixel, in either row order and column order; 15-, 16- and 32-bit colour pixels become
+// 24-bit pixels, 32-bit files also an alpha plane; 16-bit grey pixels (grey, then alpha) become
+// 8-bit grey pixels and an alpha plane. Writes uncompressed 8-bit colour-mapped files and
 // 24-bit true-colour files (32 bits when the image has an alpha plane).
 //
 // Sizes are in pixels. File rows run bottom-up unless the descriptor says top-down; image rows
@@ -44,4 +45,7 @@ private:
     void EncodeOrThrow(CRasterStream& stream);
     // Stores one file pixel of the given depth at column x of image row y.
     void StorePixel(uint8_t* dst, const uint8_t* src, int depth, uint32_t x, uint32_t y);
+
+    // The 16-bit pixels of the file being decoded are grey and alpha, not 5-5-5 colour.
+    bool m_greyAlpha = false;
 };

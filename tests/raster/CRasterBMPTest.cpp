@@ -319,7 +319,8 @@ TEST(CRasterBMP, RefusesBadHeadersWithTheirTexts) {
              s.palette = {};
          }),
          "unknown compression"},
-        {"lying height", with([](BmpSpec& s) { s.height = 100000; }), "Error reading BMP data"},
+        {"huge size, few bytes", with([](BmpSpec& s) { s.width = s.height = 60000; }),
+         "Error reading BMP data"},
         {"overlong rows, 124-byte header", with([](BmpSpec& s) {
              s.headerSize = 124;
              s.afterHeader.assign(84, 0);
@@ -341,12 +342,106 @@ TEST(CRasterBMP, RefusesBadHeadersWithTheirTexts) {
     EXPECT_STREQ(image.GetLastError(), "Not a BMP");
 }
 
-TEST(CRasterBMP, EveryTruncatedPrefixFails) {
+// A file cut inside its pixel data keeps the bytes it holds, the rest of the rows zero; cut
+// before its first pixel byte it has nothing to show.
+TEST(CRasterBMP, CutFilesKeepTheRowsTheyHold) {
+    for (uint32_t bpp : {1u, 4u, 8u, 24u}) {
+        SCOPED_TRACE(bpp);
+        CRaster written(13, 7, bpp, FORMAT_BMP);
+        PaintPattern(written);
+        const Bytes full = EncodeToBytes(written, FORMAT_BMP);
+        const size_t offBits = full[10] | full[11] << 8;
+        CRaster whole;
+        ASSERT_TRUE(DecodeBytes(whole, full, FORMAT_BMP));
+        const uint32_t size = whole.GetHeader().biSizeImage;
+        for (size_t n = 0; n < full.size(); ++n) {
+            CRaster image;
+            const bool ok = DecodeBytes(image, Bytes(full.begin(), full.begin() + n), FORMAT_BMP);
+            ASSERT_EQ(ok, n > offBits) << n << " " << image.GetLastError();
+            if (!ok) {
+                ASSERT_STRNE(image.GetLastError(), "") << n;
+                continue;
+            }
+            ASSERT_EQ(image.GetHeader().biSizeImage, size);
+            const Bytes held(whole.GetBits(0), whole.GetBits(0) + (n - offBits));
+            Bytes expected = held;
+            expected.resize(size, 0);
+            ASSERT_EQ(Bytes(image.GetBits(0), image.GetBits(0) + size), expected) << n;
+        }
+    }
+}
+
+// Every layout loads from its first pixel byte on; each pixel then is the whole file's, or zero
+// where the data has not reached (a colour pixel cut inside has only some of its bits).
+TEST(CRasterBMP, CutFilesOfEveryLayoutLoad) {
     for (const FixtureCase& c : Fixtures()) {
         SCOPED_TRACE(c.name);
         const Bytes full = BuildBmp(c.spec);
-        ASSERT_NO_FATAL_FAILURE(ExpectEveryPrefixFails(full, FORMAT_BMP));
+        const size_t pixelStart = full.size() - c.spec.pixels.size();
+        CRaster whole;
+        ASSERT_TRUE(DecodeBytes(whole, full, FORMAT_BMP));
+        for (size_t n = 0; n < full.size(); ++n) {
+            CRaster image;
+            const bool ok = DecodeBytes(image, Bytes(full.begin(), full.begin() + n), FORMAT_BMP);
+            ASSERT_EQ(ok, n > pixelStart) << n << " " << image.GetLastError();
+            if (!ok) continue;
+            ASSERT_EQ(image.GetWidth(), c.width);
+            ASSERT_EQ(image.GetHeight(), c.height);
+            for (int32_t y = 0; y < int32_t(c.height); ++y) {
+                for (int32_t x = 0; x < int32_t(c.width); ++x) {
+                    if (image.GetPalette()) {
+                        const uint8_t index = image.GetPixelIndex(x, y);
+                        ASSERT_TRUE(index == 0 || index == whole.GetPixelIndex(x, y))
+                            << n << " at " << x << "," << y;
+                        continue;
+                    }
+                    const RGBQUAD got = image.GetPixelColor(x, y);
+                    const RGBQUAD want = whole.GetPixelColor(x, y);
+                    ASSERT_TRUE(got.rgbRed <= want.rgbRed && got.rgbGreen <= want.rgbGreen &&
+                                got.rgbBlue <= want.rgbBlue)
+                        << n << " at " << x << "," << y;
+                }
+            }
+        }
     }
+}
+
+// Run-length data as encoders write it (runs of 255 and an end of line per row) loads however
+// far it compresses; a claim that only end-of-line codes could reach fails before the image is
+// made.
+TEST(CRasterBMP, RleClaimsAreBoundByWhatTheDataCovers) {
+    auto uniform = [](uint32_t compression, int32_t side) {
+        BmpSpec s;
+        s.width = s.height = side;
+        s.bits = compression == 1 ? 8 : 4;
+        s.compression = compression;
+        s.palette = GrayPalette(compression == 1 ? 256 : 16);
+        for (int32_t y = 0; y < side; ++y) {
+            for (int32_t x = 0; x < side; x += 255) {
+                s.pixels.insert(s.pixels.end(), {uint8_t(std::min(255, side - x)), 0x77});
+            }
+            s.pixels.insert(s.pixels.end(), {0, 0});
+        }
+        Append(s.pixels, {0, 1});
+        return s;
+    };
+    for (uint32_t compression : {1u, 2u}) {
+        SCOPED_TRACE(compression);
+        CRaster image;
+        ASSERT_TRUE(DecodeBytes(image, BuildBmp(uniform(compression, 2040)), FORMAT_BMP))
+            << image.GetLastError();
+        EXPECT_EQ(image.GetPixelIndex(2039, 2039), compression == 1 ? 0x77 : 7);
+    }
+    BmpSpec bomb;
+    bomb.width = bomb.height = 45000;
+    bomb.compression = 1;
+    bomb.palette = GrayPalette(256);
+    for (int32_t y = 0; y < 45000; ++y) Append(bomb.pixels, {0, 0});
+    bomb.pixels.resize(130000, 0);
+    CRaster image;
+    EXPECT_FALSE(DecodeBytes(image, BuildBmp(bomb), FORMAT_BMP));
+    EXPECT_STREQ(image.GetLastError(), "Error reading BMP info");
+    EXPECT_FALSE(image.IsValid());
 }
 
 TEST(CRasterBMP, SurvivesDamagedFiles) {

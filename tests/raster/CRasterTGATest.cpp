@@ -163,6 +163,19 @@ INSTANTIATE_TEST_SUITE_P(
                   8,
                   false,
                   {60, 60, 60, 255, 90, 90, 90, 255, 30, 30, 30, 255, 30, 30, 30, 255}},
+        // 16-bit grey: the low byte grey, the high byte alpha; alpha follows a mirror too.
+        PixelCase{"greyAlpha16",
+                  Header(3, 16, 0x20),
+                  {10, 255, 20, 128, 30, 0, 40, 64},
+                  8,
+                  true,
+                  {10, 10, 10, 255, 20, 20, 20, 128, 30, 30, 30, 0, 40, 40, 40, 64}},
+        PixelCase{"rleGreyAlpha16RightToLeft",
+                  Header(11, 16, 0x10),
+                  {0x81, 50, 200, 0x01, 60, 10, 70, 20},
+                  8,
+                  true,
+                  {70, 70, 70, 20, 60, 60, 60, 10, 50, 50, 50, 200, 50, 50, 50, 200}},
         // Colour-map entries are read at their own size.
         PixelCase{"map24",
                   Header(1, 8, 0x20, 24, 2),
@@ -221,7 +234,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"mapWithoutEntries", Header(1, 8, 0, 24, 0), "bad TGA header"},
         RefusalCase{"mapEntrySize8", Header(1, 8, 0, 8, 4), "bad TGA header"},
         RefusalCase{"mapped16", Header(1, 16, 0, 24, 4), "bad TGA header"},
-        RefusalCase{"greyAlpha16", Header(3, 16, 0), "bad TGA header"},
+        RefusalCase{"grey24", Header(3, 24, 0), "bad TGA header"},
         RefusalCase{"trueColour8", Header(2, 8, 0), "bad TGA header"},
         RefusalCase{"tooShort", With(kValid, [](TgaHeader& t) { t.width = t.height = 9000; }),
                     "corrupted TGA"}),
@@ -374,7 +387,10 @@ TEST_P(TgaInterop, WeReadToolFiles) {
              "save = {'rle': True, 'orientation': 1}",
              8, false},
             {"grey", "im = im.convert('L')", 8, false},
-            {"greyRle", "im = im.convert('L'); save = {'rle': True}", 8, false}};
+            {"greyRle", "im = im.convert('L'); save = {'rle': True}", 8, false},
+            {"greyAlpha", "im = im.convert('LA')", 8, true},
+            {"greyAlphaRleTop", "im = im.convert('LA'); save = {'rle': True, 'orientation': 1}", 8,
+             true}};
     }
     // Wide enough for run-length packets to cross row ends; flat areas give repeat packets.
     const uint32_t width = 150, height = 7;
