@@ -58,6 +58,19 @@ protected:
         return doc;
     }
 
+    // Crops the rectangle (10.6, 2.2)-(19.5, 11.9) that the crop tool left; the new document.
+    CTesseloDoc* Crop(CTesseloDoc* doc) {
+        doc->GetFirstView()->m_tool = 1;
+        doc->m_cropValid = 1;
+        doc->m_cropX0 = 10.6;
+        doc->m_cropY0 = 2.2;
+        doc->m_cropX1 = 19.5;
+        doc->m_cropY1 = 11.9;
+        EXPECT_TRUE(App()->RouteCommand(cmd::ID_CROP));
+        ProcessEvents();
+        return GetActiveDocument();
+    }
+
     QString Path(const char* name) { return m_dir.filePath(QString::fromUtf8(name)); }
     std::string Text(int id) { return LoadQString(id).toStdString(); }
 
@@ -405,16 +418,8 @@ TEST_F(DocumentTest, CropMakesATargetWithTheExtentOfThePixelsKept) {
     CTesseloDoc* doc = NewTarget(40, 20);  // 0.1 per pixel: 100..104, 200..202
     doc->m_is3D = 1;
     doc->m_plane[0] = 5.0;
-    doc->GetFirstView()->m_tool = 1;
-    doc->m_cropValid = 1;
-    doc->m_cropX0 = 10.6;
-    doc->m_cropY0 = 2.2;
-    doc->m_cropX1 = 19.5;
-    doc->m_cropY1 = 11.9;
-    EXPECT_TRUE(App()->RouteCommand(cmd::ID_CROP));
-    ProcessEvents();
+    CTesseloDoc* crop = Crop(doc);
     ASSERT_EQ(Windows(), 2);
-    CTesseloDoc* crop = GetActiveDocument();
     ASSERT_NE(crop, doc);
     // Columns 10..19 and rows 2..11 are kept.
     EXPECT_EQ(crop->GetImageSize(), QSize(10, 10));
@@ -477,15 +482,7 @@ TEST_F(DocumentTest, CropKeepsTheSystemAndSettingsOfTheCroppedTarget) {
         doc->m_blue = 30;
         doc->m_worldFile = 0;
         doc->m_geoRefFile = 1;
-        doc->GetFirstView()->m_tool = 1;
-        doc->m_cropValid = 1;
-        doc->m_cropX0 = 10.6;
-        doc->m_cropY0 = 2.2;
-        doc->m_cropX1 = 19.5;
-        doc->m_cropY1 = 11.9;
-        ASSERT_TRUE(App()->RouteCommand(cmd::ID_CROP));
-        ProcessEvents();
-        CTesseloDoc* crop = GetActiveDocument();
+        CTesseloDoc* crop = Crop(doc);
         ASSERT_NE(crop, doc);
         EXPECT_EQ(crop->m_koosys, c.koosys);
         EXPECT_EQ(crop->m_is3D, doc->m_is3D);
