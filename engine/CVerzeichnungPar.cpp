@@ -58,8 +58,8 @@ int CVerzeichnungPar::ComputeCorrection(double x, double y, int selector, double
 int CVerzeichnungPar::ComputeCorrectionBottomUp(double x, double row, int selector, double& dx,
                                                 double& drow) const {
     // The image-frame y of the row is ymin + ymax - row, which lies centreY - row below the
-    // centre. Negating the offset rather than the position keeps a model that is symmetric
-    // about the centre exactly as it was evaluated in the bottom-up frame.
+    // centre. Negating the offset, not the position, keeps the arithmetic exact: for a model
+    // symmetric about the centre the result equals bit for bit the correction at (x, row).
     const int result = CorrectionAt(x - m_centreX, m_centreY - row, selector, dx, drow);
     drow = -drow;
     return result;
