@@ -213,6 +213,18 @@ void CTesseloDoc::ArmFirstView() {
     if (m_view) m_view->ResetDragState();
 }
 
+void CTesseloDoc::TakeTargetSettings(const CTesseloDoc& other) {
+    m_koosys = other.m_koosys;
+    m_is3D = other.m_is3D;
+    std::copy(std::begin(other.m_plane), std::end(other.m_plane), std::begin(m_plane));
+    m_decimals = other.m_decimals;
+    m_red = other.m_red;
+    m_green = other.m_green;
+    m_blue = other.m_blue;
+    m_worldFile = other.m_worldFile;
+    m_geoRefFile = other.m_geoRefFile;
+}
+
 void CTesseloDoc::SetImageChanged() {
     if (!m_view) return;
     m_view->BuildDisplayBitmap(true);
@@ -360,8 +372,7 @@ void CTesseloDoc::OnCrop() {
         return;
     }
 
-    std::copy(std::begin(m_plane), std::end(m_plane), std::begin(doc->m_plane));
-    doc->m_is3D = m_is3D;
+    doc->TakeTargetSettings(*this);
     // The new extent covers exactly the pixels kept.
     if (!IsUndefined(m_extentLeft) && !IsUndefined(m_extentBottom) && !IsUndefined(m_extentRight) &&
         !IsUndefined(m_extentTop) && w > 0 && h > 0) {

@@ -64,6 +64,9 @@ public:
     void ArmFirstView();
     // After the image was replaced: the first view shows it anew at 100 %, idle.
     void SetImageChanged();
+    // A target made from `other` (rectified or cropped) takes over its coordinate system, 3D
+    // flag, object plane, decimals, background colour and side-file flags.
+    void TakeTargetSettings(const CTesseloDoc& other);
 
     // Reads a document file (the parameter-file layout). False when it cannot be read or is
     // damaged; the document then stays as it was.

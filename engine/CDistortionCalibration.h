@@ -37,6 +37,10 @@ public:
     int ComputeCorrection(double x, double y, int selector, double& dx, double& dy) const {
         return m_par.ComputeCorrection(x, y, selector, dx, dy);
     }
+    int ComputeCorrectionBottomUp(double x, double row, int selector, double& dx,
+                                  double& drow) const {
+        return m_par.ComputeCorrectionBottomUp(x, row, selector, dx, drow);
+    }
     // Corrected copies of the points with the chosen list (the outputs may be the inputs);
     // 0 with empty outputs when the set is not valid.
     int ApplyToPoints(const std::vector<double>& x, const std::vector<double>& y,

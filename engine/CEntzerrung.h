@@ -79,8 +79,9 @@ public:
     void SetBackground(int red, int green, int blue);
 
     // Fills every target pixel from the source (nearest or bilinear), optionally through the
-    // distortion's backward list, with the background outside the source. Polls Escape after
-    // every row. 0 when the user chose to discard the partly rectified image, else 1.
+    // distortion's backward list evaluated in the image frame (y downwards) it was calibrated
+    // in, with the background outside the source. Polls Escape after every row. 0 when the user
+    // chose to discard the partly rectified image, else 1.
     int Rectify(const CRaster& source, CRaster& target, ui::CProgress* progress, bool interpolate,
                 CDistortionCalibration* distortion);
 

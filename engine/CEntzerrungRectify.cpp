@@ -300,7 +300,7 @@ void CEntzerrung::RectifyRow(const CRaster& source, CRaster& target, int row,
         for (int i = 0; i < wt; ++i) {
             if (!bok[i]) continue;
             double dx = 0.0, dy = 0.0;
-            distortion->ComputeCorrection(bx[i], br[i], 1, dx, dy);
+            distortion->ComputeCorrectionBottomUp(bx[i], br[i], 1, dx, dy);
             bx[i] += dx;
             br[i] += dy;
         }
@@ -355,7 +355,7 @@ void CEntzerrung::RectifyRowGeneric(const CRaster& source, CRaster& target, int 
         if (SourcePoint(m_m, double(i), r, dhs, sx, sr)) {
             if (distortion) {
                 double dx = 0.0, dy = 0.0;
-                distortion->ComputeCorrection(sx, sr, 1, dx, dy);
+                distortion->ComputeCorrectionBottomUp(sx, sr, 1, dx, dy);
                 sx += dx;
                 sr += dy;
             }

@@ -52,6 +52,21 @@ void CVerzeichnungPar::SetImageRange(double xmin, double ymin, double xmax, doub
 
 int CVerzeichnungPar::ComputeCorrection(double x, double y, int selector, double& dx,
                                         double& dy) const {
+    return CorrectionAt(x - m_centreX, y - m_centreY, selector, dx, dy);
+}
+
+int CVerzeichnungPar::ComputeCorrectionBottomUp(double x, double row, int selector, double& dx,
+                                                double& drow) const {
+    // The image-frame y of the row is ymin + ymax - row, which lies centreY - row below the
+    // centre. Negating the offset, not the position, keeps the arithmetic exact: for a model
+    // symmetric about the centre the result equals bit for bit the correction at (x, row).
+    const int result = CorrectionAt(x - m_centreX, m_centreY - row, selector, dx, drow);
+    drow = -drow;
+    return result;
+}
+
+int CVerzeichnungPar::CorrectionAt(double offsetX, double offsetY, int selector, double& dx,
+                                   double& dy) const {
     dx = dy = 0.0;
     if (m_valid == 0) return 0;
     // An empty image range gives no usable scale.
@@ -60,8 +75,8 @@ int CVerzeichnungPar::ComputeCorrection(double x, double y, int selector, double
     // A list that does not fit the model (only possible when set by hand) corrects nothing.
     const int count = CoefficientCount(m_typ, m_offset);
     if (count == 0 || int(list.size()) < count) return 0;
-    double u = (x - m_centreX) * m_scale;
-    double v = (y - m_centreY) * m_scale;
+    double u = offsetX * m_scale;
+    double v = offsetY * m_scale;
     if (m_offset == 1) {
         u += list[list.size() - 2];
         v += list[list.size() - 1];

@@ -33,6 +33,11 @@ public:
     // Correction at (x, y) from Sampling (selector 0) or Resampling (other). 0 with (0, 0) when
     // the set is not valid; (0, 0) and 0 as well when the image range is empty.
     int ComputeCorrection(double x, double y, int selector, double& dx, double& dy) const;
+    // The same correction for a point given with its row counted from the bottom edge of the
+    // image range (bottom-up pixel rows): evaluated in the image frame, y downwards, that the
+    // model was calibrated in; drow is the change of the row.
+    int ComputeCorrectionBottomUp(double x, double row, int selector, double& dx,
+                                  double& drow) const;
     std::string GetInfoText() const;
 
     // Calibration file: Save writes a new or truncated file. Load reads it all or nothing: a
@@ -60,6 +65,8 @@ public:
 
 private:
     void Store(CArchive& ar) const;
+    // The correction of the point offsetX, offsetY image pixels from the centre, y downwards.
+    int CorrectionAt(double offsetX, double offsetY, int selector, double& dx, double& dy) const;
 
     double m_xmin = -1.0, m_ymin = -1.0, m_xmax = -1.0, m_ymax = -1.0;
     double m_centreX = -1.0, m_centreY = -1.0;

@@ -433,17 +433,8 @@ void CErgebnisseAusgleichDlg::OnOK() {
     if (!app || !app->OnFileNew()) return;
     CTesseloDoc* target = GetActiveDocument();
     if (!target || target == source) return;
-    for (int k = 0; k < 9; ++k) target->m_plane[k] = source->m_plane[k];
-    target->m_worldFile = source->m_worldFile;
-    target->m_geoRefFile = source->m_geoRefFile;
-    target->m_red = source->m_red;
-    target->m_green = source->m_green;
-    target->m_blue = source->m_blue;
-    target->m_decimals = source->m_decimals;
-    if (m_targetKoosys == -1) {
-        target->m_koosys = source->m_koosys;
-        target->m_is3D = source->m_is3D;
-    } else {
+    target->TakeTargetSettings(*source);
+    if (m_targetKoosys != -1) {
         target->m_koosys = m_targetKoosys;
         target->m_is3D = m_targetKoosys < 2 ? 1 : 0;
     }

@@ -314,6 +314,12 @@ int CErgebnisseEbeneDlg::ComputePlane() {
         axisB[0] = 1.0, axisB[1] = 0.0, axisB[2] = 0.0;
     }
 
+    // The axes above turn with the order the points were measured in, and a horizontal plane
+    // always shows east on the left. Reversing A (B stays upwards) gives the target the
+    // photograph's handedness, so that it never shows the object mirrored.
+    if (MirroredAgainstImage(s, axisA, axisB))
+        for (double& c : axisA) c = -c;
+
     CTesseloDoc* doc = GetActiveDocument();
     if (!doc) return 0;
     const double* vectors[3] = {s, axisA, axisB};
@@ -343,6 +349,41 @@ int CErgebnisseEbeneDlg::ComputePlane() {
         m_list->SetItemTextEx((*m_use3D)[i] == 1 ? tr("JA") : QString(), row, 4);
     }
     return 1;
+}
+
+bool CErgebnisseEbeneDlg::MirroredAgainstImage(const double* s, const double* a,
+                                               const double* b) const {
+    // The sign of the determinant of the cross-covariance between the image points (x, -y) and
+    // their plane coordinates (X2e, Z2e) = (-u, v) is that of a least-squares affine mapping
+    // between them: negative when one runs clockwise where the other runs counter-clockwise.
+    std::vector<double> px, py, qx, qy;
+    const size_t n = std::min(
+        {m_x->size(), m_y->size(), m_r1->size(), m_r2->size(), m_r3->size(), m_use3D->size()});
+    for (size_t i = 0; i < n; ++i) {
+        if ((*m_use3D)[i] != 1) continue;
+        const double p[3] = {(*m_r2)[i], (*m_r1)[i], (*m_r3)[i]};
+        double u = 0.0, v = 0.0;
+        if (IsUndefined(ToPlaneCoordinates(s, a, b, p, u, v, nullptr))) return false;
+        px.push_back((*m_x)[i]);
+        py.push_back(-(*m_y)[i]);
+        qx.push_back(-u);
+        qy.push_back(v);
+    }
+    const auto mean = [](const std::vector<double>& values) {
+        double sum = 0.0;
+        for (double value : values) sum += value;
+        return values.empty() ? 0.0 : sum / double(values.size());
+    };
+    const double mpx = mean(px), mpy = mean(py), mqx = mean(qx), mqy = mean(qy);
+    double m11 = 0.0, m12 = 0.0, m21 = 0.0, m22 = 0.0;
+    for (size_t i = 0; i < px.size(); ++i) {
+        m11 += (px[i] - mpx) * (qx[i] - mqx);
+        m12 += (px[i] - mpx) * (qy[i] - mqy);
+        m21 += (py[i] - mpy) * (qx[i] - mqx);
+        m22 += (py[i] - mpy) * (qy[i] - mqy);
+    }
+    // Image points without extent (never measured) leave the determinant 0: nothing to follow.
+    return m11 * m22 - m12 * m21 < 0.0;
 }
 
 void CErgebnisseEbeneDlg::OnRClickList(const QPoint& position) {

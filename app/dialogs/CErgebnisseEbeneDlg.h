@@ -5,7 +5,8 @@
 //
 // The fit works on 3-vectors in the order (R2, R1, R3), "up" being (0, 0, 1); the document's
 // plane (origin S, axes A, B) is in the order (R1, R2, R3). A point P = S + u A + v B + w N
-// gets the plane coordinates X2e = -u, Z2e = v.
+// gets the plane coordinates X2e = -u, Z2e = v. B points upwards (north on a horizontal plane);
+// A is horizontal, turned so that (X2e, Z2e) have the handedness of the photograph.
 
 #include <QStringList>
 #include <vector>
@@ -66,6 +67,10 @@ public:
 
 private:
     void SetFlag(int value);
+    // Whether the plane coordinates (X2e, Z2e) of the points switched on for 3D, with the axes
+    // A and B (fit order), run the other way round than their image points (x to the right,
+    // y downwards; X2e to the right, Z2e upwards).
+    bool MirroredAgainstImage(const double* s, const double* a, const double* b) const;
 
     int m_computed = 0;
     std::vector<double> m_x2e, m_z2e;

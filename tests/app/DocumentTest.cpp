@@ -13,6 +13,8 @@
 #include "DocumentPaths.h"
 #include "QtStringLookup.h"
 #include "RasterTypes.h"
+#include "controls/CListCtrlEx.h"
+#include "dialogs/CKoordinatenDlg.h"
 
 namespace {
 
@@ -54,6 +56,19 @@ protected:
         doc->m_extentTop = 200.0 + h / 10.0;
         doc->SetImageChanged();
         return doc;
+    }
+
+    // Crops the rectangle (10.6, 2.2)-(19.5, 11.9) that the crop tool left; the new document.
+    CTesseloDoc* Crop(CTesseloDoc* doc) {
+        doc->GetFirstView()->m_tool = 1;
+        doc->m_cropValid = 1;
+        doc->m_cropX0 = 10.6;
+        doc->m_cropY0 = 2.2;
+        doc->m_cropX1 = 19.5;
+        doc->m_cropY1 = 11.9;
+        EXPECT_TRUE(App()->RouteCommand(cmd::ID_CROP));
+        ProcessEvents();
+        return GetActiveDocument();
     }
 
     QString Path(const char* name) { return m_dir.filePath(QString::fromUtf8(name)); }
@@ -403,16 +418,8 @@ TEST_F(DocumentTest, CropMakesATargetWithTheExtentOfThePixelsKept) {
     CTesseloDoc* doc = NewTarget(40, 20);  // 0.1 per pixel: 100..104, 200..202
     doc->m_is3D = 1;
     doc->m_plane[0] = 5.0;
-    doc->GetFirstView()->m_tool = 1;
-    doc->m_cropValid = 1;
-    doc->m_cropX0 = 10.6;
-    doc->m_cropY0 = 2.2;
-    doc->m_cropX1 = 19.5;
-    doc->m_cropY1 = 11.9;
-    EXPECT_TRUE(App()->RouteCommand(cmd::ID_CROP));
-    ProcessEvents();
+    CTesseloDoc* crop = Crop(doc);
     ASSERT_EQ(Windows(), 2);
-    CTesseloDoc* crop = GetActiveDocument();
     ASSERT_NE(crop, doc);
     // Columns 10..19 and rows 2..11 are kept.
     EXPECT_EQ(crop->GetImageSize(), QSize(10, 10));
@@ -434,6 +441,81 @@ TEST_F(DocumentTest, CropMakesATargetWithTheExtentOfThePixelsKept) {
     ASSERT_EQ(doc->PixelToTarget(13, 6, x1, y1), 1);
     EXPECT_NEAR(x0, x1, 1e-9);  // rounding of the two extent products
     EXPECT_NEAR(y0, y1, 1e-9);
+}
+
+TEST_F(DocumentTest, CropKeepsTheSystemAndSettingsOfTheCroppedTarget) {
+    // The stored defaults name another system and other settings than the targets have.
+    WriteSetting(settings::kKoosys, 0);
+    WriteSetting(settings::kDecimals, 5);
+    for (const IntSetting& colour : {settings::kRed, settings::kGreen, settings::kBlue})
+        WriteSetting(colour, 9);
+    WriteSetting(settings::kWorldFile, 1);
+    WriteSetting(settings::kGeoRefFile, 0);
+    const struct {
+        const char* what;
+        int koosys;
+        QStringList titles, row;
+        std::string line;
+    } cases[] = {
+        {"2D facade",
+         2,
+         {"Punkt", "Rechts [m]", "Hoch [m]", ""},
+         {"1", "101.30", "201.40", ""},
+         "1;101.30;201.40"},
+        // (u, v) = (101.3, 201.4) lies at S - u A + v B = (-91.3, 20, 231.4).
+        {"3D, north first",
+         1,
+         {"Punkt", "Nord [m]", "Ost [m]", "H [m]"},
+         {"1", "20.00", "-91.30", "231.40"},
+         "1;20.00;-91.30;231.40"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CTesseloDoc* doc = NewTarget(40, 20);
+        doc->m_koosys = c.koosys;
+        doc->m_is3D = c.koosys < 2 ? 1 : 0;
+        const double plane[9] = {10, 20, 30, 1, 0, 0, 0, 0, 1};
+        if (doc->m_is3D) std::copy(std::begin(plane), std::end(plane), doc->m_plane);
+        doc->m_decimals = 2;
+        doc->m_red = 10;
+        doc->m_green = 20;
+        doc->m_blue = 30;
+        doc->m_worldFile = 0;
+        doc->m_geoRefFile = 1;
+        CTesseloDoc* crop = Crop(doc);
+        ASSERT_NE(crop, doc);
+        EXPECT_EQ(crop->m_koosys, c.koosys);
+        EXPECT_EQ(crop->m_is3D, doc->m_is3D);
+        EXPECT_TRUE(std::equal(std::begin(doc->m_plane), std::end(doc->m_plane), crop->m_plane));
+        EXPECT_EQ(crop->m_decimals, 2);
+        EXPECT_EQ(std::tuple(crop->m_red, crop->m_green, crop->m_blue), std::tuple(10, 20, 30));
+        EXPECT_EQ(crop->m_worldFile, 0);
+        EXPECT_EQ(crop->m_geoRefFile, 1);
+
+        // Crop pixel (3, 4) was pixel (13, 6) of the target: (101.3, 201.4).
+        crop->GetFirstView()->m_tool = 3;
+        crop->m_measurePoints.Append(QStringLiteral("1"), 3, 4);
+        const QString path = Path("crop.dat");
+        ChooseFile(path);
+        QStringList titles, row;
+        m_dialogScripts.push_back([&](QDialog& dialog) {
+            auto* list = dialog.findChild<CListCtrlEx*>(QStringLiteral("1044"));
+            for (int column = 0; column < list->columnCount(); ++column) {
+                titles << list->horizontalHeaderItem(column)->text();
+                row << list->GetItemTextStr(0, column);
+            }
+            static_cast<CKoordinatenDlg&>(dialog).OnExport();
+            return int(QDialog::Rejected);
+        });
+        // The export's header line stays empty.
+        m_dialogScripts.push_back([](QDialog&) { return int(QDialog::Rejected); });
+        ASSERT_TRUE(App()->RouteCommand(cmd::ID_FINISH_MEASURE));
+        EXPECT_EQ(titles, c.titles);
+        EXPECT_EQ(row, c.row);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll().toStdString(), "\r\n" + c.line + "\r\n");
+    }
 }
 
 TEST_F(DocumentTest, CropWithoutARegionCreatesNothing) {

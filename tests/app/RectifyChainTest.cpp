@@ -3,20 +3,12 @@
 // coordinates are imported from a text file, and "Bild entzerren" runs the dialog chain through
 // the modal runner seam into a new target document, whose pattern must be true to scale; the
 // target is then saved.
-#include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <cmath>
 
-#include "AppTestSupport.h"
-#include "CMainFrame.h"
-#include "CTesseloDoc.h"
-#include "CommandIds.h"
-#include "SyntheticFacade.h"
-#include "controls/CNumEdit.h"
-#include "dialogs/CErgebnisseAusgleichDlg.h"
+#include "RectifyChainFixture.h"
 
 namespace {
 
@@ -36,73 +28,29 @@ const double kU[3] = {std::cos(0.5), std::sin(0.5), 0.0};
 const double kV[3] = {-std::sin(0.5) * std::sin(0.35), std::cos(0.5) * std::sin(0.35),
                       std::cos(0.35)};
 
-// Target pixel size of the runs, metres.
-constexpr double kPixel = 0.05;
-
-class RectifyChainTest : public AppTest, public ::testing::WithParamInterface<ChainCase> {
+class RectifyChainTest : public RectifyChainFixture,
+                         public ::testing::WithParamInterface<ChainCase> {
 protected:
     void SetUp() override {
-        AppTest::SetUp();
-        ASSERT_TRUE(Start());
-        CRaster photo;
-        SyntheticFacade::Render(photo);
-        const QString path = m_dir.filePath(QStringLiteral("facade.bmp"));
-        ASSERT_TRUE(photo.Save(QFile::encodeName(path).constData(), FORMAT_BMP));
-        ChooseFile(path);
-        App()->MainFrame()->OnFileOpen();
-        m_source = GetActiveDocument();
-        ASSERT_NE(m_source, nullptr);
-        ASSERT_EQ(m_source->m_image.GetWidth(), uint32_t(SyntheticFacade::kWidth));
-        // The point-name dialog as the user fills it: P1, P2, ...
-        CTesseloDoc::SetPointNameAsker([this](const QString&, QString& name) {
-            name = QStringLiteral("P%1").arg(++m_named);
-            return true;
-        });
+        RectifyChainFixture::SetUp();
+        OpenPhoto();
     }
 
-    void TearDown() override {
-        CTesseloDoc::SetPointNameAsker({});
-        AppTest::TearDown();
-    }
-
-    QString WriteImport(const QByteArray& text) {
-        const QString path = m_dir.filePath(QStringLiteral("coordinates.txt"));
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
-        return path;
-    }
-
-    // Control points at facade positions, measured where the camera sees them; their
-    // reference coordinates go into an import file in the system's column order.
+    // Nine control points in rows from the bottom, each from left to right; the distortion
+    // correction stays off.
     void MeasureControlPoints(int koosys) {
         m_source->m_koosys = koosys;
         m_source->m_is3D = koosys < 2 ? 1 : 0;
-        QByteArray file;
-        int n = 0;
+        std::vector<std::pair<double, double>> points;
         for (double Y : {0.5, 3.5, 6.5})
-            for (double X : {0.5, 5.0, 9.5}) {
-                const QString name = QStringLiteral("P%1").arg(++n);
-                double mx, my;
-                SyntheticFacade::ToImage(X, Y, mx, my);
-                ASSERT_EQ(m_source->AddControlPoint(mx, my), 1);
-                ASSERT_EQ(m_source->m_points.names.last(), name);
-                QString line = name;
-                if (koosys == 0) {
-                    for (int k = 0; k < 3; ++k)
-                        line += QStringLiteral(" %1").arg(kO[k] + X * kU[k] + Y * kV[k], 0, 'f', 6);
-                } else {
-                    line += QStringLiteral(" %1 %2").arg(X, 0, 'f', 6).arg(Y, 0, 'f', 6);
-                }
-                file += line.toUtf8() + "\n";
-            }
-        ChooseFile(WriteImport(file));
-        m_dialogScripts.push_back([](QDialog& dialog) {
-            dialog.findChild<QPushButton*>(QStringLiteral("1021"))->click();
-            dialog.findChild<QPushButton*>(QStringLiteral("1"))->click();
-            return dialog.result();
+            for (double X : {0.5, 5.0, 9.5}) points.emplace_back(X, Y);
+        RectifyChainFixture::MeasureControlPoints(points, [koosys](double X, double Y) {
+            if (koosys != 0) return QStringLiteral("%1 %2").arg(X, 0, 'f', 6).arg(Y, 0, 'f', 6);
+            QStringList values;
+            for (int k = 0; k < 3; ++k)
+                values << QString::number(kO[k] + X * kU[k] + Y * kV[k], 'f', 6);
+            return values.join(QLatin1Char(' '));
         });
-        // The distortion correction stays off.
         m_dialogScripts.push_back(ClickOk);
         if (koosys < 2) m_dialogScripts.push_back(ClickOk);
     }
@@ -111,7 +59,7 @@ protected:
         m_source->m_measureMode = 0;
         for (const auto& [X, Y] : {std::pair{1.0, 1.0}, {1.0, 6.0}, {9.0, 6.0}, {9.0, 1.0}}) {
             double mx, my;
-            SyntheticFacade::ToImage(X, Y, mx, my);
+            m_facade.ToImage(X, Y, mx, my);
             ASSERT_EQ(m_source->AddRectangleCorner(mx, my), 1);
         }
         m_dialogScripts.push_back([](QDialog& dialog) {
@@ -119,25 +67,6 @@ protected:
             dialog.findChild<QLineEdit*>(QStringLiteral("1026"))->setText(QStringLiteral("5"));
             dialog.findChild<QPushButton*>(QStringLiteral("1"))->click();
             return dialog.result();
-        });
-    }
-
-    static int ClickOk(QDialog& dialog) {
-        dialog.findChild<QPushButton*>(QStringLiteral("1"))->click();
-        return dialog.result();
-    }
-
-    // The adjustment results: pixel size 5 cm, the sampling of the case, "Bild entzerren".
-    void RectifyWith(bool interpolate) {
-        m_dialogScripts.push_back([interpolate](QDialog& dialog) {
-            auto& results = static_cast<CErgebnisseAusgleichDlg&>(dialog);
-            results.findChild<QRadioButton*>(QStringLiteral("1022"))->click();
-            results.findChild<CNumEdit*>(QStringLiteral("1018"))
-                ->setText(QString::number(kPixel * 100));
-            results.OnKillFocusPixelSize();
-            results.findChild<QCheckBox*>(QStringLiteral("1028"))->setChecked(interpolate);
-            results.findChild<QPushButton*>(QStringLiteral("1"))->click();
-            return results.result();
         });
     }
 
@@ -170,17 +99,10 @@ protected:
     bool SeesPhoto(const CTesseloDoc& target, int i, int t) const {
         double X, Y, mx, my;
         FacadeOf(target, i, t, X, Y);
-        SyntheticFacade::ToImage(X, Y, mx, my);
+        m_facade.ToImage(X, Y, mx, my);
         return mx > 2 && my > 2 && mx < SyntheticFacade::kWidth - 2 &&
                my < SyntheticFacade::kHeight - 2;
     }
-
-    static int White(const CRaster& image, int i, int t) {
-        return image.GetPixelColor(i, int(image.GetHeight()) - 1 - t).rgbGreen > 127 ? 1 : 0;
-    }
-
-    CTesseloDoc* m_source = nullptr;
-    int m_named = 0;
 };
 
 }  // namespace
@@ -193,11 +115,8 @@ TEST_P(RectifyChainTest, TargetPatternIsTrueToScale) {
         MeasureControlPoints(c.koosys);
     RectifyWith(c.interpolate);
 
-    ASSERT_TRUE(App()->RouteCommand(cmd::ID_RECTIFY));
-    ProcessEvents();
-    CTesseloDoc* target = GetActiveDocument();
+    CTesseloDoc* target = RunChain();
     ASSERT_NE(target, nullptr);
-    ASSERT_NE(target, m_source);
     EXPECT_TRUE(m_ui.messages.size() == (c.route == Route::Rectangle ? 0u : 1u))
         << (m_ui.messages.empty() ? "" : m_ui.messages.back());
     EXPECT_EQ(target->m_isSource, 0);

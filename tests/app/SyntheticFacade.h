@@ -1,10 +1,13 @@
 #pragma once
 // A synthetic facade photo for the rectification tests: a checkerboard of 1 m cells on a plane
-// (facade coordinates X to the right, Y upwards, metres), photographed through a known
-// homography with a little radial lens distortion. Image pixels: x to the right, y downwards;
-// pixel (i, t) covers [i, i + 1) x (t, t + 1], the area the nearest-pixel sampling reads.
+// (facade coordinates X to the right, Y upwards, metres) with optional coloured marks,
+// photographed through a known homography and a lens. Image pixels: x to the right, y
+// downwards; pixel (i, t) covers [i, i + 1) x (t, t + 1], the area the nearest-pixel sampling
+// reads.
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "CRaster.h"
 
@@ -13,8 +16,26 @@ public:
     static constexpr int kWidth = 640;
     static constexpr int kHeight = 480;
     static constexpr double kCell = 1.0;  // metres
-    // Radial distortion about the image centre: at 400 pixels from it a point moves by 0.5.
-    static constexpr double kK1 = 0.5 / (400.0 * 400.0 * 400.0);
+    static constexpr double kMarkRadius = 0.3;
+
+    // The lens in the image frame, in the form of the program's lens models: an ideal point u,
+    // v pixels from the image centre, shifted by the principal-point offset (ox, oy) to
+    // (a, b), r² = a² + b², moves by k1 a r² + P1 (r² + 2a²) + 2 P2 a b in x and by
+    // k1 b r² + 2 P1 a b + P2 (r² + 2b²) in y.
+    struct Lens {
+        // At 400 pixels from the centre a point moves by 0.5.
+        double k1 = 0.5 / (400.0 * 400.0 * 400.0);
+        double p1 = 0.0, p2 = 0.0;
+        double ox = 0.0, oy = 0.0;
+    };
+    // A disc of kMarkRadius on the facade, in a colour without green (so it reads as black).
+    struct Mark {
+        double X, Y;
+        RGBQUAD colour;
+    };
+
+    Lens lens;
+    std::vector<Mark> marks;
 
     // Facade point to its ideal (undistorted) image position.
     static void ToIdeal(double X, double Y, double& x, double& y) {
@@ -31,24 +52,26 @@ public:
         X = (b1 * a22 - a12 * b2) / det;
         Y = (a11 * b2 - a21 * b1) / det;
     }
-    static void Distort(double x, double y, double& mx, double& my) {
-        const double u = x - kWidth / 2.0, v = y - kHeight / 2.0;
-        const double r2 = u * u + v * v;
-        mx = x + kK1 * u * r2;
-        my = y + kK1 * v * r2;
+    void Distort(double x, double y, double& mx, double& my) const {
+        const double a = x - kWidth / 2.0 + lens.ox, b = y - kHeight / 2.0 + lens.oy;
+        const double r2 = a * a + b * b;
+        mx = x + lens.k1 * a * r2 + lens.p1 * (r2 + 2 * a * a) + 2 * lens.p2 * a * b;
+        my = y + lens.k1 * b * r2 + 2 * lens.p1 * a * b + lens.p2 * (r2 + 2 * b * b);
     }
-    static void Undistort(double mx, double my, double& x, double& y) {
+    // The inverse of Distort by fixed-point iteration; the lenses move points by a few pixels
+    // with a gradient far below 1, so every step gains several digits.
+    void Undistort(double mx, double my, double& x, double& y) const {
         x = mx;
         y = my;
-        for (int k = 0; k < 5; ++k) {
-            const double u = x - kWidth / 2.0, v = y - kHeight / 2.0;
-            const double r2 = u * u + v * v;
-            x = mx - kK1 * u * r2;
-            y = my - kK1 * v * r2;
+        for (int k = 0; k < 8; ++k) {
+            double dx, dy;
+            Distort(x, y, dx, dy);
+            x += mx - dx;
+            y += my - dy;
         }
     }
     // Where the camera sees a facade point (with the lens distortion).
-    static void ToImage(double X, double Y, double& mx, double& my) {
+    void ToImage(double X, double Y, double& mx, double& my) const {
         double x, y;
         ToIdeal(X, Y, x, y);
         Distort(x, y, mx, my);
@@ -69,21 +92,33 @@ public:
     }
 
     // Renders the photo, 3 x 3 samples per pixel.
-    static void Render(CRaster& image) {
+    void Render(CRaster& image) const {
         image.Create(kWidth, kHeight, 24, FORMAT_BMP);
         for (int t = 0; t < kHeight; ++t) {
             for (int i = 0; i < kWidth; ++i) {
-                int white = 0;
+                int sum[3] = {0, 0, 0};
                 for (int sy = 0; sy < 3; ++sy)
                     for (int sx = 0; sx < 3; ++sx) {
                         double x, y, X, Y;
                         Undistort(i + (sx + 0.5) / 3.0, t + (sy + 0.5) / 3.0, x, y);
                         FromIdeal(x, y, X, Y);
-                        white += Cell(X, Y);
+                        const RGBQUAD c = ColourAt(X, Y);
+                        sum[0] += c.rgbBlue;
+                        sum[1] += c.rgbGreen;
+                        sum[2] += c.rgbRed;
                     }
-                const uint8_t v = uint8_t(white * 255 / 9);
-                image.SetPixelColor(i, kHeight - 1 - t, RGBQUAD{v, v, v, 0});
+                const RGBQUAD colour{uint8_t(sum[0] / 9), uint8_t(sum[1] / 9), uint8_t(sum[2] / 9),
+                                     0};
+                image.SetPixelColor(i, kHeight - 1 - t, colour);
             }
         }
+    }
+
+private:
+    RGBQUAD ColourAt(double X, double Y) const {
+        for (const Mark& m : marks)
+            if (std::hypot(X - m.X, Y - m.Y) <= kMarkRadius) return m.colour;
+        const uint8_t v = Cell(X, Y) ? 255 : 0;
+        return RGBQUAD{v, v, v, 0};
     }
 };

@@ -29,10 +29,15 @@ void Pattern(CRaster& image, int w, int h) {
     }
 }
 
+// Where a reference rectification evaluates the lens correction: in the image frame (y
+// downwards) the model was calibrated in, or in the bottom-up frame of the pixel rows, which
+// gives the same for a model symmetric about the image centre.
+enum class Frame { Image, BottomUp };
+
 // The rectification written the plain way: one public call per pixel.
 void ReferenceRectify(const CEntzerrung& e, const CRaster& source, CRaster& target,
                       bool interpolate, const CDistortionCalibration* distortion,
-                      RGBQUAD background) {
+                      RGBQUAD background, Frame frame = Frame::Image) {
     const int ws = int(source.GetWidth()), hs = int(source.GetHeight());
     const int wt = int(target.GetWidth()), ht = int(target.GetHeight());
     for (int j = 0; j < ht; ++j) {
@@ -43,7 +48,11 @@ void ReferenceRectify(const CEntzerrung& e, const CRaster& source, CRaster& targ
                 double sr = hs - sy;
                 if (distortion) {
                     double dx, dy;
-                    distortion->ComputeCorrection(sx, sr, 1, dx, dy);
+                    if (frame == Frame::Image) {
+                        distortion->ComputeCorrectionBottomUp(sx, sr, 1, dx, dy);
+                    } else {
+                        distortion->ComputeCorrection(sx, sr, 1, dx, dy);
+                    }
                     sx += dx;
                     sr += dy;
                 }
@@ -263,16 +272,21 @@ TEST(Rectify, FastLoopMatchesThePlainPerPixelCalls) {
     for (int y = 0; y < 30; ++y) {
         for (int x = 0; x < 40; ++x) palette.SetPixelIndex(x, y, uint8_t(x * 7 + y * 3));
     }
-    CDistortionCalibration distortion;
-    CVerzeichnungPar& par = distortion.GetParameters();
-    par.m_valid = 1;
-    par.m_typ = 2;
-    par.m_sizeX = 194;
-    par.m_sampling = par.m_resampling = {1e-3, 1e-7, 1e-12, 2e-5, -1e-5};
+    CDistortionCalibration combined, radial, radialR2;
+    const auto set = [](CDistortionCalibration& d, int typ, std::vector<double> list) {
+        CVerzeichnungPar& par = d.GetParameters();
+        par.m_valid = 1;
+        par.m_typ = typ;
+        par.m_sizeX = 194;
+        par.m_sampling = par.m_resampling = list;
+    };
+    set(combined, 2, {1e-3, 1e-7, 1e-12, 2e-5, -1e-5});
+    set(radial, 0, {1e-3, 1e-7, 1e-12});
+    set(radialR2, 3, {2e-5});
 
     for (const CRaster* src : {&source, &unpadded, &palette}) {
         for (CDistortionCalibration* d :
-             {static_cast<CDistortionCalibration*>(nullptr), &distortion}) {
+             {static_cast<CDistortionCalibration*>(nullptr), &combined, &radial, &radialR2}) {
             for (bool interpolate : {false, true}) {
                 CEntzerrung e;
                 e.SetParameters({1e-3, -2e-3, 0.2, 0.05, 0.01, -0.1, 0.004, 0.06});
@@ -288,8 +302,77 @@ TEST(Rectify, FastLoopMatchesThePlainPerPixelCalls) {
                 EXPECT_TRUE(SamePixels(fast, plain))
                     << "bpp " << src->GetBpp() << " distortion " << (d != nullptr)
                     << " interpolate " << interpolate;
+                if (d == &radial || d == &radialR2) {
+                    // Symmetric about the image centre, these models give byte for byte the
+                    // targets of their evaluation in the bottom-up frame.
+                    ReferenceRectify(e, *src, plain, interpolate, d, Bgr(30, 20, 10),
+                                     Frame::BottomUp);
+                    EXPECT_TRUE(SamePixels(fast, plain))
+                        << "bottom-up, bpp " << src->GetBpp() << " Typ " << d->GetParameters().m_typ
+                        << " interpolate " << interpolate;
+                }
             }
         }
+    }
+}
+
+TEST(Rectify, LensCorrectionIsEvaluatedInTheImageFrame) {
+    CScriptedUserInterface ui;
+    constexpr int kW = 60, kH = 40;
+    CRaster source;
+    Pattern(source, kW, kH);
+    struct Case {
+        const char* what;
+        int typ, offset;
+        std::vector<double> resampling;
+    };
+    // Corrections of up to about three pixels, with terms that change sign with y.
+    const Case cases[] = {
+        {"tangential", 1, 0, {5e-4, 1.5e-3}},
+        {"radial with offsets", 3, 1, {5e-5, 4, -6}},
+        {"combined", 2, 0, {0, 1e-6, 0, 5e-4, 1.5e-3}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CDistortionCalibration distortion;
+        CVerzeichnungPar& par = distortion.GetParameters();
+        par.m_valid = 1;
+        par.m_typ = c.typ;
+        par.m_offset = c.offset;
+        par.m_sizeX = kW;
+        par.m_sampling = par.m_resampling = c.resampling;
+        // Target pixel (i, j) samples the uncorrected source point (i + 0.3, kH - j - 0.4).
+        CEntzerrung e;
+        e.SetParameters(kIdentity);
+        e.SetExtent(0.3, -0.4, kW + 0.3, 0);
+        CRaster target;
+        ASSERT_EQ(e.PrepareTarget(source, target, 1.0, double(kH) / kW), 1);
+        ASSERT_EQ(e.Rectify(source, target, nullptr, false, &distortion), 1);
+
+        int checked = 0, wrong = 0, frameMatters = 0;
+        for (int j = 0; j < kH; ++j)
+            for (int i = 0; i < kW; ++i) {
+                double sx, sy, dx, dy, bx, by;
+                ASSERT_EQ(e.TargetPixelToSource(i, kH - j, sx, sy), 1);
+                distortion.ComputeCorrection(sx, sy, 1, dx, dy);
+                const double x = sx + dx, row = kH - (sy + dy);
+                // Positions next to a pixel border may truncate either way after rounding.
+                const auto nearBorder = [](double v) {
+                    return std::fabs(v - std::round(v)) < 1e-6;
+                };
+                if (x < 0 || x >= kW || row < 0 || row >= kH || nearBorder(x) || nearBorder(row))
+                    continue;
+                ++checked;
+                RGBQUAD expected = source.GetPixelColor(int(x), int(row));
+                expected.rgbReserved = 0;
+                wrong += !(target.GetPixelColor(i, j) == expected);
+                // The same model evaluated in the bottom-up frame samples elsewhere.
+                distortion.ComputeCorrection(sx, kH - sy, 1, bx, by);
+                frameMatters += int(sx + bx) != int(x) || int(kH - sy + by) != int(row);
+            }
+        EXPECT_GT(checked, kW * kH / 2);
+        EXPECT_EQ(wrong, 0);
+        EXPECT_GT(frameMatters, checked / 4);
     }
 }
 

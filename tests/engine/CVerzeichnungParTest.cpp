@@ -6,8 +6,8 @@
 
 #include "CArchive.h"
 #include "CVerzeichnungPar.h"
-#include "StringTable.h"
 #include "GermanLocale.h"
+#include "StringTable.h"
 #include "TempDir.h"
 
 namespace {
@@ -115,6 +115,41 @@ TEST(CVerzeichnungPar, RadialCorrectionInTheBottomUpFrameIsTheMirroredOne) {
     p.ComputeCorrection(100, 480 - 70, 1, dx2, dy2);  // the same point counted from the bottom
     EXPECT_DOUBLE_EQ(dx1, dx2);
     EXPECT_DOUBLE_EQ(dy1, -dy2);
+}
+
+TEST(CVerzeichnungPar, BottomUpRowsAreCorrectedInTheImageFrame) {
+    struct Case {
+        const char* what;
+        int typ, offset;
+        std::vector<double> list;
+    };
+    const Case cases[] = {
+        {"radial", 0, 0, {1e-4, 1e-9, 1e-15}},
+        {"tangential", 1, 0, {1e-5, 3e-5}},
+        {"radial with offsets", 3, 1, {1e-7, 40, -60}},
+        {"combined with offsets", 2, 1, {1e-4, 1e-9, 0, 1e-5, 3e-5, 40, -60}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CVerzeichnungPar p = Model(c.typ, c.offset, c.list);
+        p.m_sizeX = 640;
+        p.SetImageRange(0, 0, 640, 480);
+        for (const auto& [x, y] : {std::pair{100.0, 70.0}, {500.0, 300.0}}) {
+            double dx, dy, bx, brow;
+            ASSERT_EQ(p.ComputeCorrection(x, y, 1, dx, dy), 1);
+            ASSERT_EQ(p.ComputeCorrectionBottomUp(x, 480 - y, 1, bx, brow), 1);
+            // Tolerance: the same arithmetic on an offset rounded once more.
+            EXPECT_NEAR(bx, dx, 1e-12);
+            EXPECT_NEAR(brow, -dy, 1e-12);
+            if (c.typ == 0) {
+                // Symmetric about the centre: bit for bit the evaluation in the bottom-up frame.
+                double ux, uy;
+                p.ComputeCorrection(x, 480 - y, 1, ux, uy);
+                EXPECT_EQ(bx, ux);
+                EXPECT_EQ(brow, uy);
+            }
+        }
+    }
 }
 
 TEST(CVerzeichnungPar, InfoText) {
