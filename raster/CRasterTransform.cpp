@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "CNearestColorMap.h"
 #include "CRaster.h"
 
 bool CRaster::Flip() {
@@ -142,6 +143,89 @@ bool CRaster::RotateRight(CRaster* destination) {
     return Rotate(*this, destination, Turn::Right);
 }
 
+namespace {
+
+// The image being reduced, which also takes the diffused error. 24-bit pixels are read and
+// written in place; a palette image reads its entries, and a colour written into it becomes its
+// nearest entry, as SetPixelColor does. The fourth byte plays no part in the reduction.
+class ReductionSource {
+public:
+    ReductionSource(const CRaster& image, uint32_t searchedColors)
+        : m_palette(image.GetPalette()),
+          m_image(image),
+          m_bits(image.GetBits(0)),
+          m_stride(image.GetRowStride()),
+          m_nearest(m_palette, m_palette ? searchedColors : 0) {}
+
+    RGBQUAD Get(int32_t x, int32_t y) const {
+        if (m_palette) return m_palette[m_image.GetPixelIndex(x, y)];
+        const uint8_t* p = Pixel(x, y);
+        return RGBQUAD{p[0], p[1], p[2], 0};
+    }
+    void Set(int32_t x, int32_t y, RGBQUAD color, CRaster& image) {
+        if (m_palette) {
+            image.SetPixelIndex(x, y, m_nearest.Find(color));
+            return;
+        }
+        uint8_t* p = Pixel(x, y);
+        p[0] = color.rgbBlue;
+        p[1] = color.rgbGreen;
+        p[2] = color.rgbRed;
+    }
+
+private:
+    uint8_t* Pixel(int32_t x, int32_t y) const {
+        return m_bits + size_t(y) * m_stride + size_t(x) * 3;
+    }
+
+    const RGBQUAD* m_palette;
+    const CRaster& m_image;
+    uint8_t* m_bits;
+    size_t m_stride;
+    CNearestColorMap m_nearest;
+};
+
+}  // namespace
+
+void CRaster::ReducePixelsInto(CRaster& temp, bool errorDiffusion) {
+    ReductionSource source(*this, GetSearchedColorCount());
+    const RGBQUAD* entries = temp.GetPalette();
+    CNearestColorMap nearest(entries, temp.GetSearchedColorCount());
+    const int32_t width = m_head.biWidth;
+    const int32_t height = m_head.biHeight;
+    struct Neighbour {
+        int32_t dx, dy, weight;
+    };
+    // Weights 7, 2, 4 and 1 sixteenths; the error moves to the next row the loop visits.
+    constexpr Neighbour kNeighbours[] = {{1, 0, 7}, {-1, 1, 2}, {0, 1, 4}, {1, 1, 1}};
+    for (int32_t y = 0; y < height && m_info.nEscape == 0; ++y) {
+        m_info.nProgress = static_cast<int32_t>(int64_t{y} * 100 / height);
+        for (int32_t x = 0; x < width; ++x) {
+            const RGBQUAD c = source.Get(x, y);
+            const uint8_t index = nearest.Find(c);
+            temp.SetPixelIndex(x, y, index);
+            if (!errorDiffusion) continue;
+            const RGBQUAD q = entries[index];
+            const int32_t er = c.rgbRed - q.rgbRed;
+            const int32_t eg = c.rgbGreen - q.rgbGreen;
+            const int32_t eb = c.rgbBlue - q.rgbBlue;
+            for (const Neighbour& n : kNeighbours) {
+                const int32_t nx = x + n.dx, ny = y + n.dy;
+                if (nx < 0 || nx >= width || ny >= height) continue;
+                RGBQUAD v = source.Get(nx, ny);
+                auto spread = [&](uint8_t channel, int32_t error) {
+                    return static_cast<uint8_t>(
+                        std::clamp(channel + (error * n.weight) / 16, 0, 255));
+                };
+                v.rgbRed = spread(v.rgbRed, er);
+                v.rgbGreen = spread(v.rgbGreen, eg);
+                v.rgbBlue = spread(v.rgbBlue, eb);
+                source.Set(nx, ny, v, *this);
+            }
+        }
+    }
+}
+
 bool CRaster::ReduceBpp(uint32_t bpp, bool errorDiffusion, const RGBQUAD* palette,
                         uint32_t colorCount) {
     if (!m_pDib || GetBpp() < bpp) return false;
@@ -178,38 +262,7 @@ bool CRaster::ReduceBpp(uint32_t bpp, bool errorDiffusion, const RGBQUAD* palett
             return false;
     }
 
-    const int32_t width = m_head.biWidth;
-    const int32_t height = m_head.biHeight;
-    struct Neighbour {
-        int32_t dx, dy, weight;
-    };
-    // Weights 7, 2, 4 and 1 sixteenths; the error moves to the next row the loop visits.
-    constexpr Neighbour kNeighbours[] = {{1, 0, 7}, {-1, 1, 2}, {0, 1, 4}, {1, 1, 1}};
-    for (int32_t y = 0; y < height && m_info.nEscape == 0; ++y) {
-        m_info.nProgress = static_cast<int32_t>(int64_t{y} * 100 / height);
-        for (int32_t x = 0; x < width; ++x) {
-            const RGBQUAD c = GetPixelColor(x, y);
-            temp.SetPixelColor(x, y, c);
-            if (!errorDiffusion) continue;
-            const RGBQUAD q = temp.GetPixelColor(x, y);
-            const int32_t er = c.rgbRed - q.rgbRed;
-            const int32_t eg = c.rgbGreen - q.rgbGreen;
-            const int32_t eb = c.rgbBlue - q.rgbBlue;
-            for (const Neighbour& n : kNeighbours) {
-                const int32_t nx = x + n.dx, ny = y + n.dy;
-                if (!IsInside(nx, ny)) continue;
-                RGBQUAD v = GetPixelColor(nx, ny);
-                auto spread = [&](uint8_t channel, int32_t error) {
-                    return static_cast<uint8_t>(
-                        std::clamp(channel + (error * n.weight) / 16, 0, 255));
-                };
-                v.rgbRed = spread(v.rgbRed, er);
-                v.rgbGreen = spread(v.rgbGreen, eg);
-                v.rgbBlue = spread(v.rgbBlue, eb);
-                SetPixelColor(nx, ny, v);
-            }
-        }
-    }
+    ReducePixelsInto(temp, errorDiffusion);
     if (GetBpp() == 1) {
         temp.SetPaletteColor(0, 0, 0, 0);
         temp.SetPaletteColor(1, 255, 255, 255);

@@ -270,10 +270,19 @@ std::vector<RGBQUAD> OctreePalette(const CRaster& image) {
     return palette;
 }
 
+// A copy with the important-colour count, which a plain copy takes from the header stored in
+// the pixel block and so loses.
+CRaster CopyOf(const CRaster& image) {
+    CRaster copy(image);
+    copy.SetImportantColors(image.GetHeader().biClrImportant);
+    return copy;
+}
+
 // The reduction's pixel pass done by hand through the accessors, whose SetPixelColor picks the
 // nearest entry by the plain search over the palette: source is reduced into result, which
 // already has the depth, palette and important-colour count that ReduceBpp gave it.
-void ReduceByHand(CRaster source, CRaster& result, bool errorDiffusion) {
+void ReduceByHand(const CRaster& original, CRaster& result, bool errorDiffusion) {
+    CRaster source = CopyOf(original);
     const int32_t w = int32_t(source.GetWidth()), h = int32_t(source.GetHeight());
     const int kWeights[4][3] = {{1, 0, 7}, {-1, 1, 2}, {0, 1, 4}, {1, 1, 1}};
     for (int32_t y = 0; y < h; ++y) {
@@ -299,12 +308,14 @@ void ReduceByHand(CRaster source, CRaster& result, bool errorDiffusion) {
 
 struct ReduceCase {
     const char* name;
-    uint32_t sourceBpp;  // 24, or 8 for the picture first reduced to a 64-colour palette
+    uint32_t sourceBpp;  // 24, or 8 for the picture first reduced to 64 of its octree colours
     uint32_t bpp;
     bool errorDiffusion;
     const char* palette;  // "octree", "doubled" (8 colours each twice) or "none"
     uint32_t colorCount;
 };
+
+void PrintTo(const ReduceCase& c, std::ostream* os) { *os << c.name; }
 
 std::vector<RGBQUAD> CasePalette(const ReduceCase& c, const CRaster& source) {
     if (std::string(c.palette) == "octree") return OctreePalette(source);
@@ -323,20 +334,16 @@ TEST_P(ReduceBppPixels, EqualThePlainPerPixelReduction) {
     const ReduceCase& c = GetParam();
     CRaster source = PhotoLike(53, 41);
     if (c.sourceBpp == 8) {
-        std::vector<RGBQUAD> coarse = OctreePalette(source);
-        coarse.resize(64);
-        coarse.resize(256, RGBQUAD{0, 0, 0, 0});
-        ASSERT_TRUE(source.ReduceBpp(8, true, coarse.data(), 64));
+        // All 256 entries are set, the first 64 are used.
+        ASSERT_TRUE(source.ReduceBpp(8, true, OctreePalette(source).data(), 64));
     }
     const std::vector<RGBQUAD> palette = CasePalette(c, source);
-    CRaster reduced(source);
+    CRaster reduced = CopyOf(source);
     ASSERT_TRUE(reduced.ReduceBpp(c.bpp, c.errorDiffusion,
                                   std::string(c.palette) == "none" ? nullptr : palette.data(),
                                   c.colorCount));
     ASSERT_EQ(reduced.GetBpp(), c.bpp);
-    CRaster expected(reduced);
-    // A copy takes the header stored in the pixel block, which lacks the important colours.
-    expected.SetImportantColors(reduced.GetHeader().biClrImportant);
+    CRaster expected = CopyOf(reduced);
     ReduceByHand(source, expected, c.errorDiffusion);
     for (int32_t y = 0; y < int32_t(source.GetHeight()); ++y) {
         for (int32_t x = 0; x < int32_t(source.GetWidth()); ++x) {
