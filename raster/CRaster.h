@@ -188,6 +188,11 @@ protected:
     bool CheckEncodeInput(CRasterStream* stream);
     // The colour returned for positions outside the image.
     RGBQUAD GetBackgroundColor() const;
+    // The number of palette entries the nearest-colour search looks at.
+    uint32_t GetSearchedColorCount() const;
+    // ReduceBpp's pixel pass: this image's colours mapped to the nearest entries of temp's
+    // palette, with the error diffused into this image when asked.
+    void ReducePixelsInto(CRaster& temp, bool errorDiffusion);
 
     void* m_pDib = nullptr;        // bitmap block: header copy, palette, rows
     BITMAPINFOHEADER m_head{};

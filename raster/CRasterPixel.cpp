@@ -313,6 +313,12 @@ void CRaster::SetPixelColor(int32_t x, int32_t y, COLORREF color) {
     SetPixelColor(x, y, ColorRefToRgbQuad(color), false);
 }
 
+uint32_t CRaster::GetSearchedColorCount() const {
+    // biClrImportant can come from a file: never search past the palette.
+    const uint32_t n = m_head.biClrImportant ? m_head.biClrImportant : m_head.biClrUsed;
+    return std::min(n, m_head.biClrUsed);
+}
+
 uint8_t CRaster::FindNearestIndex(RGBQUAD color) {
     const RGBQUAD* palette = GetPalette();
     if (!palette) return 0;
@@ -320,9 +326,7 @@ uint8_t CRaster::FindNearestIndex(RGBQUAD color) {
     m_info.last_c = color;
     m_info.last_c_isvalid = 1;
 
-    // biClrImportant can come from a file: never search past the palette.
-    uint32_t n = m_head.biClrImportant ? m_head.biClrImportant : m_head.biClrUsed;
-    n = std::min(n, m_head.biClrUsed);
+    const uint32_t n = GetSearchedColorCount();
     uint32_t best = 0;
     int32_t bestDistance = 200000;
     for (uint32_t i = 0; i < n; ++i) {

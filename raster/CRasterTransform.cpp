@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "CNearestColorMap.h"
 #include "CRaster.h"
 
 bool CRaster::Flip() {
@@ -142,6 +143,111 @@ bool CRaster::RotateRight(CRaster* destination) {
     return Rotate(*this, destination, Turn::Right);
 }
 
+namespace {
+
+// The pixels of the image being reduced, which also takes the diffused error: 24-bit pixels
+// read and written in place.
+class RgbPixels {
+public:
+    explicit RgbPixels(const CRaster& image)
+        : m_bits(image.GetBits(0)), m_stride(image.GetRowStride()) {}
+    RGBQUAD Get(int32_t x, int32_t y) const {
+        const uint8_t* p = Pixel(x, y);
+        return RGBQUAD{p[0], p[1], p[2], 0};
+    }
+    void Set(int32_t x, int32_t y, RGBQUAD color) {
+        uint8_t* p = Pixel(x, y);
+        p[0] = color.rgbBlue;
+        p[1] = color.rgbGreen;
+        p[2] = color.rgbRed;
+    }
+
+private:
+    uint8_t* Pixel(int32_t x, int32_t y) const {
+        return m_bits + size_t(y) * m_stride + size_t(x) * 3;
+    }
+
+    uint8_t* m_bits;
+    size_t m_stride;
+};
+
+// Palette pixels read as their entries; a colour written becomes the nearest entry of the
+// image's own palette, as SetPixelColor does.
+class PalettePixels {
+public:
+    PalettePixels(CRaster& image, uint32_t searchedColors)
+        : m_image(image), m_palette(image.GetPalette()), m_nearest(m_palette, searchedColors) {}
+    RGBQUAD Get(int32_t x, int32_t y) const { return m_palette[m_image.GetPixelIndex(x, y)]; }
+    void Set(int32_t x, int32_t y, RGBQUAD color) {
+        m_image.SetPixelIndex(x, y, m_nearest.Find(color));
+    }
+
+private:
+    CRaster& m_image;
+    const RGBQUAD* m_palette;
+    CNearestColorMap m_nearest;
+};
+
+// Each pixel of source, bottom row first, gets the index of the nearest entry of temp's palette;
+// with error diffusion the difference goes 7, 2, 4 and 1 sixteenths to the right neighbour and
+// to the three neighbours of the next row the loop visits (left, same, right), each channel
+// clamped to 0..255 after each addition. The fourth byte plays no part.
+template <class Pixels>
+void ReducePass(Pixels& source, CRaster& temp, CNearestColorMap& nearest, bool errorDiffusion,
+                CRasterInfo& info) {
+    const RGBQUAD* entries = temp.GetPalette();
+    const int32_t width = static_cast<int32_t>(temp.GetWidth());
+    const int32_t height = static_cast<int32_t>(temp.GetHeight());
+    const bool bytePerIndex = temp.GetBpp() == 8;
+    for (int32_t y = 0; y < height && info.nEscape == 0; ++y) {
+        info.nProgress = static_cast<int32_t>(int64_t{y} * 100 / height);
+        uint8_t* indices = temp.GetBits(static_cast<uint32_t>(y));
+        for (int32_t x = 0; x < width; ++x) {
+            const RGBQUAD c = source.Get(x, y);
+            const uint8_t index = nearest.Find(c);
+            if (bytePerIndex) {
+                indices[x] = index;
+            } else {
+                temp.SetPixelIndex(x, y, index);
+            }
+            if (!errorDiffusion) continue;
+            const RGBQUAD q = entries[index];
+            const int32_t er = c.rgbRed - q.rgbRed;
+            const int32_t eg = c.rgbGreen - q.rgbGreen;
+            const int32_t eb = c.rgbBlue - q.rgbBlue;
+            auto spread = [&](int32_t nx, int32_t ny, int32_t weight) {
+                auto add = [weight](uint8_t channel, int32_t error) {
+                    return static_cast<uint8_t>(std::clamp(channel + error * weight / 16, 0, 255));
+                };
+                RGBQUAD v = source.Get(nx, ny);
+                v.rgbRed = add(v.rgbRed, er);
+                v.rgbGreen = add(v.rgbGreen, eg);
+                v.rgbBlue = add(v.rgbBlue, eb);
+                source.Set(nx, ny, v);
+            };
+            if (x + 1 < width) spread(x + 1, y, 7);
+            if (y + 1 < height) {
+                if (x > 0) spread(x - 1, y + 1, 2);
+                spread(x, y + 1, 4);
+                if (x + 1 < width) spread(x + 1, y + 1, 1);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+void CRaster::ReducePixelsInto(CRaster& temp, bool errorDiffusion) {
+    CNearestColorMap nearest(temp.GetPalette(), temp.GetSearchedColorCount());
+    if (GetPalette()) {
+        PalettePixels source(*this, GetSearchedColorCount());
+        ReducePass(source, temp, nearest, errorDiffusion, m_info);
+    } else {
+        RgbPixels source(*this);
+        ReducePass(source, temp, nearest, errorDiffusion, m_info);
+    }
+}
+
 bool CRaster::ReduceBpp(uint32_t bpp, bool errorDiffusion, const RGBQUAD* palette,
                         uint32_t colorCount) {
     if (!m_pDib || GetBpp() < bpp) return false;
@@ -178,38 +284,7 @@ bool CRaster::ReduceBpp(uint32_t bpp, bool errorDiffusion, const RGBQUAD* palett
             return false;
     }
 
-    const int32_t width = m_head.biWidth;
-    const int32_t height = m_head.biHeight;
-    struct Neighbour {
-        int32_t dx, dy, weight;
-    };
-    // Weights 7, 2, 4 and 1 sixteenths; the error moves to the next row the loop visits.
-    constexpr Neighbour kNeighbours[] = {{1, 0, 7}, {-1, 1, 2}, {0, 1, 4}, {1, 1, 1}};
-    for (int32_t y = 0; y < height && m_info.nEscape == 0; ++y) {
-        m_info.nProgress = static_cast<int32_t>(int64_t{y} * 100 / height);
-        for (int32_t x = 0; x < width; ++x) {
-            const RGBQUAD c = GetPixelColor(x, y);
-            temp.SetPixelColor(x, y, c);
-            if (!errorDiffusion) continue;
-            const RGBQUAD q = temp.GetPixelColor(x, y);
-            const int32_t er = c.rgbRed - q.rgbRed;
-            const int32_t eg = c.rgbGreen - q.rgbGreen;
-            const int32_t eb = c.rgbBlue - q.rgbBlue;
-            for (const Neighbour& n : kNeighbours) {
-                const int32_t nx = x + n.dx, ny = y + n.dy;
-                if (!IsInside(nx, ny)) continue;
-                RGBQUAD v = GetPixelColor(nx, ny);
-                auto spread = [&](uint8_t channel, int32_t error) {
-                    return static_cast<uint8_t>(
-                        std::clamp(channel + (error * n.weight) / 16, 0, 255));
-                };
-                v.rgbRed = spread(v.rgbRed, er);
-                v.rgbGreen = spread(v.rgbGreen, eg);
-                v.rgbBlue = spread(v.rgbBlue, eb);
-                SetPixelColor(nx, ny, v);
-            }
-        }
-    }
+    ReducePixelsInto(temp, errorDiffusion);
     if (GetBpp() == 1) {
         temp.SetPaletteColor(0, 0, 0, 0);
         temp.SetPaletteColor(1, 255, 255, 255);

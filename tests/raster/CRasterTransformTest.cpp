@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
+#include "CColorQuantizer.h"
 #include "CRaster.h"
+#include "CodecTestSupport.h"
 
 namespace {
 
@@ -15,7 +20,8 @@ CRaster Pattern(uint32_t w, uint32_t h, uint32_t bpp) {
         image.SetGrayPalette();
         const uint32_t colors = image.GetNumColors();
         for (uint32_t y = 0; y < h; ++y) {
-            for (uint32_t x = 0; x < w; ++x) image.SetPixelIndex(x, y, (x * 3 + y * 5 + x * y) % colors);
+            for (uint32_t x = 0; x < w; ++x)
+                image.SetPixelIndex(x, y, (x * 3 + y * 5 + x * y) % colors);
         }
     } else {
         for (uint32_t y = 0; y < h; ++y) {
@@ -26,7 +32,8 @@ CRaster Pattern(uint32_t w, uint32_t h, uint32_t bpp) {
 }
 
 bool SamePixels(const CRaster& a, const CRaster& b) {
-    if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight() || a.GetBpp() != b.GetBpp()) {
+    if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight() ||
+        a.GetBpp() != b.GetBpp()) {
         return false;
     }
     for (int32_t y = 0; y < int32_t(a.GetHeight()); ++y) {
@@ -229,6 +236,152 @@ TEST(ReduceBpp, ErrorDiffusionCarriesTheErrorToLaterPixels) {
     EXPECT_GT(whiteDiffused, 12);
     EXPECT_LT(whiteDiffused, 32);
     EXPECT_EQ(diffused.GetPaletteColor(1), Rgb(255, 255, 255));
+}
+
+// A photograph-like picture from integer arithmetic only (the same on every compiler):
+// gradients, a bright patch, a texture and noise.
+CRaster PhotoLike(uint32_t w, uint32_t h) {
+    CRaster image(w, h, 24, FORMAT_BMP);
+    uint32_t seed = 7;
+    for (uint32_t y = 0; y < h; ++y) {
+        uint8_t* row = image.GetBits(y);
+        for (uint32_t x = 0; x < w; ++x) {
+            seed = seed * 1103515245u + 12345u;
+            const int noise = int((seed >> 16) % 25) - 12;
+            const int dx = int(x) - int(w * 3 / 5), dy = int(y) - int(h * 2 / 5);
+            const int spot = std::max(0, 255 - (dx * dx + dy * dy) * 400 / int(w * w));
+            auto clamp = [](int c) { return uint8_t(std::clamp(c, 0, 255)); };
+            row[3 * x + 0] =
+                clamp(30 + int(150 * y / h) + spot / 2 + int((x / 7 + y / 5) % 9) * 6 + noise);
+            row[3 * x + 1] = clamp(60 + int(120 * x / w) + spot / 3 + noise);
+            row[3 * x + 2] =
+                clamp(220 - int(170 * y / h) + spot / 4 + int((x * y / 13) % 11) * 4 + noise);
+        }
+    }
+    return image;
+}
+
+// The 256-colour palette the document's GIF save builds for an image.
+std::vector<RGBQUAD> OctreePalette(const CRaster& image) {
+    CColorQuantizer quantizer(256, 7);
+    quantizer.AddImage(image.GetDIB());
+    std::vector<RGBQUAD> palette(256, RGBQUAD{0, 0, 0, 0});
+    quantizer.WritePalette(palette.data());
+    return palette;
+}
+
+// A copy with the important-colour count, which a plain copy takes from the header stored in
+// the pixel block and so loses.
+CRaster CopyOf(const CRaster& image) {
+    CRaster copy(image);
+    copy.SetImportantColors(image.GetHeader().biClrImportant);
+    return copy;
+}
+
+// The reduction's pixel pass done by hand through the accessors, whose SetPixelColor picks the
+// nearest entry by the plain search over the palette: source is reduced into result, which
+// already has the depth, palette and important-colour count that ReduceBpp gave it.
+void ReduceByHand(const CRaster& original, CRaster& result, bool errorDiffusion) {
+    CRaster source = CopyOf(original);
+    const int32_t w = int32_t(source.GetWidth()), h = int32_t(source.GetHeight());
+    const int kWeights[4][3] = {{1, 0, 7}, {-1, 1, 2}, {0, 1, 4}, {1, 1, 1}};
+    for (int32_t y = 0; y < h; ++y) {
+        for (int32_t x = 0; x < w; ++x) {
+            const RGBQUAD c = source.GetPixelColor(x, y);
+            result.SetPixelColor(x, y, c);
+            if (!errorDiffusion) continue;
+            const RGBQUAD q = result.GetPixelColor(x, y);
+            for (const auto& [dx, dy, weight] : kWeights) {
+                if (!source.IsInside(x + dx, y + dy)) continue;
+                RGBQUAD n = source.GetPixelColor(x + dx, y + dy);
+                auto spread = [&](uint8_t& channel, int error) {
+                    channel = uint8_t(std::clamp(channel + error * weight / 16, 0, 255));
+                };
+                spread(n.rgbRed, c.rgbRed - q.rgbRed);
+                spread(n.rgbGreen, c.rgbGreen - q.rgbGreen);
+                spread(n.rgbBlue, c.rgbBlue - q.rgbBlue);
+                source.SetPixelColor(x + dx, y + dy, n);
+            }
+        }
+    }
+}
+
+struct ReduceCase {
+    const char* name;
+    uint32_t sourceBpp;  // 24, or 8 for the picture first reduced to 64 of its octree colours
+    uint32_t bpp;
+    bool errorDiffusion;
+    const char* palette;  // "octree", "doubled" (8 colours each twice) or "none"
+    uint32_t colorCount;
+};
+
+void PrintTo(const ReduceCase& c, std::ostream* os) { *os << c.name; }
+
+std::vector<RGBQUAD> CasePalette(const ReduceCase& c, const CRaster& source) {
+    if (std::string(c.palette) == "octree") return OctreePalette(source);
+    std::vector<RGBQUAD> doubled(256, RGBQUAD{0, 0, 0, 0});
+    for (uint8_t i = 0; i < 8; ++i) {
+        doubled[i] = doubled[i + 8] = Rgb(uint8_t(i * 37), uint8_t(255 - i * 13), uint8_t(i * i));
+    }
+    return doubled;
+}
+
+class ReduceBppPixels : public ::testing::TestWithParam<ReduceCase> {};
+
+// The reduced indices and the GIF file written from them equal those of the plain per-pixel
+// reduction, for every depth, palette source and important-colour count.
+TEST_P(ReduceBppPixels, EqualThePlainPerPixelReduction) {
+    const ReduceCase& c = GetParam();
+    CRaster source = PhotoLike(53, 41);
+    if (c.sourceBpp == 8) {
+        // All 256 entries are set, the first 64 are used.
+        ASSERT_TRUE(source.ReduceBpp(8, true, OctreePalette(source).data(), 64));
+    }
+    const std::vector<RGBQUAD> palette = CasePalette(c, source);
+    CRaster reduced = CopyOf(source);
+    ASSERT_TRUE(reduced.ReduceBpp(c.bpp, c.errorDiffusion,
+                                  std::string(c.palette) == "none" ? nullptr : palette.data(),
+                                  c.colorCount));
+    ASSERT_EQ(reduced.GetBpp(), c.bpp);
+    CRaster expected = CopyOf(reduced);
+    ReduceByHand(source, expected, c.errorDiffusion);
+    for (int32_t y = 0; y < int32_t(source.GetHeight()); ++y) {
+        for (int32_t x = 0; x < int32_t(source.GetWidth()); ++x) {
+            ASSERT_EQ(reduced.GetPixelIndex(x, y), expected.GetPixelIndex(x, y)) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(codectest::EncodeToBytes(reduced, FORMAT_GIF),
+              codectest::EncodeToBytes(expected, FORMAT_GIF));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ReduceBppPixels,
+    ::testing::Values(ReduceCase{"GifSave", 24, 8, true, "octree", 256},
+                      ReduceCase{"GifSaveWithoutDiffusion", 24, 8, false, "octree", 256},
+                      ReduceCase{"FirstHundredColours", 24, 8, true, "octree", 100},
+                      ReduceCase{"DuplicateEntries", 24, 4, true, "doubled", 0},
+                      ReduceCase{"BlackAndWhite", 24, 1, true, "none", 0},
+                      ReduceCase{"PaletteSourceToFourBits", 8, 4, true, "doubled", 16},
+                      ReduceCase{"PaletteSourceAgain", 8, 8, true, "octree", 48}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// FNV-1a: a short fingerprint of a file's bytes.
+uint64_t Fingerprint(const std::vector<uint8_t>& bytes) {
+    uint64_t hash = 14695981039346656037ull;
+    for (uint8_t b : bytes) hash = (hash ^ b) * 1099511628211ull;
+    return hash;
+}
+
+// The document's GIF save of a fixed picture keeps its bytes, with and without error diffusion.
+TEST(ReduceBpp, GifOfTheDocumentSaveKeepsItsBytes) {
+    for (const auto& [errorDiffusion, fingerprint] :
+         {std::pair{false, 2944068273988872780ull}, std::pair{true, 12421234636520738945ull}}) {
+        CRaster image = PhotoLike(120, 90);
+        const std::vector<RGBQUAD> palette = OctreePalette(image);
+        ASSERT_TRUE(image.ReduceBpp(8, errorDiffusion, palette.data(), 256));
+        EXPECT_EQ(Fingerprint(codectest::EncodeToBytes(image, FORMAT_GIF)), fingerprint)
+            << errorDiffusion;
+    }
 }
 
 TEST(Planes, AlphaAndSelectionCopiesNeedEqualSizes) {
