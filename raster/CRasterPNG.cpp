@@ -44,9 +44,10 @@ void EncodeErrorProc(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 // Warnings are not shown anywhere.
 void WarningProc(png_structp, png_const_charp) {}
 
-// Bounds no real photograph reaches: the side of an image, and the memory libpng may take for
-// one ancillary chunk (colour profiles are the largest the decoder keeps).
-constexpr png_uint_32 kMaxSide = png_uint_32{1} << 17;
+// Bounds no real photograph reaches: the side of an image (libpng's row buffers grow with it),
+// and the memory libpng may take for one ancillary chunk (colour profiles are the largest the
+// decoder keeps; a larger one is dropped with a warning).
+constexpr png_uint_32 kMaxSide = png_uint_32{1} << 20;
 constexpr png_alloc_size_t kMaxChunkMemory = png_alloc_size_t{8} << 20;
 // Deflate makes at most 1032 bytes of one input byte.
 constexpr uint64_t kMaxDeflateExpansion = 1032;

@@ -154,8 +154,8 @@ uint64_t MaxExpansion(uint16_t compression, uint64_t rowBytes) {
             return 1032;
         case COMPRESSION_JPEG:
         case COMPRESSION_OJPEG:
-            // Huffman codes spend at least two bits on an 8 x 8 block, 256 samples a byte;
-            // four times that leaves room for arithmetic coding.
+            // Huffman coding spends at least one bit on an 8 x 8 block, 512 samples a byte;
+            // twice that leaves room for arithmetic coding.
             return 1024;
         case COMPRESSION_CCITTRLE:
         case COMPRESSION_CCITTRLEW:
@@ -164,7 +164,7 @@ uint64_t MaxExpansion(uint16_t compression, uint64_t rowBytes) {
             // A single bit may code a whole row.
             return std::clamp<uint64_t>(8 * rowBytes, 1, kMaxExpansion);
         default:
-            // The other codecs (LZMA, Zstandard, ...) reach at most about 32768:1.
+            // The other codecs: Zstandard's largest expansion, a run of 128 KiB from 4 bytes.
             return kMaxExpansion;
     }
 }

@@ -5,20 +5,16 @@
 #include <zlib.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ostream>
 #include <string>
 #include <vector>
 
-// clang-format off
-#include <jpeglib.h>
-// clang-format on
-
 #include "AllocationMeter.h"
 #include "CRaster.h"
 #include "CodecTestSupport.h"
+#include "JpegTestSupport.h"
 
 namespace {
 
@@ -231,32 +227,11 @@ Bytes TextThenBytes(const char* text, size_t bytes) {
 
 // ---- JPEG ------------------------------------------------------------------------------------
 
-// A 16 x 16 grey JPEG written by libjpeg (progressive when asked) whose frame header is then
+// A 16 x 16 colour JPEG written by libjpeg (progressive when asked) whose frame header is then
 // changed to claim 20000 x 20000.
 Bytes JpegClaimingHugeSize(bool progressive) {
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr err;
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &out, &size);
-    cinfo.image_width = 16;
-    cinfo.image_height = 16;
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    if (progressive) jpeg_simple_progression(&cinfo);
-    jpeg_start_compress(&cinfo, TRUE);
-    const Bytes row(16 * 3, 128);
-    while (cinfo.next_scanline < 16) {
-        JSAMPROW pointer = const_cast<JSAMPROW>(row.data());
-        jpeg_write_scanlines(&cinfo, &pointer, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    Bytes bytes(out, out + size);
-    std::free(out);
+    Bytes bytes =
+        codectest::EncodeRawJpeg(16, 16, 3, JCS_RGB, Bytes(16 * 16 * 3, 128), progressive);
     for (size_t i = 2; i + 9 < bytes.size(); ++i) {
         if (bytes[i] == 0xFF && (bytes[i + 1] == 0xC0 || bytes[i + 1] == 0xC2)) {
             for (size_t at : {i + 5, i + 7}) {
