@@ -21,6 +21,11 @@ namespace {
 constexpr size_t kStreamBufferSize = 4096;
 // Row pointers handed to the library per read or write call.
 constexpr JDIMENSION kRowsPerCall = 16;
+// Huffman coding spends at least one bit on every 8 x 8 block of a component (progressive DC),
+// so a byte covers at most 512 pixels; eight times that leaves room for arithmetic coding.
+// Pictures up to kAnyFilePixels may come from any file, so that a cut file still shows.
+constexpr uint64_t kMaxPixelsPerByte = 4096;
+constexpr uint64_t kAnyFilePixels = uint64_t{1} << 22;
 
 // libjpeg's standard error manager with an error exit that jumps back to the codec's entry.
 struct JpegErrorManager {
@@ -68,6 +73,13 @@ public:
     CJpegStreamManager& operator=(const CJpegStreamManager&) = delete;
 
     bool HasBuffer() const { return m_buffer != nullptr; }
+    // Bytes not yet handed to the library plus those it holds unread; -1 when unknown.
+    int64_t BytesLeft() const {
+        const long size = m_stream->Size();
+        const long position = m_stream->Tell();
+        if (size < 0 || position < 0 || position > size) return -1;
+        return int64_t{size - position} + static_cast<int64_t>(m_source.bytes_in_buffer);
+    }
     jpeg_destination_mgr* Destination() { return &m_dest; }
     jpeg_source_mgr* Source() { return &m_source; }
 
@@ -207,6 +219,12 @@ bool DecodeImage(CRaster& image, jpeg_decompress_struct& cinfo, JpegErrorState& 
     const uint64_t pixelBytes = (uint64_t{cinfo.image_width} * 3 + 3) * cinfo.image_height;
     if (pixelBytes > RASTER_MAX_MEMORY) {
         image.SetLastError("RASTER_MAX_MEMORY exceeded");
+        return false;
+    }
+    const uint64_t pixels = uint64_t{cinfo.image_width} * cinfo.image_height;
+    const int64_t left = state.manager->BytesLeft();
+    if (left >= 0 && pixels > kAnyFilePixels + static_cast<uint64_t>(left) * kMaxPixelsPerByte) {
+        image.SetLastError("JPEG file too short for its image size");
         return false;
     }
     // Colour files are decoded straight into the image's blue, green, red order; libjpeg-turbo

@@ -44,6 +44,36 @@ void EncodeErrorProc(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 // Warnings are not shown anywhere.
 void WarningProc(png_structp, png_const_charp) {}
 
+// Bounds no real photograph reaches: the side of an image (libpng's row buffers grow with it),
+// and the memory libpng may take for one ancillary chunk (colour profiles are the largest the
+// decoder keeps; a larger one is dropped with a warning).
+constexpr png_uint_32 kMaxSide = png_uint_32{1} << 20;
+constexpr png_alloc_size_t kMaxChunkMemory = png_alloc_size_t{8} << 20;
+// Deflate makes at most 1032 bytes of one input byte.
+constexpr uint64_t kMaxDeflateExpansion = 1032;
+
+// libpng reads the data of a text, scale, calibration, suggested-palette or Exif chunk into a
+// buffer of the length the chunk claims, whatever limit is set. Every ancillary chunk is
+// therefore skipped unread, except those decoding uses: background, resolution and the colour
+// space that background compositing takes its gamma from (tRNS is always read).
+void SkipUnusedChunks(png_structp png) {
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+    static const png_byte kUsed[] = "bKGD\0pHYs\0gAMA\0sRGB\0cHRM\0iCCP";
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_AS_DEFAULT, kUsed, sizeof(kUsed) / 5);
+    png_set_user_limits(png, kMaxSide, kMaxSide);
+    png_set_chunk_malloc_max(png, kMaxChunkMemory);
+}
+
+// True when the bytes left in the stream could inflate to the rows the header claims.
+bool DataCanFillImage(png_structp png, png_uint_32 width, png_uint_32 height, int pixelDepth) {
+    CRasterStream* stream = static_cast<CRasterStream*>(png_get_io_ptr(png));
+    const long size = stream->Size();
+    const long position = stream->Tell();
+    if (size < 0 || position < 0 || position > size) return true;
+    const uint64_t rowBytes = 1 + (uint64_t{width} * uint64_t(pixelDepth) + 7) / 8;
+    return uint64_t{height} * rowBytes <= uint64_t(size - position) * kMaxDeflateExpansion;
+}
+
 // A DPI value from a pHYs chunk; values beyond what an image can hold give 96.
 int32_t FileDpi(uint64_t value) { return value <= 1000000 ? static_cast<int32_t>(value) : 96; }
 
@@ -104,6 +134,10 @@ bool DecodeImage(CRaster& image, png_structp png, png_infop info, PngBuffers& bu
                                     uint8_t(fileBackground->red), 0});
     }
     if (bitDepth == 16) png_set_strip_16(png);
+    if (!DataCanFillImage(png, width, height, pixelDepth)) {
+        image.SetLastError("PNG file too short for its image size");
+        return false;
+    }
 
     const uint32_t bpp = pixelDepth <= 8 ? pixelDepth : (pixelDepth == 16 ? 8 : 24);
     if (!image.Create(width, height, bpp, FORMAT_PNG)) return false;
@@ -365,6 +399,7 @@ bool CRasterPNG::Decode(CRasterStream* stream) {
         return false;
     }
     png_set_read_fn(png, stream, ReadProc);
+    SkipUnusedChunks(png);
 
     PngBuffers buffers;
     volatile bool ok = false;

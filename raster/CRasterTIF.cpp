@@ -135,6 +135,66 @@ uint64_t CheckedProduct(uint64_t a, uint64_t b) {
     return a * b;
 }
 
+// The most bytes a codec makes of one stored byte. Image data claimed beyond that, for images
+// larger than kAlwaysPlausible, cannot be in the file: such a file is refused before anything
+// of the image's size is allocated.
+constexpr uint64_t kMaxExpansion = uint64_t{1} << 15;
+constexpr uint64_t kAlwaysPlausible = uint64_t{16} << 20;
+
+uint64_t MaxExpansion(uint16_t compression, uint64_t rowBytes) {
+    switch (compression) {
+        case COMPRESSION_NONE:
+            return 1;
+        case COMPRESSION_PACKBITS:
+            return 64;  // two bytes repeat one byte 128 times
+        case COMPRESSION_LZW:
+            return 4096 * 8 / 9;  // a code of at least 9 bits stands for at most 4096 bytes
+        case COMPRESSION_ADOBE_DEFLATE:
+        case COMPRESSION_DEFLATE:
+            return 1032;
+        case COMPRESSION_JPEG:
+        case COMPRESSION_OJPEG:
+            // Huffman coding spends at least one bit on an 8 x 8 block, 512 samples a byte;
+            // twice that leaves room for arithmetic coding.
+            return 1024;
+        case COMPRESSION_CCITTRLE:
+        case COMPRESSION_CCITTRLEW:
+        case COMPRESSION_CCITTFAX3:
+        case COMPRESSION_CCITTFAX4:
+            // A single bit may code a whole row.
+            return std::clamp<uint64_t>(8 * rowBytes, 1, kMaxExpansion);
+        default:
+            // The other codecs: Zstandard's largest expansion, a run of 128 KiB from 4 bytes.
+            return kMaxExpansion;
+    }
+}
+
+// True when the strips or tiles stored in the file can hold the image data the directory
+// claims. Byte counts are only counted as far as the file reaches.
+bool DataCanFillImage(TIFF* handle, uint64_t fileSize) {
+    const bool tiled = TIFFIsTiled(handle) != 0;
+    const uint64_t count = tiled ? TIFFNumberOfTiles(handle) : TIFFNumberOfStrips(handle);
+    const uint64_t each =
+        static_cast<uint64_t>(tiled ? TIFFTileSize64(handle) : TIFFStripSize64(handle));
+    const uint64_t claimed = CheckedProduct(count, each);
+    if (claimed <= kAlwaysPlausible) return true;
+    // Every strip or tile takes an offset and a byte count in the file.
+    if (count > fileSize) return false;
+    uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(handle, TIFFTAG_COMPRESSION, &compression);
+    const uint64_t ratio =
+        MaxExpansion(compression, static_cast<uint64_t>(TIFFScanlineSize64(handle)));
+    uint64_t stored = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint64_t offset = TIFFGetStrileOffset(handle, i);
+        if (offset < fileSize) {
+            stored += std::min<uint64_t>(TIFFGetStrileByteCount(handle, i), fileSize - offset);
+        }
+        if (CheckedProduct(stored, ratio) >= claimed) return true;
+    }
+    return false;
+}
+
 uint8_t ToByte(double v) {
     if (!(v > 0.0)) return 0;
     if (v >= 255.0) return 255;
@@ -262,6 +322,14 @@ bool CRasterTIF::DecodeOpened(TIFF* handle) {
     }
     SetTransIndex(-1);
     if (width == 0 || height == 0) throw TiffFailure{"Corrupted TIFF file!"};
+    uint16_t sampleFormat = SAMPLEFORMAT_UINT;
+    TIFFGetField(handle, TIFFTAG_SAMPLEFORMAT, &sampleFormat);
+    if (sampleFormat == SAMPLEFORMAT_IEEEFP) {
+        throw TiffFailure{"TIFF floating-point samples are not supported"};
+    }
+    if (!DataCanFillImage(handle, TiffStreamSize(TIFFClientdata(handle)))) {
+        throw TiffFailure{"Corrupted TIFF file!"};
+    }
     if (rowsPerStrip == 0 || rowsPerStrip > height) rowsPerStrip = height;
 
     // Contiguous 8- and 16-bit RGB takes the own route: it keeps unassociated alpha (libtiff's

@@ -37,6 +37,11 @@ inline constexpr uint64_t kMaxSamples = uint64_t{1} << 29;
 // The family format the stream starts with (the stream position is kept).
 Kind Detect(CRasterStream& stream);
 
+// Checks the headers of the JP2 file or code stream at the stream's position against the
+// stream's length before OpenJPEG allocates what they declare; throws when they claim more
+// than the stream can plausibly hold. The stream position is kept.
+void CheckCodeStream(CRasterStream& stream, Kind kind);
+
 // Each reader fills image from the stream; each writer takes components with maxval 255
 // (one grey or three red, green, blue components of equal size) and writes the whole file.
 void DecodeOpenJpeg(CRasterStream& stream, Kind kind, Image& image);

@@ -80,6 +80,7 @@ void Quiet(opj_codec_t* codec) {
 }  // namespace
 
 void DecodeOpenJpeg(CRasterStream& source, Kind kind, Image& image) {
+    CheckCodeStream(source, kind);
     StreamContext context{&source, source.Tell()};
     StreamPtr stream = MakeStream(context, true, "error: cannot open standard input");
     CodecPtr codec(opj_create_decompress(kind == Kind::Jp2 ? OPJ_CODEC_JP2 : OPJ_CODEC_J2K));

@@ -8,7 +8,8 @@ namespace {
 
 constexpr const char* kBadData = "error: cannot load image data";
 constexpr uint32_t kMagic = 0x59A66A95;
-constexpr uint32_t kTypeOld = 0, kTypeStandard = 1, kTypeRle = 2, kTypeRgb = 3;
+// Types 0 (old) and 1 (standard) hold raw rows alike.
+constexpr uint32_t kTypeStandard = 1, kTypeRle = 2, kTypeRgb = 3;
 constexpr uint32_t kMapNone = 0, kMapRgb = 1;
 constexpr uint32_t kMaxMapBytes = 768;
 constexpr uint8_t kRleEscape = 0x80;

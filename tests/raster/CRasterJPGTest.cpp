@@ -12,6 +12,7 @@
 #include "CRasterMemoryStream.h"
 #include "CodecTestSupport.h"
 #include "ExternalTools.h"
+#include "JpegTestSupport.h"
 #include "TempDir.h"
 
 namespace pnm = codectest::pnm;
@@ -52,35 +53,6 @@ std::vector<uint8_t> EncodeToBytes(CRaster& image) {
 bool DecodeBytes(std::vector<uint8_t> bytes, CRasterJPG& image) {
     CRasterMemoryStream stream(bytes.data(), long(bytes.size()));
     return image.Decode(&stream);
-}
-
-// Encodes a picture with libjpeg directly, for component layouts this class does not write.
-std::vector<uint8_t> EncodeRaw(uint32_t w, uint32_t h, int components, J_COLOR_SPACE space,
-                               const std::vector<uint8_t>& samples) {
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr err;
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &out, &size);
-    cinfo.image_width = w;
-    cinfo.image_height = h;
-    cinfo.input_components = components;
-    cinfo.in_color_space = space;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_colorspace(&cinfo, space);
-    jpeg_set_quality(&cinfo, 100, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < h) {
-        JSAMPROW row = const_cast<JSAMPROW>(&samples[size_t{cinfo.next_scanline} * w * components]);
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::vector<uint8_t> bytes(out, out + size);
-    std::free(out);
-    return bytes;
 }
 
 // Quality 90 on smooth content: a mean error of 2 levels and no pixel off by more than 24 are
@@ -244,7 +216,7 @@ TEST(JpegDecode, EscapeFlagStopsDecoding) {
 TEST(JpegDecode, RefusesComponentCountsOtherThanOneThreeFour) {
     const std::vector<uint8_t> samples(8 * 8 * 2, 100);
     CRasterJPG image;
-    EXPECT_FALSE(DecodeBytes(EncodeRaw(8, 8, 2, JCS_UNKNOWN, samples), image));
+    EXPECT_FALSE(DecodeBytes(codectest::EncodeRawJpeg(8, 8, 2, JCS_UNKNOWN, samples), image));
     EXPECT_STREQ(image.GetLastError(), "JPEG: unsupported number of colour components");
 }
 
@@ -253,7 +225,7 @@ TEST(JpegDecode, CmykIsMultipliedByK) {
     std::vector<uint8_t> samples;
     for (int i = 0; i < 16 * 16; ++i) samples.insert(samples.end(), {200, 100, 50, 128});
     CRasterJPG image;
-    ASSERT_TRUE(DecodeBytes(EncodeRaw(16, 16, 4, JCS_CMYK, samples), image))
+    ASSERT_TRUE(DecodeBytes(codectest::EncodeRawJpeg(16, 16, 4, JCS_CMYK, samples), image))
         << image.GetLastError();
     ASSERT_EQ(image.GetBpp(), 24u);
     const RGBQUAD c = image.GetPixelColor(8, 8);

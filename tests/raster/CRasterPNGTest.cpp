@@ -356,6 +356,23 @@ TEST(PngDecode, ResolutionComesFromPhys) {
     }
 }
 
+// Chunks the decoder does not use are skipped unread, damaged or not; the resolution behind
+// them is still read.
+TEST(PngDecode, SkipsUnusedChunksAndReadsTheOthers) {
+    CRaster source = MakeImage(6, 5, 8);
+    source.SetXDPI(300);
+    source.SetYDPI(150);
+    std::vector<uint8_t> png = EncodeToBytes(source);
+    const std::vector<uint8_t> junk = {'k', 0, 0xFF, 0x00, 0x13};
+    for (const char* type : {"tEXt", "zTXt", "iTXt", "sCAL", "pCAL", "sPLT", "eXIf", "tIME"})
+        png = InsertChunk(png, type, junk);
+    CRaster image;
+    ASSERT_TRUE(DecodeBytes(png, image)) << image.GetLastError();
+    EXPECT_EQ(codectest::TopDownRgba(image), codectest::TopDownRgba(source));
+    EXPECT_EQ(image.GetXDPI(), 300);
+    EXPECT_EQ(image.GetYDPI(), 150);
+}
+
 TEST(PngDecode, EscapeFlagStopsDecoding) {
     CRaster source = MakeImage(4, 4, 24);
     CRasterPNG image;

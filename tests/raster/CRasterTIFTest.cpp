@@ -439,6 +439,24 @@ TEST(TifDecoder, RefusesFieldsItsRoutesCannotHold) {
     }
 }
 
+// Floating-point samples would go through the integer routes as garbage: every width is refused
+// with a text that says why.
+TEST(TifDecoder, RefusesFloatingPointSamples) {
+    CRecordingUi recorder;
+    ScopedUi scoped(&recorder);
+    struct {
+        uint32_t bits, samples, photometric;
+    } cases[] = {{16, 1, 1}, {16, 3, 2}, {32, 1, 1}, {64, 1, 1}};
+    for (const auto& c : cases) {
+        TiffBuilder file = GreyFile(c.bits, 3, c.photometric);
+        file.entries[6].value = c.samples;  // samples per pixel
+        file.Add(339, 3, 1, 3);             // sample format: IEEE floating point
+        CRaster image;
+        EXPECT_FALSE(DecodeFromMemory(image, file.Bytes())) << c.bits << " " << c.samples;
+        EXPECT_STREQ(image.GetLastError(), "TIFF floating-point samples are not supported");
+    }
+}
+
 TEST(TifDecoder, GarbageAndOtherFormatsFailWithoutMessages) {
     CRecordingUi recorder;
     ScopedUi scoped(&recorder);

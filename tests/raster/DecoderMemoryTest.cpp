@@ -1,0 +1,358 @@
+// Tiny files whose headers claim huge images or chunks: every decoder either loads such a file
+// or refuses it without asking for more than a small budget of memory. The memory is measured
+// (AllocationMeter), never timed.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "AllocationMeter.h"
+#include "CRaster.h"
+#include "CodecTestSupport.h"
+#include "JpegTestSupport.h"
+
+namespace {
+
+using codectest::Bytes;
+
+// What a decoder may hold at once for a file of a few kilobytes: a few hundred megabytes is
+// the contract; the refusals measured here stay far below this.
+constexpr uint64_t kBudget = uint64_t{128} << 20;
+constexpr size_t kFewKilobytes = 4096;
+
+void PutBe16(Bytes& b, uint32_t v) {
+    b.push_back(static_cast<uint8_t>(v >> 8));
+    b.push_back(static_cast<uint8_t>(v));
+}
+void PutBe32(Bytes& b, uint32_t v) {
+    PutBe16(b, v >> 16);
+    PutBe16(b, v & 0xFFFF);
+}
+void PutText(Bytes& b, const char* text) { b.insert(b.end(), text, text + std::strlen(text)); }
+
+Bytes Deflated(const Bytes& raw) {
+    uLongf size = compressBound(static_cast<uLong>(raw.size()));
+    Bytes out(size);
+    compress2(out.data(), &size, raw.data(), static_cast<uLong>(raw.size()), 9);
+    out.resize(size);
+    return out;
+}
+
+// ---- PNG -------------------------------------------------------------------------------------
+
+// A chunk with its checksum; a claimed length above the data's makes a chunk the file cuts off.
+void PutPngChunk(Bytes& png, const char* type, const Bytes& data, uint32_t claimed) {
+    PutBe32(png, claimed);
+    const size_t start = png.size();
+    PutText(png, type);
+    codectest::Append(png, data);
+    if (claimed == data.size()) {
+        PutBe32(png, static_cast<uint32_t>(crc32(0, png.data() + start, uInt(png.size() - start))));
+    }
+}
+
+Bytes PngHeader(uint32_t width, uint32_t height, uint8_t colourType) {
+    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    Bytes ihdr;
+    PutBe32(ihdr, width);
+    PutBe32(ihdr, height);
+    codectest::Append(ihdr, {8, colourType, 0, 0, 0});
+    PutPngChunk(png, "IHDR", ihdr, 13);
+    return png;
+}
+
+// 48 bytes: a 1 x 1 grey header and a chunk of the type claiming 2 GiB, of which 3 bytes follow.
+Bytes PngChunkClaiming2GiB(const char* type) {
+    Bytes png = PngHeader(1, 1, 0);
+    PutPngChunk(png, type, {'a', 'b', 'c'}, 0x7FFFFFFF);
+    return png;
+}
+
+// An ICC profile chunk whose compressed profile says it is 2 GiB long.
+Bytes PngProfileClaiming2GiB() {
+    Bytes profile(132, 0);
+    profile[0] = 0x7F;
+    profile[1] = profile[2] = profile[3] = 0xFF;
+    Bytes data = {'i', 'c', 'c', 0, 0};
+    codectest::Append(data, Deflated(profile));
+    Bytes png = PngHeader(1, 1, 0);
+    PutPngChunk(png, "iCCP", data, static_cast<uint32_t>(data.size()));
+    return png;
+}
+
+// A 20000 x 20000 colour header whose image data holds two rows.
+Bytes PngHugeImage() {
+    Bytes png = PngHeader(20000, 20000, 2);
+    const Bytes idat = Deflated(Bytes(2 * (1 + 3 * 20000), 0));
+    PutPngChunk(png, "IDAT", idat, static_cast<uint32_t>(idat.size()));
+    return png;
+}
+
+// ---- TIFF ------------------------------------------------------------------------------------
+
+struct TiffField {
+    uint16_t tag, type;
+    uint32_t count, value;
+};
+
+// A little-endian file: `dataBytes` bytes of noise at offset 8, then one directory (fields sorted
+// by tag; short values of count 1 sit in the value field).
+Bytes Tiff(const std::vector<TiffField>& fields, uint32_t dataBytes) {
+    Bytes b = {'I', 'I', 42, 0};
+    codectest::Put32(b, 8 + dataBytes);
+    for (uint32_t i = 0; i < dataBytes; ++i) b.push_back(static_cast<uint8_t>(i * 37 + 11));
+    codectest::Put16(b, static_cast<uint32_t>(fields.size()));
+    for (const TiffField& f : fields) {
+        codectest::Put16(b, f.tag);
+        codectest::Put16(b, f.type);
+        codectest::Put32(b, f.count);
+        codectest::Put32(b, f.value);
+    }
+    codectest::Put32(b, 0);
+    return b;
+}
+
+// 20000 x 20000 in one strip of 1000 bytes: CMYK (the RGBA route) or grey (the own route).
+Bytes TiffHugeStrip(uint16_t compression, uint16_t photometric, uint16_t samples) {
+    const uint16_t kShort = 3, kLong = 4;
+    std::vector<TiffField> fields = {
+        {256, kLong, 1, 20000},        {257, kLong, 1, 20000},        {258, kShort, 1, 8},
+        {259, kShort, 1, compression}, {262, kShort, 1, photometric}, {273, kLong, 1, 8},
+        {277, kShort, 1, samples},     {278, kLong, 1, 20000},        {279, kLong, 1, 1000},
+    };
+    return Tiff(fields, 1000);
+}
+
+// 20000 x 20000 grey in 4096 x 4096 tiles of 40 bytes each.
+Bytes TiffHugeTiles() {
+    const uint16_t kShort = 3, kLong = 4;
+    const uint32_t tiles = 5 * 5;
+    Bytes arrays;  // tile offsets, then byte counts, placed after 40 bytes of tile data
+    for (uint32_t i = 0; i < tiles; ++i) codectest::Put32(arrays, 8);
+    for (uint32_t i = 0; i < tiles; ++i) codectest::Put32(arrays, 40);
+    std::vector<TiffField> fields = {
+        {256, kLong, 1, 20000},  {257, kLong, 1, 20000},
+        {258, kShort, 1, 8},     {259, kShort, 1, 8},
+        {262, kShort, 1, 1},     {277, kShort, 1, 1},
+        {322, kLong, 1, 4096},   {323, kLong, 1, 4096},
+        {324, kLong, tiles, 48}, {325, kLong, tiles, 48 + 4 * tiles},
+    };
+    Bytes b = Tiff(fields, 40 + static_cast<uint32_t>(arrays.size()));
+    std::copy(arrays.begin(), arrays.end(), b.begin() + 48);
+    return b;
+}
+
+// ---- JPEG-2000 family ------------------------------------------------------------------------
+
+struct CodeStream {
+    uint32_t width = 64, height = 64, tileWidth = 0, tileHeight = 0;  // tile 0: one tile
+    uint16_t components = 1, layers = 1;
+    uint8_t levels = 0, blockExponent = 6;  // code blocks of 2^exponent x 2^exponent
+    int precinctExponent = -1;              // -1: the largest precincts
+};
+
+// A reversible code stream with the main header described and one tile part of 8 data bytes.
+Bytes J2kCodeStream(const CodeStream& s) {
+    Bytes b;
+    PutBe16(b, 0xFF4F);
+    PutBe16(b, 0xFF51);
+    PutBe16(b, 38 + 3 * s.components);
+    PutBe16(b, 0);
+    for (uint32_t v : {s.width, s.height, 0u, 0u, s.tileWidth ? s.tileWidth : s.width,
+                       s.tileHeight ? s.tileHeight : s.height, 0u, 0u})
+        PutBe32(b, v);
+    PutBe16(b, s.components);
+    for (int c = 0; c < s.components; ++c) codectest::Append(b, {7, 1, 1});
+    const bool precincts = s.precinctExponent >= 0;
+    PutBe16(b, 0xFF52);
+    PutBe16(b, 12 + (precincts ? s.levels + 1 : 0));
+    codectest::Append(b, {uint8_t(precincts ? 1 : 0), 0});
+    PutBe16(b, s.layers);
+    codectest::Append(
+        b, {0, s.levels, uint8_t(s.blockExponent - 2), uint8_t(s.blockExponent - 2), 0, 1});
+    for (int r = 0; precincts && r <= s.levels; ++r)
+        b.push_back(static_cast<uint8_t>(s.precinctExponent * 0x11));
+    PutBe16(b, 0xFF5C);
+    PutBe16(b, 4 + 3 * s.levels);
+    for (int i = 0; i < 2 + 3 * s.levels; ++i) b.push_back(0x40);
+    PutBe16(b, 0xFF90);
+    PutBe16(b, 10);
+    PutBe16(b, 0);
+    PutBe32(b, 22);
+    codectest::Append(b, {0, 1});
+    PutBe16(b, 0xFF93);
+    codectest::Append(b, Bytes(8, 0));
+    PutBe16(b, 0xFFD9);
+    return b;
+}
+
+// The code stream in a JP2 file: signature, file type, header (image header, colour) and the
+// code stream box.
+Bytes Jp2File(const CodeStream& s) {
+    Bytes b = {0, 0, 0, 12, 'j', 'P', ' ', ' ', 0x0D, 0x0A, 0x87, 0x0A};
+    PutBe32(b, 20);
+    PutText(b, "ftypjp2 ");
+    PutBe32(b, 0);
+    PutText(b, "jp2 ");
+    PutBe32(b, 8 + 22 + 15);
+    PutText(b, "jp2h");
+    PutBe32(b, 22);
+    PutText(b, "ihdr");
+    PutBe32(b, s.height);
+    PutBe32(b, s.width);
+    PutBe16(b, s.components);
+    codectest::Append(b, {7, 7, 0, 0});
+    PutBe32(b, 15);
+    PutText(b, "colr");
+    codectest::Append(b, {1, 0, 0});
+    PutBe32(b, 17);
+    const Bytes stream = J2kCodeStream(s);
+    PutBe32(b, 8 + static_cast<uint32_t>(stream.size()));
+    PutText(b, "jp2c");
+    codectest::Append(b, stream);
+    return b;
+}
+
+Bytes TextThenBytes(const char* text, size_t bytes) {
+    Bytes b;
+    PutText(b, text);
+    b.resize(b.size() + bytes, 0x55);
+    return b;
+}
+
+// ---- JPEG ------------------------------------------------------------------------------------
+
+// A 16 x 16 colour JPEG written by libjpeg (progressive when asked) whose frame header is then
+// changed to claim 20000 x 20000.
+Bytes JpegClaimingHugeSize(bool progressive) {
+    Bytes bytes =
+        codectest::EncodeRawJpeg(16, 16, 3, JCS_RGB, Bytes(16 * 16 * 3, 128), progressive);
+    for (size_t i = 2; i + 9 < bytes.size(); ++i) {
+        if (bytes[i] == 0xFF && (bytes[i + 1] == 0xC0 || bytes[i + 1] == 0xC2)) {
+            for (size_t at : {i + 5, i + 7}) {
+                bytes[at] = 20000 >> 8;
+                bytes[at + 1] = 20000 & 0xFF;
+            }
+            break;
+        }
+    }
+    return bytes;
+}
+
+// ---- the table -------------------------------------------------------------------------------
+
+struct BombCase {
+    const char* name;
+    uint32_t format;
+    Bytes (*build)();
+    const char* error;  // the last-error text of the refusal
+};
+
+void PrintTo(const BombCase& c, std::ostream* out) { *out << c.name; }
+
+constexpr const char* kPngCut = "Read Error";  // the skipped chunk runs past the file's end
+constexpr const char* kPngShort = "PNG file too short for its image size";
+constexpr const char* kTiffCorrupt = "Corrupted TIFF file!";
+constexpr const char* kJasPerMemory = "error: cannot allocate memory";
+constexpr const char* kJasPerData = "error: cannot load image data";
+constexpr const char* kJpegShort = "JPEG file too short for its image size";
+
+const BombCase kBombs[] = {
+    {"PngTextChunk", FORMAT_PNG, [] { return PngChunkClaiming2GiB("tEXt"); }, kPngCut},
+    {"PngCompressedTextChunk", FORMAT_PNG, [] { return PngChunkClaiming2GiB("zTXt"); }, kPngCut},
+    {"PngInternationalTextChunk", FORMAT_PNG, [] { return PngChunkClaiming2GiB("iTXt"); }, kPngCut},
+    {"PngScaleChunk", FORMAT_PNG, [] { return PngChunkClaiming2GiB("sCAL"); }, kPngCut},
+    {"PngCalibrationChunk", FORMAT_PNG, [] { return PngChunkClaiming2GiB("pCAL"); }, kPngCut},
+    {"PngSuggestedPaletteChunk", FORMAT_PNG, [] { return PngChunkClaiming2GiB("sPLT"); }, kPngCut},
+    {"PngExifChunk", FORMAT_PNG, [] { return PngChunkClaiming2GiB("eXIf"); }, kPngCut},
+    {"PngColourProfile", FORMAT_PNG, PngProfileClaiming2GiB, kPngCut},
+    {"PngImageSize", FORMAT_PNG, PngHugeImage, kPngShort},
+    {"TiffCmykStrip", FORMAT_TIF, [] { return TiffHugeStrip(5, 5, 4); }, kTiffCorrupt},
+    {"TiffGreyDeflateStrip", FORMAT_TIF, [] { return TiffHugeStrip(8, 1, 1); }, kTiffCorrupt},
+    {"TiffGreyRawStrip", FORMAT_TIF, [] { return TiffHugeStrip(1, 1, 1); }, kTiffCorrupt},
+    {"TiffGreyTiles", FORMAT_TIF, TiffHugeTiles, kTiffCorrupt},
+    {"JpcImageSize", FORMAT_JPC, [] { return J2kCodeStream({.width = 23170, .height = 23170}); },
+     kJasPerMemory},
+    {"JpcTinyCodeBlocks", FORMAT_JPC,
+     [] { return J2kCodeStream({.width = 4096, .height = 4096, .blockExponent = 2}); },
+     kJasPerMemory},
+    {"JpcTinyPrecincts", FORMAT_JPC,
+     [] { return J2kCodeStream({.width = 1024, .height = 1024, .precinctExponent = 0}); },
+     kJasPerMemory},
+    {"JpcManyLayers", FORMAT_JPC,
+     [] {
+         return J2kCodeStream(
+             {.width = 1024, .height = 1024, .layers = 65535, .precinctExponent = 1});
+     },
+     kJasPerMemory},
+    {"JpcManyTiles", FORMAT_JPC,
+     [] {
+         return J2kCodeStream(
+             {.width = 4080, .height = 4080, .tileWidth = 16, .tileHeight = 16, .components = 64});
+     },
+     kJasPerMemory},
+    {"Jp2ImageSize", FORMAT_JP2, [] { return Jp2File({.width = 23170, .height = 23170}); },
+     kJasPerMemory},
+    {"PgxImageSize", FORMAT_PGX, [] { return TextThenBytes("PG ML + 8 60000 60000\n", 64); },
+     kJasPerData},
+    {"PnmImageSize", FORMAT_PNM, [] { return TextThenBytes("P6 60000 60000 255\n", 64); },
+     kJasPerData},
+    {"PnmAsciiImageSize", FORMAT_PNM, [] { return TextThenBytes("P2 60000 60000 255\n", 64); },
+     kJasPerData},
+    {"RasRunLengthImageSize", FORMAT_RAS,
+     [] {
+         Bytes b;
+         for (uint32_t v : {0x59A66A95u, 20000u, 20000u, 8u, 0u, 2u, 0u, 0u}) PutBe32(b, v);
+         for (int i = 0; i < 300; ++i) codectest::Append(b, {0x80, 0xFF, 0x00});
+         return b;
+     },
+     kJasPerData},
+    {"JpegImageSize", FORMAT_JPG, [] { return JpegClaimingHugeSize(false); }, kJpegShort},
+    {"JpegProgressiveImageSize", FORMAT_JPG, [] { return JpegClaimingHugeSize(true); }, kJpegShort},
+};
+
+class DecoderMemory : public ::testing::TestWithParam<BombCase> {};
+
+TEST_P(DecoderMemory, TinyFileClaimingHugeSizesFailsWithinTheBudget) {
+    if (!AllocationMeter::Available()) GTEST_SKIP() << "allocations cannot be counted here";
+    const BombCase& c = GetParam();
+    const Bytes bytes = c.build();
+    ASSERT_LE(bytes.size(), kFewKilobytes);
+    CRaster image;
+    bool loaded = false;
+    uint64_t peak = 0, largest = 0;
+    {
+        AllocationMeter meter;
+        loaded = codectest::DecodeBytes(image, bytes, c.format);
+        peak = meter.PeakBytes();
+        largest = meter.LargestBytes();
+    }
+    EXPECT_FALSE(loaded);
+    EXPECT_STREQ(image.GetLastError(), c.error);
+    EXPECT_LE(peak, kBudget) << "largest single block " << largest;
+}
+
+INSTANTIATE_TEST_SUITE_P(Bombs, DecoderMemory, ::testing::ValuesIn(kBombs),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The meter sees what a decoder asks for: a plain allocation shows in full.
+TEST(AllocationMeter, CountsPeakAndLargestBlock) {
+    if (!AllocationMeter::Available()) GTEST_SKIP() << "allocations cannot be counted here";
+    AllocationMeter meter;
+    // Volatile, so that the compiler keeps the pair of calls.
+    void* volatile a = std::malloc(3 << 20);
+    void* volatile b = std::calloc(1, 5 << 20);
+    std::free(a);
+    std::free(b);
+    EXPECT_GE(meter.PeakBytes(), uint64_t{8} << 20);
+    EXPECT_LT(meter.PeakBytes(), uint64_t{9} << 20);
+    EXPECT_GE(meter.LargestBytes(), uint64_t{5} << 20);
+    EXPECT_LT(meter.LargestBytes(), uint64_t{6} << 20);
+}
+
+}  // namespace
