@@ -244,6 +244,89 @@ Bytes JpegClaimingHugeSize(bool progressive) {
     return bytes;
 }
 
+// ---- BMP, GIF, TGA, PCX, WBMP, ICO -------------------------------------------------------------
+
+// A BMP info header of the given size and depth with a 256-entry grey palette, then `data`.
+Bytes BmpClaiming(int32_t width, int32_t height, uint16_t bits, uint32_t compression,
+                  const Bytes& data) {
+    const uint32_t palette = bits <= 8 ? 4u << bits : 0;
+    Bytes b = {'B', 'M'};
+    codectest::Put32(b, 14 + 40 + palette + static_cast<uint32_t>(data.size()));
+    codectest::Put32(b, 0);
+    codectest::Put32(b, 14 + 40 + palette);
+    for (uint32_t v : {40u, uint32_t(width), uint32_t(height)}) codectest::Put32(b, v);
+    codectest::Put16(b, 1);
+    codectest::Put16(b, bits);
+    for (uint32_t v : {compression, 0u, 3780u, 3780u, 0u, 0u}) codectest::Put32(b, v);
+    for (uint32_t i = 0; i < palette / 4; ++i)
+        codectest::Append(b, {uint8_t(i), uint8_t(i), uint8_t(i), 0});
+    codectest::Append(b, data);
+    return b;
+}
+
+// 45000 x 45000 in 130 KB of run-length codes that end lines: a code of two bytes skips a row
+// of 45000 pixels without giving one.
+Bytes BmpRunLengthOfLineEnds() {
+    Bytes codes;
+    while (codes.size() < 130000) codectest::Append(codes, {0, 0});
+    return BmpClaiming(45000, 45000, 8, 1, codes);
+}
+
+// A 1-bit-table GIF screen and frame of the given size whose image data is a few codes.
+Bytes GifClaiming(uint16_t width, uint16_t height, bool trailer) {
+    Bytes b = {'G', 'I', 'F', '8', '9', 'a'};
+    codectest::Put16(b, width);
+    codectest::Put16(b, height);
+    codectest::Append(b, {0x80, 0, 0, 0, 0, 0, 255, 255, 255, ','});
+    for (uint32_t v : {0u, 0u, uint32_t(width), uint32_t(height)}) codectest::Put16(b, v);
+    codectest::Append(b, {0, 2, 2, 0x44, 0x01, 0});
+    if (trailer) b.push_back(';');
+    return b;
+}
+
+// An 18-byte TGA header for 60000 x 60000 pixels of the given type and depth, then 64 bytes.
+Bytes TgaClaiming(uint8_t type, uint8_t bits) {
+    Bytes b = {0, 0, type, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    codectest::Put16(b, 60000);
+    codectest::Put16(b, 60000);
+    codectest::Append(b, {bits, 0});
+    codectest::Append(b, Bytes(64, 0x81));
+    return b;
+}
+
+// A 128-byte PCX header for 60000 x 60000 pixels in three 8-bit planes, then 64 bytes of runs.
+Bytes PcxClaiming() {
+    Bytes b = {10, 5, 1, 8};
+    for (uint32_t v : {0u, 0u, 59999u, 59999u, 72u, 72u}) codectest::Put16(b, v);
+    b.resize(65, 0);
+    b.push_back(3);
+    codectest::Put16(b, 60000);
+    codectest::Put16(b, 1);
+    b.resize(128, 0);
+    for (int i = 0; i < 32; ++i) codectest::Append(b, {0xFF, 0x00});
+    return b;
+}
+
+// A WBMP of 60000 x 60000 (multi-byte sizes) with 64 bytes of pixels.
+Bytes WbmpClaiming() {
+    Bytes b = {0, 0, 0x83, 0xD4, 0x60, 0x83, 0xD4, 0x60};
+    codectest::Append(b, Bytes(64, 0xAA));
+    return b;
+}
+
+// An icon whose one entry's bitmap header claims 60000 x 60000 (twice the height, with mask).
+Bytes IcoClaiming() {
+    Bytes b = {0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 1, 0, 24, 0};
+    codectest::Put32(b, 40 + 64);
+    codectest::Put32(b, 22);
+    for (uint32_t v : {40u, 60000u, 120000u}) codectest::Put32(b, v);
+    codectest::Put16(b, 1);
+    codectest::Put16(b, 24);
+    for (int i = 0; i < 6; ++i) codectest::Put32(b, 0);
+    codectest::Append(b, Bytes(64, 0x11));
+    return b;
+}
+
 // ---- the table -------------------------------------------------------------------------------
 
 struct BombCase {
@@ -251,6 +334,7 @@ struct BombCase {
     uint32_t format;
     Bytes (*build)();
     const char* error;  // the last-error text of the refusal
+    size_t maxFileSize = kFewKilobytes;
 };
 
 void PrintTo(const BombCase& c, std::ostream* out) { *out << c.name; }
@@ -312,6 +396,18 @@ const BombCase kBombs[] = {
          return b;
      },
      kJasPerData},
+    {"BmpRunLengthLineEnds", FORMAT_BMP, BmpRunLengthOfLineEnds, "Error reading BMP info", 140000},
+    {"BmpImageSize", FORMAT_BMP, [] { return BmpClaiming(60000, 60000, 24, 0, Bytes(64, 7)); },
+     "Error reading BMP data"},
+    {"GifImageSize", FORMAT_GIF, [] { return GifClaiming(60000, 60000, true); },
+     "GIF image too large"},
+    {"GifCutImageSize", FORMAT_GIF, [] { return GifClaiming(60000, 60000, false); },
+     "GIF image too large"},
+    {"TgaImageSize", FORMAT_TGA, [] { return TgaClaiming(2, 24); }, "corrupted TGA"},
+    {"TgaRunLengthImageSize", FORMAT_TGA, [] { return TgaClaiming(10, 24); }, "corrupted TGA"},
+    {"PcxImageSize", FORMAT_PCX, PcxClaiming, "corrupted PCX"},
+    {"WbmpImageSize", FORMAT_WBMP, WbmpClaiming, "Corrupted WBMP"},
+    {"IcoImageSize", FORMAT_ICO, IcoClaiming, "Unsupported icon image"},
     {"JpegImageSize", FORMAT_JPG, [] { return JpegClaimingHugeSize(false); }, kJpegShort},
     {"JpegProgressiveImageSize", FORMAT_JPG, [] { return JpegClaimingHugeSize(true); }, kJpegShort},
 };
@@ -322,7 +418,7 @@ TEST_P(DecoderMemory, TinyFileClaimingHugeSizesFailsWithinTheBudget) {
     if (!AllocationMeter::Available()) GTEST_SKIP() << "allocations cannot be counted here";
     const BombCase& c = GetParam();
     const Bytes bytes = c.build();
-    ASSERT_LE(bytes.size(), kFewKilobytes);
+    ASSERT_LE(bytes.size(), c.maxFileSize);
     CRaster image;
     bool loaded = false;
     uint64_t peak = 0, largest = 0;
