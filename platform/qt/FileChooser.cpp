@@ -12,6 +12,12 @@ Chooser g_chooser;
 
 QString Tr(const char* text) { return QCoreApplication::translate("FileChooser", text); }
 
+// A folder chooser picks the folder it shows: no file name to type, no file type to choose.
+void HideFileNameFields(QFileDialog& dialog) {
+    for (const char* name : {"fileNameEdit", "fileNameLabel", "fileTypeCombo", "fileTypeLabel"})
+        if (QWidget* field = dialog.findChild<QWidget*>(QLatin1String(name))) field->hide();
+}
+
 bool RunQFileDialog(const Request& request, QString* path) {
     QFileDialog dialog(QApplication::activeWindow(), request.title, request.directory);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
@@ -47,6 +53,11 @@ bool RunQFileDialog(const Request& request, QString* path) {
     if (!request.defaultSuffix.isEmpty()) dialog.setDefaultSuffix(request.defaultSuffix);
     if (!request.acceptLabel.isEmpty())
         dialog.setLabelText(QFileDialog::Accept, request.acceptLabel);
+    if (request.title.isEmpty())
+        dialog.setWindowTitle(request.mode == Mode::Save
+                                  ? Tr(QT_TRANSLATE_NOOP("FileChooser", "Speichern unter"))
+                                  : Tr(QT_TRANSLATE_NOOP("FileChooser", "Öffnen")));
+    if (request.mode == Mode::Folder) HideFileNameFields(dialog);
     if (dialog.exec() != QDialog::Accepted) return false;
     const QStringList chosen = dialog.selectedFiles();
     *path = chosen.isEmpty() ? QString() : chosen.first();

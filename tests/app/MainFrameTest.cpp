@@ -1,16 +1,24 @@
 #include <QFile>
+#include <QFileDialog>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
 
 #include "AppTestSupport.h"
 #include "CMainFrame.h"
 #include "CPostedEvents.h"
+#include "CQtUserInterface.h"
 #include "CTesseloDoc.h"
 #include "CTesseloView.h"
 #include "CommandIds.h"
@@ -19,6 +27,7 @@
 #include "Utilities.h"
 #include "Version.h"
 #include "dialogs/CAboutDlg.h"
+#include "dialogs/CMyFileDialog.h"
 #include "dialogs/CSpracheDlg.h"
 
 namespace {
@@ -79,7 +88,6 @@ TEST_F(MainFrameTest, DocumentMenuWhileDocumentsAreOpen) {
     ASSERT_TRUE(Start());
     CTesseloDoc* first = App()->OnFileNew();
     EXPECT_EQ(MenuTitles(), kGerman129);
-    EXPECT_EQ(Frame()->windowTitle(), QStringLiteral("Tesselo - ") + first->GetTitle());
     CTesseloDoc* second = App()->OnFileNew();
     EXPECT_EQ(GetActiveDocument(), second);
     first->OnCloseDocument();
@@ -245,6 +253,108 @@ TEST_F(MainFrameTest, OpenCommandLoadsTheImageIntoANewSourceWindow) {
     EXPECT_EQ(Frame()->AssistantStep(), 1);
 }
 
+TEST_F(MainFrameTest, TitleFollowsTheActiveDocumentsTitle) {
+    ASSERT_TRUE(Start());
+    const auto open = [this](const char* name) {
+        const QString path = m_dir.filePath(QLatin1String(name));
+        QImage picture(8, 6, QImage::Format_RGB32);
+        picture.fill(Qt::blue);
+        EXPECT_TRUE(picture.save(path, "PNG"));
+        ChooseFile(path);
+        App()->RouteCommand(cmd::ID_FILE_OPEN);
+        ProcessEvents();
+        return path;
+    };
+    const auto expectTitle = [this](const QString& document) {
+        EXPECT_EQ(Frame()->windowTitle(), QStringLiteral("Tesselo - ") + document);
+        EXPECT_EQ(Frame()->MdiArea()->activeSubWindow()->windowTitle(), document);
+    };
+    // A new document has no title of its own yet: no numbered name shows.
+    App()->OnFileNew();
+    EXPECT_EQ(Frame()->windowTitle(), QStringLiteral("Tesselo"));
+    GetActiveDocument()->OnCloseDocument();
+    ProcessEvents();
+
+    const QString first = open("first.png");
+    expectTitle(QStringLiteral("QUELLE  -  ") + first);
+    const QString second = open("second.png");
+    expectTitle(QStringLiteral("QUELLE  -  ") + second);
+    Frame()->MdiArea()->setActiveSubWindow(Frame()->MdiArea()->subWindowList().first());
+    ProcessEvents();
+    expectTitle(QStringLiteral("QUELLE  -  ") + first);
+
+    GetActiveDocument()->m_isSource = 0;
+    const QString saved = m_dir.filePath(QStringLiteral("ziel.png"));
+    ChooseFile(saved);
+    App()->RouteCommand(cmd::ID_FILE_SAVE_AS);
+    ProcessEvents();
+    expectTitle(QStringLiteral("ZIEL  -  ") + saved);
+
+    // Maximised, the window's title stands in brackets once, as the MDI area shows it.
+    QMdiSubWindow* window = Frame()->MdiArea()->activeSubWindow();
+    window->showMaximized();
+    ProcessEvents();
+    EXPECT_EQ(Frame()->windowTitle(), QStringLiteral("Tesselo - [ZIEL  -  %1]").arg(saved));
+    window->showNormal();
+    ProcessEvents();
+    expectTitle(QStringLiteral("ZIEL  -  ") + saved);
+}
+
+TEST_F(MainFrameTest, WindowTitlesCarryNoSuffix) {
+    // The window system appends an application display name to every window title.
+    ASSERT_TRUE(Start());
+    for (int language : {cmd::ID_LANGUAGE_ENGLISH, cmd::ID_LANGUAGE_GERMAN}) {
+        EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+        App()->RouteCommand(language);
+    }
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+}
+
+TEST_F(MainFrameTest, QtsOwnTextsFollowTheInterfaceLanguage) {
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!QFile::exists(folder + QStringLiteral("/qtbase_de.qm")))
+        GTEST_SKIP() << "Qt's German catalogue is not installed in " << folder.toStdString()
+                     << " (scripts/install-deps installs qt6-translations-l10n)";
+    ASSERT_TRUE(Start(0));
+    CQtUserInterface qtUi;
+    qtUi.SetCaption(QStringLiteral("Tesselo"));
+    ui::Install(&qtUi);
+    filechooser::SetChooser({});
+    // What the user reads in the open dialog, in a message box of the program and in the
+    // toolkit's own message box.
+    const auto texts = [] {
+        QStringList seen;
+        LookAtNextWindow<QFileDialog>([&seen](QFileDialog& dialog) {
+            const auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+            seen << dialog.windowTitle() << view->model()->headerData(1, Qt::Horizontal).toString()
+                 << dialog.findChild<QToolButton*>(QStringLiteral("newFolderButton"))->toolTip();
+            dialog.reject();
+        });
+        CMyFileDialog(true, QString(), QString(), 0, QStringLiteral("All Files (*.*)|*.*||"))
+            .DoModal();
+        LookAtNextWindow<QMessageBox>([&seen](QMessageBox& box) {
+            seen << box.windowTitle() << box.button(QMessageBox::Yes)->text()
+                 << box.button(QMessageBox::No)->text();
+            box.button(QMessageBox::No)->click();
+        });
+        ui::Message("?", ui::Buttons::YesNo, ui::Icon::Question);
+        QMessageBox toolkit(QMessageBox::NoIcon, QString(), QString(),
+                            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+        for (QMessageBox::StandardButton button :
+             {QMessageBox::Save, QMessageBox::Discard, QMessageBox::Cancel})
+            seen << toolkit.button(button)->text();
+        return seen.join(QLatin1Char('|')).toStdString();
+    };
+    const std::string german =
+        "Öffnen|Größe|Neuen Ordner erstellen|Tesselo|&Ja|&Nein|Speichern|Verwerfen|Abbrechen";
+    EXPECT_EQ(texts(), german);
+    App()->RouteCommand(cmd::ID_LANGUAGE_ENGLISH);
+    EXPECT_EQ(texts(), "Open|Size|Create New Folder|Tesselo|&Yes|&No|Save|Discard|Cancel");
+    App()->RouteCommand(cmd::ID_LANGUAGE_GERMAN);
+    EXPECT_EQ(texts(), german);
+    ui::Install(&m_ui);
+}
+
 TEST(ImageTypes, ExtensionsNameTheirFormats) {
     const struct {
         const char* extension;
@@ -318,7 +428,9 @@ TEST_F(MainFrameTest, AboutDialogShowsTheVersionAndReportsAMissingManual) {
 TEST_F(MainFrameTest, WindowMenuListsTheDocumentWindowsAndActivatesThem) {
     ASSERT_TRUE(Start());
     CTesseloDoc* first = App()->OnFileNew();
+    first->SetTitle(QStringLiteral("QUELLE  -  a.png"));
     CTesseloDoc* second = App()->OnFileNew();
+    second->SetTitle(QStringLiteral("QUELLE  -  b.png"));
     QMenu* window = Frame()->menuBar()->findChild<QMenu*>(QStringLiteral("windowMenu"));
     ASSERT_NE(window, nullptr);
     emit window->aboutToShow();
