@@ -121,7 +121,9 @@ CIdentpunkteDlg::CIdentpunkteDlg(QWidget* parent)
     auto* koosys = new QPushButton(tr("Koord.-\nSystem"), this);
     koosys->setObjectName(QStringLiteral("1042"));
 
+    // The point's name is read-only but stays a Tab stop.
     m_name->setReadOnly(true);
+    ShowAsReadOnly(m_name, true);
     for (CNumEdit* edit : {m_imageX, m_imageY}) SetReadOnly(edit);
     for (CNumEdit* edit : {m_imageX, m_imageY, m_value1, m_value2, m_value3})
         edit->setAlignment(Qt::AlignRight);

@@ -1,5 +1,8 @@
 #include "CModalDialog.h"
 
+#include <QApplication>
+#include <QPalette>
+
 #include "ModalRunner.h"
 
 int CModalDialog::DoModal() {
@@ -13,4 +16,13 @@ void CModalDialog::SetTabChain(std::initializer_list<QWidget*> controls) {
         if (previous) QWidget::setTabOrder(previous, control);
         previous = control;
     }
+}
+
+void CModalDialog::ShowAsReadOnly(QWidget* field, bool readOnly) {
+    QPalette palette = field->palette();
+    const QPalette normal = QApplication::palette(field);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        palette.setBrush(group, QPalette::Base,
+                         normal.brush(group, readOnly ? QPalette::Window : QPalette::Base));
+    field->setPalette(palette);
 }

@@ -21,11 +21,14 @@ protected:
     // were created in.
     static void SetTabChain(std::initializer_list<QWidget*> controls);
 
-    // A read-only field stays out of the Tab chain; a click still focuses it, so that its text
-    // can be selected and copied.
+    // A read-only field shows the dialog's background and stays out of the Tab chain; a click
+    // still focuses it, so that its text can be selected and copied.
     template <class Field>
     static void SetReadOnly(Field* field, bool readOnly = true) {
         field->setReadOnly(readOnly);
         field->setFocusPolicy(readOnly ? Qt::ClickFocus : Qt::StrongFocus);
+        ShowAsReadOnly(field, readOnly);
     }
+    // The read-only look alone: the dialog's background behind the text, or the normal one.
+    static void ShowAsReadOnly(QWidget* field, bool readOnly);
 };

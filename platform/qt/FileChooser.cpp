@@ -2,8 +2,11 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QStringList>
+#include <QTreeView>
 
 namespace filechooser {
 namespace {
@@ -12,14 +15,23 @@ Chooser g_chooser;
 
 QString Tr(const char* text) { return QCoreApplication::translate("FileChooser", text); }
 
-// A folder chooser picks the folder it shows: no file name to type, no file type to choose.
+// A folder chooser picks the folder it shows: no file name to type, no file type to choose;
+// its two buttons stand side by side under the list.
 void HideFileNameFields(QFileDialog& dialog) {
     for (const char* name : {"fileNameEdit", "fileNameLabel", "fileTypeCombo", "fileTypeLabel"})
         if (QWidget* field = dialog.findChild<QWidget*>(QLatin1String(name))) field->hide();
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox")))
+        buttons->setOrientation(Qt::Horizontal);
 }
 
 bool RunQFileDialog(const Request& request, QString* path) {
     QFileDialog dialog(QApplication::activeWindow(), request.title, request.directory);
+    // The detail columns (size, type, date) show whole; the name takes the rest of the width.
+    dialog.resize(dialog.sizeHint().expandedTo(QSize(820, 480)));
+    if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        details->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        details->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
     switch (request.mode) {
