@@ -1,18 +1,17 @@
 // Keyboard order of the dialogs: real Tab presses walk the controls in the order of the
 // dialog's template, pass read-only fields by and leave lists.
+#include <QApplication>
 #include <QTest>
 #include <functional>
-#include <memory>
 
 #include "AppTestSupport.h"
 #include "CTesseloDoc.h"
+#include "CommandIds.h"
 #include "controls/CListCtrlEx.h"
-#include "dialogs/CEinstellungenDlg.h"
 #include "dialogs/CErgebnisseAusgleichDlg.h"
 #include "dialogs/CErgebnisseEbeneDlg.h"
 #include "dialogs/CIdentpunkteDlg.h"
 #include "dialogs/CKoordinatenDlg.h"
-#include "dialogs/CRechteckDlg.h"
 #include "dialogs/CVerzeichnungBerechnenDlg.h"
 #include "dialogs/CVerzeichnungKorrigierenDlg.h"
 
@@ -40,6 +39,31 @@ QStringList TabWalk(QWidget* start) {
     return names;
 }
 
+// Shown and active, so that focus changes reach the controls as they do for a user.
+void Show(QDialog& dialog) {
+    dialog.show();
+    dialog.activateWindow();
+    // Not qWaitForWindowActive: a dialog counts as active already while its parent is.
+    EXPECT_TRUE(QTest::qWaitFor([&dialog] { return QApplication::activeWindow() == &dialog; }));
+}
+
+template <class T = QWidget>
+T* Control(QWidget& dialog, const char* id) {
+    T* control = dialog.findChild<T*>(QLatin1String(id));
+    EXPECT_NE(control, nullptr) << id;
+    return control;
+}
+
+using Visit = std::function<void(QDialog&)>;
+
+// A dialog as constructed, before its initialisation fills it.
+template <class Dialog>
+void Constructed(const Visit& visit) {
+    Dialog dialog;
+    Show(dialog);
+    visit(dialog);
+}
+
 class DialogTabOrderTest : public AppTest {
 protected:
     void SetUp() override {
@@ -49,39 +73,38 @@ protected:
         ASSERT_NE(m_doc, nullptr);
     }
 
-    // The reference points dialog over points A and B of the coordinate system, shown.
-    std::unique_ptr<CIdentpunkteDlg> ReferencePoints(int koosys) {
+    // Runs the command; the dialog it opens is shown and visited, then cancelled.
+    void WhileOpen(int command, const Visit& visit) {
+        m_dialogScripts.push_back([&visit](QDialog& dialog) {
+            Show(dialog);
+            visit(dialog);
+            return int(QDialog::Rejected);
+        });
+        App()->RouteCommand(command);
+        ProcessEvents();
+    }
+
+    // "Bild entzerren" over points A and B in the coordinate system: the reference points dialog.
+    void WhileReferencePointsOpen(int koosys, const std::function<void(CIdentpunkteDlg&)>& visit) {
+        m_doc->m_measureMode = 1;
         m_doc->m_koosys = koosys;
         m_doc->m_is3D = koosys < 2 ? 1 : 0;
+        m_doc->m_points = CControlPointList();
         m_doc->m_points.Append(QStringLiteral("A"), 10.0, 20.0, 0.0, 0.0, 0.0);
         m_doc->m_points.Append(QStringLiteral("B"), 30.0, 40.0, 0.0, 0.0, 0.0);
-        auto dialog = std::make_unique<CIdentpunkteDlg>();
-        dialog->SetDocument(*m_doc);
-        EXPECT_TRUE(dialog->OnInitDialog());
-        Show(*dialog);
-        return dialog;
+        WhileOpen(cmd::ID_RECTIFY,
+                  [&visit](QDialog& dialog) { visit(static_cast<CIdentpunkteDlg&>(dialog)); });
     }
 
-    // Shown and active, so that focus changes reach the controls as they do for a user.
-    static void Show(QDialog& dialog) {
-        dialog.show();
-        dialog.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
-    }
-
-    // A dialog as constructed, before its initialisation fills it.
-    template <class Dialog>
-    static std::unique_ptr<QDialog> Constructed() {
-        auto dialog = std::make_unique<Dialog>();
-        Show(*dialog);
-        return dialog;
-    }
-
-    template <class T = QWidget>
-    static T* Control(QWidget& dialog, const char* id) {
-        T* control = dialog.findChild<T*>(QLatin1String(id));
-        EXPECT_NE(control, nullptr) << id;
-        return control;
+    // "Bild entzerren" over four corners: the rectangle dialog.
+    void WhileRectangleOpen(const Visit& visit) {
+        m_doc->m_measureMode = 0;
+        for (auto [x, y] : {std::pair{10.0, 90.0}, {10.0, 10.0}, {90.0, 10.0}, {90.0, 90.0}})
+            m_doc->m_corners.Append(x, y);
+        WhileOpen(cmd::ID_RECTIFY, [&visit](QDialog& dialog) {
+            Control<CListCtrlEx>(dialog, "1010")->setCurrentCell(0, 0);
+            visit(dialog);
+        });
     }
 
     CTesseloDoc* m_doc = nullptr;
@@ -90,52 +113,32 @@ protected:
 }  // namespace
 
 TEST_F(DialogTabOrderTest, TabFollowsTheTemplateOrderPastReadOnlyAndDisabledControls) {
+    const auto editing = [this](int koosys) {
+        return [this, koosys](const Visit& visit) {
+            WhileReferencePointsOpen(koosys, [&visit](CIdentpunkteDlg& dialog) {
+                dialog.EditPoint(0);
+                visit(dialog);
+            });
+        };
+    };
     const struct {
         const char* name;
-        std::function<std::unique_ptr<QDialog>()> open;
+        std::function<void(const Visit&)> open;
         const char* start;
         const char* chain;  // the controls Tab visits, by id; a radio group is one stop
     } cases[] = {
-        {"reference points, browsing", [this] { return ReferencePoints(0); }, "1010",
+        {"reference points, browsing",
+         [this](const Visit& visit) { WhileReferencePointsOpen(0, visit); }, "1010",
          "1010 1019 1018 2 1 1021 1042"},
-        {"reference points, editing a 3D point",
-         [this] {
-             auto dialog = ReferencePoints(0);
-             dialog->EditPoint(0);
-             return dialog;
-         },
-         "1005", "1005 1004 1008 1019 1006 1007 1042 1001"},
-        {"reference points, editing a 2D point (no third value)",
-         [this] {
-             auto dialog = ReferencePoints(2);
-             dialog->EditPoint(0);
-             return dialog;
-         },
-         "1005", "1005 1004 1019 1006 1007 1042 1001"},
+        {"reference points, editing a 3D point", editing(0), "1005",
+         "1005 1004 1008 1019 1006 1007 1042 1001"},
+        {"reference points, editing a 2D point (no third value)", editing(2), "1005",
+         "1005 1004 1019 1006 1007 1042 1001"},
         {"rectangle with its four corners in the list",
-         [this] {
-             for (auto [x, y] : {std::pair{10.0, 90.0}, {10.0, 10.0}, {90.0, 10.0}, {90.0, 90.0}})
-                 m_doc->m_corners.Append(x, y);
-             auto dialog = std::make_unique<CRechteckDlg>();
-             dialog->m_is3D = &m_doc->m_is3D;
-             dialog->m_width = &m_doc->m_rectWidth;
-             dialog->m_height = &m_doc->m_rectHeight;
-             dialog->m_cornerX = &m_doc->m_corners.x;
-             dialog->m_cornerY = &m_doc->m_corners.y;
-             EXPECT_TRUE(dialog->OnInitDialog());
-             Show(*dialog);
-             Control<CListCtrlEx>(*dialog, "1010")->setCurrentCell(0, 0);
-             return std::unique_ptr<QDialog>(std::move(dialog));
-         },
-         "1010", "1010 1025 1026 1027 1041 2 1"},
-        {"settings",
-         [] {
-             auto dialog = std::make_unique<CEinstellungenDlg>();
-             EXPECT_TRUE(dialog->OnInitDialog());
-             Show(*dialog);
-             return std::unique_ptr<QDialog>(std::move(dialog));
-         },
-         "1041", "1041 1071 1070 1038 1040 1043 1044 1045 1050 1021 1039 1 2"},
+         [this](const Visit& visit) { WhileRectangleOpen(visit); }, "1010",
+         "1010 1025 1026 1027 1041 2 1"},
+        {"settings", [this](const Visit& visit) { WhileOpen(cmd::ID_SETTINGS, visit); }, "1041",
+         "1041 1071 1070 1038 1040 1043 1044 1045 1050 1021 1039 1 2"},
         {"adjustment results", Constructed<CErgebnisseAusgleichDlg>, "1012",
          "1012 1021 1014 1015 1020 1024 1018 1028 1 2"},
         {"plane fit", Constructed<CErgebnisseEbeneDlg>, "1012", "1012 1 2"},
@@ -147,29 +150,30 @@ TEST_F(DialogTabOrderTest, TabFollowsTheTemplateOrderPastReadOnlyAndDisabledCont
          "1065 1064 1069 1 2"},
     };
     for (const auto& c : cases) {
-        std::unique_ptr<QDialog> dialog = c.open();
-        EXPECT_EQ(TabWalk(Control(*dialog, c.start)).join(' ').toStdString(), c.chain) << c.name;
-        m_doc->m_points = CControlPointList();
-        m_doc->m_corners = CCornerList();
+        std::string walked = "(not opened)";
+        c.open([&](QDialog& dialog) {
+            walked = TabWalk(Control(dialog, c.start)).join(' ').toStdString();
+        });
+        EXPECT_EQ(walked, c.chain) << c.name;
     }
 }
 
 TEST_F(DialogTabOrderTest, TypedValuesSeparatedByTabAreBothStored) {
     for (int koosys : {0, 2}) {
-        auto dialog = ReferencePoints(koosys);
-        dialog->EditPoint(1);
-        QWidget* first = Control(*dialog, "1005");
-        ASSERT_EQ(dialog->focusWidget(), first);
-        QTest::keyClicks(first, QStringLiteral("5"));
-        QTest::keyClick(first, Qt::Key_Tab);
-        QTest::keyClicks(dialog->focusWidget(), QStringLiteral("6"));
-        QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
-        EXPECT_EQ(dialog->EditMode(), 0) << koosys;
-        EXPECT_TRUE(m_ui.messages.empty()) << koosys;
+        WhileReferencePointsOpen(koosys, [this, koosys](CIdentpunkteDlg& dialog) {
+            dialog.EditPoint(1);
+            QWidget* first = Control(dialog, "1005");
+            ASSERT_EQ(dialog.focusWidget(), first);
+            QTest::keyClicks(first, QStringLiteral("5"));
+            QTest::keyClick(first, Qt::Key_Tab);
+            QTest::keyClicks(dialog.focusWidget(), QStringLiteral("6"));
+            QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
+            EXPECT_EQ(dialog.EditMode(), 0) << koosys;
+            EXPECT_TRUE(m_ui.messages.empty()) << koosys;
+        });
         // The first and second values of the system's axes: R1, R2 in 3D, R2, R3 in 2D.
         const CControlPointList& p = m_doc->m_points;
         EXPECT_EQ(koosys < 2 ? p.r1[1] : p.r2[1], 5.0) << koosys;
         EXPECT_EQ(koosys < 2 ? p.r2[1] : p.r3[1], 6.0) << koosys;
-        m_doc->m_points = CControlPointList();
     }
 }
