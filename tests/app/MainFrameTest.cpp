@@ -46,6 +46,18 @@ protected:
 
     int Windows() { return Frame()->MdiArea()->subWindowList().size(); }
 
+    // Writes an 8 x 6 PNG picture under the name and opens it with the open command.
+    QString OpenPicture(const char* name) {
+        const QString path = m_dir.filePath(QLatin1String(name));
+        QImage picture(8, 6, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        EXPECT_TRUE(picture.save(path, "PNG"));
+        ChooseFile(path);
+        App()->RouteCommand(cmd::ID_FILE_OPEN);
+        ProcessEvents();
+        return path;
+    }
+
     void PostStep(int step) {
         PostMessageTo(Frame(), msg::WM_APP_WORKFLOW_STEP, step, 0);
         ProcessEvents();
@@ -235,13 +247,7 @@ TEST_F(MainFrameTest, OpenCommandOffersTheImageFormatsAndClosesAWindowItCannotFi
 TEST_F(MainFrameTest, OpenCommandLoadsTheImageIntoANewSourceWindow) {
     WriteSetting(settings::kJpegQuality, 75);
     ASSERT_TRUE(Start());
-    const QString path = m_dir.filePath(QStringLiteral("photo.PNG"));
-    QImage picture(8, 6, QImage::Format_RGB32);
-    picture.fill(Qt::red);
-    ASSERT_TRUE(picture.save(path, "PNG"));
-    ChooseFile(path);
-    App()->RouteCommand(cmd::ID_FILE_OPEN);
-    ProcessEvents();
+    const QString path = OpenPicture("photo.PNG");
     EXPECT_TRUE(m_ui.messages.empty());
     ASSERT_EQ(Windows(), 1);
     CTesseloDoc* doc = GetActiveDocument();
@@ -255,16 +261,6 @@ TEST_F(MainFrameTest, OpenCommandLoadsTheImageIntoANewSourceWindow) {
 
 TEST_F(MainFrameTest, TitleFollowsTheActiveDocumentsTitle) {
     ASSERT_TRUE(Start());
-    const auto open = [this](const char* name) {
-        const QString path = m_dir.filePath(QLatin1String(name));
-        QImage picture(8, 6, QImage::Format_RGB32);
-        picture.fill(Qt::blue);
-        EXPECT_TRUE(picture.save(path, "PNG"));
-        ChooseFile(path);
-        App()->RouteCommand(cmd::ID_FILE_OPEN);
-        ProcessEvents();
-        return path;
-    };
     const auto expectTitle = [this](const QString& document) {
         EXPECT_EQ(Frame()->windowTitle(), QStringLiteral("Tesselo - ") + document);
         EXPECT_EQ(Frame()->MdiArea()->activeSubWindow()->windowTitle(), document);
@@ -275,9 +271,9 @@ TEST_F(MainFrameTest, TitleFollowsTheActiveDocumentsTitle) {
     GetActiveDocument()->OnCloseDocument();
     ProcessEvents();
 
-    const QString first = open("first.png");
+    const QString first = OpenPicture("first.png");
     expectTitle(QStringLiteral("QUELLE  -  ") + first);
-    const QString second = open("second.png");
+    const QString second = OpenPicture("second.png");
     expectTitle(QStringLiteral("QUELLE  -  ") + second);
     Frame()->MdiArea()->setActiveSubWindow(Frame()->MdiArea()->subWindowList().first());
     ProcessEvents();
