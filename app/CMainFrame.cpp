@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -190,7 +191,8 @@ CMainFrame::CMainFrame() : m_mdiArea(new QMdiArea(this)) {
 
 CMainFrame::~CMainFrame() {
     if (m_assistantBar.Id() != 0) SaveBarSizes(*this, kBarProfile);
-    if (m_translator) QCoreApplication::removeTranslator(m_translator.get());
+    for (QTranslator* translator : {m_translator.get(), m_qtTranslator.get()})
+        if (translator) QCoreApplication::removeTranslator(translator);
 }
 
 bool CMainFrame::Create() {
@@ -208,10 +210,12 @@ bool CMainFrame::Create() {
         WriteSetting(settings::kLanguage, language);
     }
     m_language = language;
-    if (m_language != 0)
+    if (m_language != 0) {
         SwitchLanguage();
-    else
+    } else {
+        LoadCatalogues();
         Retranslate();
+    }
     m_idleTimer.start();
     return true;
 }
@@ -270,7 +274,6 @@ void CMainFrame::Retranslate() {
     if (m_toolBar) m_toolBar->setWindowTitle(Tr(QT_TRANSLATE_NOOP("CMainFrame", "Symbolleiste")));
     // The lock indicators stay blank: the platform does not report the lock states.
     statusBar()->showMessage(LoadQString(57345));
-    QApplication::setApplicationDisplayName(LoadQString(128));
     RebuildMenu();
     UpdateTitle();
 }
@@ -399,6 +402,11 @@ void CMainFrame::CreateStatusBar() {
 void CMainFrame::AddChildFrame(CChildFrame* frame) {
     m_mdiArea->addSubWindow(frame);
     connect(frame, &QObject::destroyed, this, &CMainFrame::OnChildFrameGone, Qt::QueuedConnection);
+    // The caption follows the active document's title whenever it changes.
+    connect(frame->GetDocument(), &CTesseloDoc::titleChanged, this, &CMainFrame::UpdateTitle);
+    // After the MDI area has maximised or restored the window and set its own caption.
+    connect(frame, &QMdiSubWindow::windowStateChanged, this, &CMainFrame::UpdateTitle,
+            Qt::QueuedConnection);
     frame->show();
     m_mdiArea->setActiveSubWindow(frame);
     if (!m_documentMenu) RebuildMenu();
@@ -414,6 +422,8 @@ void CMainFrame::OnChildFrameGone() {
             app->SetActiveDocument(frame->GetDocument());
     }
     if (m_documentMenu != !windows.isEmpty()) RebuildMenu();
+    // The commands follow the document that is active now, also when the menu stayed.
+    UpdateCommandUI();
     UpdateTitle();
 }
 
@@ -434,9 +444,14 @@ void CMainFrame::UpdateCommandUI() {
 }
 
 void CMainFrame::UpdateTitle() {
+    // The program's name, then the active document's title once it has one. While the active
+    // window is maximised into the menu bar, the MDI area itself adds " - [document title]".
     const QString title = LoadQString(128);
     CTesseloDoc* doc = GetActiveDocument();
-    setWindowTitle(doc ? QStringLiteral("%1 - %2").arg(title, doc->GetTitle()) : title);
+    const QMdiSubWindow* active = m_mdiArea->activeSubWindow();
+    const bool addedByArea = active && active->isMaximized() && active->maximizedButtonsWidget();
+    const bool named = doc && !doc->GetTitle().isEmpty() && !addedByArea;
+    setWindowTitle(named ? QStringLiteral("%1 - %2").arg(title, doc->GetTitle()) : title);
 }
 
 void CMainFrame::SetLanguage(int language) {
@@ -450,20 +465,32 @@ void CMainFrame::OnLanguageGerman() { SetLanguage(0); }
 void CMainFrame::OnLanguageEnglish() { SetLanguage(1); }
 
 void CMainFrame::SwitchLanguage() {
-    if (m_translator) {
-        QCoreApplication::removeTranslator(m_translator.get());
-        m_translator.reset();
-    }
-    if (m_language == 1) {
-        auto translator = std::make_unique<QTranslator>();
-        // A missing or unreadable catalogue silently keeps German.
-        if (translator->load(QStringLiteral("VexoDllEng.qm"), CTesseloApp::CatalogueDirectory())) {
-            QCoreApplication::installTranslator(translator.get());
-            m_translator = std::move(translator);
-        }
-    }
+    LoadCatalogues();
     Retranslate();
     PostMessageTo(this, msg::WM_APP_WORKFLOW_STEP, -1, 0);
+}
+
+void CMainFrame::LoadCatalogues() {
+    // A missing or unreadable English catalogue silently keeps German.
+    ReplaceCatalogue(m_translator, m_language == 1 ? QStringLiteral("VexoDllEng.qm") : QString(),
+                     CTesseloApp::CatalogueDirectory());
+    // Qt's own texts (file dialogs, standard buttons, window menus) follow the interface: German
+    // from the toolkit's catalogue, English as the toolkit's source texts.
+    ReplaceCatalogue(m_qtTranslator, m_translator ? QString() : QStringLiteral("qtbase_de"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+}
+
+void CMainFrame::ReplaceCatalogue(std::unique_ptr<QTranslator>& slot, const QString& name,
+                                  const QString& folder) {
+    if (slot) {
+        QCoreApplication::removeTranslator(slot.get());
+        slot.reset();
+    }
+    if (name.isEmpty()) return;
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(name, folder)) return;
+    QCoreApplication::installTranslator(translator.get());
+    slot = std::move(translator);
 }
 
 void CMainFrame::OnFileOpen() {

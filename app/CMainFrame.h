@@ -82,6 +82,13 @@ private:
     void ArrangeIcons();
     void OnChildFrameGone();
     void SetLanguage(int language);
+    // Installs the catalogues of the interface language: the program's English one, or Qt's own
+    // German one.
+    void LoadCatalogues();
+    // Removes the catalogue in the slot and installs the named one instead (none for an empty
+    // name); the slot stays empty when it cannot be loaded.
+    static void ReplaceCatalogue(std::unique_ptr<QTranslator>& slot, const QString& name,
+                                 const QString& folder);
 
     QMdiArea* m_mdiArea;
     QToolBar* m_toolBar = nullptr;
@@ -89,7 +96,8 @@ private:
     std::map<int, QAction*> m_actions;
     std::vector<QPointer<QMenu>> m_menus;
     QTimer m_idleTimer;
-    std::unique_ptr<QTranslator> m_translator;
+    std::unique_ptr<QTranslator> m_translator;    // the program's English catalogue
+    std::unique_ptr<QTranslator> m_qtTranslator;  // Qt's German catalogue
     int m_language = 0;
     int m_assistantStep = 0;
     CAssistantBar m_assistantBar;

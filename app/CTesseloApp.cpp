@@ -27,6 +27,8 @@ CTesseloApp::CTesseloApp(int& argc, char** argv) : QApplication(argc, argv) {
     setOrganizationName(QStringLiteral("Zerbant"));
     setApplicationName(QStringLiteral("Veltrano"));
     InstallQtStringLookup();
+    // No application display name: the window system would append it to every window title.
+    m_userInterface.SetCaption(LoadQString(128));
     ui::Install(&m_userInterface);
     CPunktbezeichnungDlg::InstallAsPointNameAsker();
     OnCommand(cmd::ID_APP_ABOUT, [this] { OnAppAbout(); });
@@ -54,7 +56,6 @@ bool CTesseloApp::InitInstance(const QStringList& arguments) {
     // The version of the running program file, whatever the current folder is.
     m_versionText.clear();
     GetFileVersionText(nullptr, nullptr, &m_versionText, applicationFilePath());
-    setApplicationDisplayName(LoadQString(128));
 
     m_mainFrame = std::make_unique<CMainFrame>();
     if (!m_mainFrame->Create()) {

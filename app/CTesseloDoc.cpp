@@ -24,7 +24,6 @@
 
 namespace {
 
-int g_untitledCount = 0;
 CTesseloDoc::PointNameAsker g_pointNameAsker;
 
 // The JPEG quality every image save uses, whatever the setting put into the image.
@@ -61,7 +60,6 @@ int NumberAfter(const QString& name) {
 }  // namespace
 
 CTesseloDoc::CTesseloDoc() {
-    m_title = QStringLiteral("Veltrano%1").arg(++g_untitledCount);
     RegisterCommands();
     RegisterFileCommands();
     InitMeasureCommands();

@@ -30,6 +30,8 @@ CListCtrlEx::CListCtrlEx(QWidget* parent) : QTableWidget(parent) {
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the list for the next control; the arrow keys move between rows.
+    setTabKeyNavigation(false);
     setShowGrid(false);
     setWordWrap(false);
     setIconSize(QSize(16, 16));

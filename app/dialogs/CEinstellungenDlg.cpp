@@ -123,6 +123,8 @@ CEinstellungenDlg::CEinstellungenDlg(QWidget* parent)
     layout->addLayout(grid);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    SetTabChain({m_koosys, m_decimals, m_quality, m_worldFileCheck, m_geoRefFileCheck, m_red,
+                 m_green, m_blue, m_folder, browse, m_saveAsDefaultCheck, m_ok, cancel});
 
     connect(browse, &QPushButton::clicked, this, &CEinstellungenDlg::OnBrowsePath);
     connect(m_ok, &QPushButton::clicked, this, &CEinstellungenDlg::OnOK);

@@ -102,7 +102,7 @@ CErgebnisseAusgleichDlg::CErgebnisseAusgleichDlg(QWidget* parent)
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
     m_escapeHint->setEnabled(false);
-    for (QLineEdit* edit : {m_sourceWidthEdit, m_sourceHeightEdit}) edit->setReadOnly(true);
+    for (QLineEdit* edit : {m_sourceWidthEdit, m_sourceHeightEdit}) SetReadOnly(edit);
     for (QLineEdit* edit :
          std::initializer_list<QLineEdit*>{m_dpi, m_scale, m_pixelSize, m_heightEdit, m_widthEdit,
                                            m_sourceWidthEdit, m_sourceHeightEdit}) {
@@ -171,6 +171,8 @@ CErgebnisseAusgleichDlg::CErgebnisseAusgleichDlg(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(bottom);
+    SetTabChain({m_list, targetSize, m_widthEdit, m_heightEdit, scaleMode, m_scale, m_dpi,
+                 pixelMode, m_pixelSize, m_interpolateCheck, m_ok, cancel});
 
     const std::pair<QLineEdit*, void (CErgebnisseAusgleichDlg::*)()> handlers[] = {
         {m_widthEdit, &CErgebnisseAusgleichDlg::OnKillFocusWidth},
@@ -279,11 +281,11 @@ bool CErgebnisseAusgleichDlg::RunAdjustment() {
 void CErgebnisseAusgleichDlg::UpdateControls() {
     UpdateData(true);
     m_ok->setEnabled(m_adjusted != 0);
-    m_widthEdit->setReadOnly(m_sizeMode != 0);
-    m_heightEdit->setReadOnly(m_sizeMode != 0);
-    m_scale->setReadOnly(m_sizeMode != 1);
-    m_dpi->setReadOnly(m_sizeMode != 1);
-    m_pixelSize->setReadOnly(m_sizeMode != 2);
+    SetReadOnly(m_widthEdit, m_sizeMode != 0);
+    SetReadOnly(m_heightEdit, m_sizeMode != 0);
+    SetReadOnly(m_scale, m_sizeMode != 1);
+    SetReadOnly(m_dpi, m_sizeMode != 1);
+    SetReadOnly(m_pixelSize, m_sizeMode != 2);
 }
 
 void CErgebnisseAusgleichDlg::SetSizeFromPixelSize(double p) {

@@ -76,6 +76,7 @@ CErgebnisseEbeneDlg::CErgebnisseEbeneDlg(QWidget* parent)
     layout->addLayout(labels);
     layout->addWidget(m_list);
     layout->addLayout(buttons);
+    SetTabChain({m_list, m_ok, cancel});
 
     connect(m_list, &QWidget::customContextMenuRequested, this, &CErgebnisseEbeneDlg::OnRClickList);
     connect(m_ok, &QPushButton::clicked, this, &CErgebnisseEbeneDlg::OnOK);

@@ -121,8 +121,10 @@ CIdentpunkteDlg::CIdentpunkteDlg(QWidget* parent)
     auto* koosys = new QPushButton(tr("Koord.-\nSystem"), this);
     koosys->setObjectName(QStringLiteral("1042"));
 
+    // The point's name is read-only but stays a Tab stop.
     m_name->setReadOnly(true);
-    for (CNumEdit* edit : {m_imageX, m_imageY}) edit->setReadOnly(true);
+    ShowAsReadOnly(m_name, true);
+    for (CNumEdit* edit : {m_imageX, m_imageY}) SetReadOnly(edit);
     for (CNumEdit* edit : {m_imageX, m_imageY, m_value1, m_value2, m_value3})
         edit->setAlignment(Qt::AlignRight);
     for (QPushButton* button : {m_import, m_editAll, m_apply, m_cancelEdit, m_cancel, help, koosys})
@@ -164,6 +166,8 @@ CIdentpunkteDlg::CIdentpunkteDlg(QWidget* parent)
     layout->addLayout(fields);
     layout->addLayout(editButtons);
     layout->addLayout(bottom);
+    SetTabChain({m_list, m_name, m_value1, m_value2, m_value3, help, m_editAll, m_apply,
+                 m_cancelEdit, m_cancel, m_ok, m_import, koosys});
 
     connect(m_list, &QTableWidget::cellDoubleClicked, this, [this] { OnDblClkList(); });
     connect(m_list, &QWidget::customContextMenuRequested, this, &CIdentpunkteDlg::OnRClickList);

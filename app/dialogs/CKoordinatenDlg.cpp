@@ -58,6 +58,7 @@ CKoordinatenDlg::CKoordinatenDlg(QWidget* parent)
     m_up->setObjectName(QStringLiteral("1045"));
     m_protocolEdit->setObjectName(QStringLiteral("1053"));
     m_protocolEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_protocolEdit->setTabChangesFocus(true);
     m_protocolEdit->setMinimumSize(420, 160);
     m_radio2D->setObjectName(QStringLiteral("1024"));
     m_radio3D->setObjectName(QStringLiteral("1025"));
@@ -101,6 +102,8 @@ CKoordinatenDlg::CKoordinatenDlg(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addLayout(buttons);
+    SetTabChain({m_radio2D, m_radio3D, m_list, m_delete, m_up, m_down, m_protocolEdit, deleteAll,
+                 exportButton, copy, close});
 
     connect(m_radio2D, &QRadioButton::clicked, this, [this] { FillList(); });
     connect(m_radio3D, &QRadioButton::clicked, this, [this] { FillList(); });

@@ -69,6 +69,7 @@ CRechteckDlg::CRechteckDlg(QWidget* parent)
     layout->addLayout(fields);
     layout->addLayout(koosysRow);
     layout->addLayout(buttons);
+    SetTabChain({m_list, m_widthEdit, m_heightEdit, deleteButton, m_koosys, cancel, ok});
 
     connect(deleteButton, &QPushButton::clicked, this, &CRechteckDlg::OnDeleteRectangle);
     connect(ok, &QPushButton::clicked, this, &CRechteckDlg::OnOK);

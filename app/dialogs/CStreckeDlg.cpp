@@ -16,6 +16,7 @@ CStreckeDlg::CStreckeDlg(QWidget* parent) : CModalDialog(parent), m_edit(new QPl
     setWindowTitle(tr("Strecke"));
     m_edit->setObjectName(QStringLiteral("1053"));
     m_edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_edit->setTabChangesFocus(true);
     m_edit->setMinimumSize(300, 90);
     auto* close = new QPushButton(tr("Schließen"), this);
     close->setObjectName(QStringLiteral("2"));

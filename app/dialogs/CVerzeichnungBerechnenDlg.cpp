@@ -88,7 +88,7 @@ CVerzeichnungBerechnenDlg::CVerzeichnungBerechnenDlg(QWidget* parent)
                               QStringLiteral("100x"), QStringLiteral("250x"),
                               QStringLiteral("500x"), QStringLiteral("1000x")});
     m_descriptionEdit->setObjectName(QStringLiteral("1050"));
-    m_descriptionEdit->setReadOnly(true);
+    SetReadOnly(m_descriptionEdit);
     m_descriptionEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_descriptionEdit->setFixedHeight(128);
     auto* load = new QPushButton(tr("Laden"), this);
@@ -136,6 +136,8 @@ CVerzeichnungBerechnenDlg::CVerzeichnungBerechnenDlg(QWidget* parent)
     layout->addWidget(m_preview, 0, Qt::AlignHCenter);
     layout->addLayout(bottom);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    SetTabChain({m_model, m_offsetCheck, m_cameraEdit, compute, m_density, m_exaggeration, load,
+                 m_save, m_export, close});
 
     connect(compute, &QPushButton::clicked, this, &CVerzeichnungBerechnenDlg::OnCompute);
     connect(load, &QPushButton::clicked, this, &CVerzeichnungBerechnenDlg::OnLoad);

@@ -60,7 +60,7 @@ CVerzeichnungKorrigierenDlg::CVerzeichnungKorrigierenDlg(
     m_files->setMinimumWidth(300);
     m_files->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_description->setObjectName(QStringLiteral("1058"));
-    m_description->setReadOnly(true);
+    SetReadOnly(m_description);
     m_description->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_description->setMinimumSize(420, 110);
     m_compute->setObjectName(QStringLiteral("1069"));
@@ -87,6 +87,7 @@ CVerzeichnungKorrigierenDlg::CVerzeichnungKorrigierenDlg(
     layout->addWidget(m_check);
     layout->addWidget(frame, 1);
     layout->addLayout(buttons);
+    SetTabChain({m_check, m_files, m_compute, m_ok, m_back});
 
     connect(m_check, &QCheckBox::clicked, this, &CVerzeichnungKorrigierenDlg::OnCorrectionCheck);
     connect(m_files->lineEdit(), &QLineEdit::textEdited, this,

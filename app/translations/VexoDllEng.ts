@@ -799,6 +799,14 @@ Right mouse button:  points on/off</translation>
         <source>Ö&amp;ffnen</source>
         <translation>&amp;Open</translation>
     </message>
+    <message>
+        <source>Speichern unter</source>
+        <translation>Save As</translation>
+    </message>
+    <message>
+        <source>Öffnen</source>
+        <translation>Open</translation>
+    </message>
 </context>
 <context>
     <name>StringTable</name>

@@ -60,8 +60,8 @@ void TranslateButtons(QMessageBox& box) {
 
 ui::Answer CQtUserInterface::MessageBox(const std::string& text, ui::Buttons buttons,
                                         ui::Icon icon) {
-    QMessageBox box(ToQt(icon), QApplication::applicationDisplayName(),
-                    QString::fromStdString(text), ToQt(buttons), QApplication::activeWindow());
+    QMessageBox box(ToQt(icon), m_caption, QString::fromStdString(text), ToQt(buttons),
+                    QApplication::activeWindow());
     TranslateButtons(box);
     CLongLoopFilter* filter = CLongLoopFilter::Active();
     if (filter) filter->SetSuspended(true);

@@ -2,8 +2,11 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QStringList>
+#include <QTreeView>
 
 namespace filechooser {
 namespace {
@@ -12,8 +15,23 @@ Chooser g_chooser;
 
 QString Tr(const char* text) { return QCoreApplication::translate("FileChooser", text); }
 
+// A folder chooser picks the folder it shows: no file name to type, no file type to choose;
+// its two buttons stand side by side under the list.
+void HideFileNameFields(QFileDialog& dialog) {
+    for (const char* name : {"fileNameEdit", "fileNameLabel", "fileTypeCombo", "fileTypeLabel"})
+        if (QWidget* field = dialog.findChild<QWidget*>(QLatin1String(name))) field->hide();
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox")))
+        buttons->setOrientation(Qt::Horizontal);
+}
+
 bool RunQFileDialog(const Request& request, QString* path) {
     QFileDialog dialog(QApplication::activeWindow(), request.title, request.directory);
+    // The detail columns (size, type, date) show whole; the name takes the rest of the width.
+    dialog.resize(dialog.sizeHint().expandedTo(QSize(820, 480)));
+    if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        details->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        details->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
     switch (request.mode) {
@@ -47,6 +65,11 @@ bool RunQFileDialog(const Request& request, QString* path) {
     if (!request.defaultSuffix.isEmpty()) dialog.setDefaultSuffix(request.defaultSuffix);
     if (!request.acceptLabel.isEmpty())
         dialog.setLabelText(QFileDialog::Accept, request.acceptLabel);
+    if (request.title.isEmpty())
+        dialog.setWindowTitle(request.mode == Mode::Save
+                                  ? Tr(QT_TRANSLATE_NOOP("FileChooser", "Speichern unter"))
+                                  : Tr(QT_TRANSLATE_NOOP("FileChooser", "Öffnen")));
+    if (request.mode == Mode::Folder) HideFileNameFields(dialog);
     if (dialog.exec() != QDialog::Accepted) return false;
     const QStringList chosen = dialog.selectedFiles();
     *path = chosen.isEmpty() ? QString() : chosen.first();

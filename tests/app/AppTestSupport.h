@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <deque>
 #include <functional>
 #include <string>
@@ -39,6 +41,19 @@ public:
     std::vector<std::string> messages;
     std::deque<ui::Answer> answers;
 };
+
+// Hands the next shown window of type Window to `look` once the modal run that shows it has
+// started; `look` must close it.
+template <class Window>
+void LookAtNextWindow(std::function<void(Window&)> look) {
+    QTimer::singleShot(0, [look = std::move(look)] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* window = qobject_cast<Window*>(widget); window && window->isVisible()) {
+                look(*window);
+                return;
+            }
+    });
+}
 
 class AppTest : public ::testing::Test {
 protected:

@@ -1,8 +1,45 @@
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QPushButton>
+
 #include "AppTestSupport.h"
 #include "dialogs/CFolderDialog.h"
 #include "dialogs/CMyFileDialog.h"
 
 using FileDialogsTest = AppTest;
+
+namespace {
+
+// Runs the real file dialog for the request: `look` sees it while it is shown, then it is
+// cancelled, or accepted as it stands. The chosen path, empty when cancelled.
+QString RunRealDialog(const filechooser::Request& request,
+                      const std::function<void(QFileDialog&)>& look, bool accept = false) {
+    filechooser::SetChooser({});
+    bool seen = false;
+    LookAtNextWindow<QFileDialog>([&](QFileDialog& dialog) {
+        look(dialog);
+        seen = true;
+        auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+        QPushButton* open = buttons ? buttons->button(QDialogButtonBox::Open) : nullptr;
+        if (accept && open)
+            open->click();
+        else
+            dialog.reject();
+    });
+    QString path;
+    filechooser::Run(request, &path);
+    EXPECT_TRUE(seen);
+    return path;
+}
+
+bool Shows(QFileDialog& dialog, const char* name) {
+    const QWidget* widget = dialog.findChild<QWidget*>(QLatin1String(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget && widget->isVisible();
+}
+
+}  // namespace
 
 TEST(FileChooserFilter, WindowsFiltersBecomeQtFilters) {
     const struct {
@@ -78,4 +115,41 @@ TEST_F(FileDialogsTest, FolderDialogTrimsTheInitialFolderAndReturnsTheChoice) {
     QString root = QStringLiteral("/");
     CFolderDialog shortFolder(&root, QString(), QString());
     EXPECT_TRUE(root.isEmpty());
+}
+
+TEST_F(FileDialogsTest, RealDialogsAreTitledAndTheFolderChooserAsksForNoFileName) {
+    const struct {
+        filechooser::Mode mode;
+        const char* title;
+        const char* shown;
+        bool fileFields;  // file-name edit, file-type combo and their labels
+    } cases[] = {
+        {filechooser::Mode::Open, "", "Öffnen", true},
+        {filechooser::Mode::Save, "", "Speichern unter", true},
+        {filechooser::Mode::Open, "Eich-Datei", "Eich-Datei", true},
+        {filechooser::Mode::Folder, "Verzeichnisauswahl", "Verzeichnisauswahl", false},
+    };
+    for (const auto& c : cases) {
+        filechooser::Request request;
+        request.mode = c.mode;
+        request.title = QString::fromUtf8(c.title);
+        request.directory = m_dir.path();
+        RunRealDialog(request, [&](QFileDialog& dialog) {
+            EXPECT_EQ(dialog.windowTitle().toStdString(), c.shown);
+            for (const char* field :
+                 {"fileNameEdit", "fileNameLabel", "fileTypeCombo", "fileTypeLabel"})
+                EXPECT_EQ(Shows(dialog, field), c.fileFields) << c.shown << " " << field;
+        });
+    }
+
+    // Without a file name to type, the folder chooser returns the folder it shows.
+    const QString folder = m_dir.filePath(QStringLiteral("kamera"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    filechooser::Request request;
+    request.mode = filechooser::Mode::Folder;
+    request.directory = folder;
+    request.fileName = QStringLiteral("*.verz");
+    EXPECT_EQ(RunRealDialog(
+                  request, [](QFileDialog&) {}, true),
+              folder);
 }

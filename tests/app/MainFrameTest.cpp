@@ -1,16 +1,24 @@
 #include <QFile>
+#include <QFileDialog>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
 
 #include "AppTestSupport.h"
 #include "CMainFrame.h"
 #include "CPostedEvents.h"
+#include "CQtUserInterface.h"
 #include "CTesseloDoc.h"
 #include "CTesseloView.h"
 #include "CommandIds.h"
@@ -19,6 +27,7 @@
 #include "Utilities.h"
 #include "Version.h"
 #include "dialogs/CAboutDlg.h"
+#include "dialogs/CMyFileDialog.h"
 #include "dialogs/CSpracheDlg.h"
 
 namespace {
@@ -36,6 +45,18 @@ protected:
     QString Text(int id) { return Frame()->Action(id)->text(); }
 
     int Windows() { return Frame()->MdiArea()->subWindowList().size(); }
+
+    // Writes an 8 x 6 PNG picture under the name and opens it with the open command.
+    QString OpenPicture(const char* name) {
+        const QString path = m_dir.filePath(QLatin1String(name));
+        QImage picture(8, 6, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        EXPECT_TRUE(picture.save(path, "PNG"));
+        ChooseFile(path);
+        App()->RouteCommand(cmd::ID_FILE_OPEN);
+        ProcessEvents();
+        return path;
+    }
 
     void PostStep(int step) {
         PostMessageTo(Frame(), msg::WM_APP_WORKFLOW_STEP, step, 0);
@@ -79,7 +100,6 @@ TEST_F(MainFrameTest, DocumentMenuWhileDocumentsAreOpen) {
     ASSERT_TRUE(Start());
     CTesseloDoc* first = App()->OnFileNew();
     EXPECT_EQ(MenuTitles(), kGerman129);
-    EXPECT_EQ(Frame()->windowTitle(), QStringLiteral("Tesselo - ") + first->GetTitle());
     CTesseloDoc* second = App()->OnFileNew();
     EXPECT_EQ(GetActiveDocument(), second);
     first->OnCloseDocument();
@@ -227,13 +247,7 @@ TEST_F(MainFrameTest, OpenCommandOffersTheImageFormatsAndClosesAWindowItCannotFi
 TEST_F(MainFrameTest, OpenCommandLoadsTheImageIntoANewSourceWindow) {
     WriteSetting(settings::kJpegQuality, 75);
     ASSERT_TRUE(Start());
-    const QString path = m_dir.filePath(QStringLiteral("photo.PNG"));
-    QImage picture(8, 6, QImage::Format_RGB32);
-    picture.fill(Qt::red);
-    ASSERT_TRUE(picture.save(path, "PNG"));
-    ChooseFile(path);
-    App()->RouteCommand(cmd::ID_FILE_OPEN);
-    ProcessEvents();
+    const QString path = OpenPicture("photo.PNG");
     EXPECT_TRUE(m_ui.messages.empty());
     ASSERT_EQ(Windows(), 1);
     CTesseloDoc* doc = GetActiveDocument();
@@ -243,6 +257,98 @@ TEST_F(MainFrameTest, OpenCommandLoadsTheImageIntoANewSourceWindow) {
     EXPECT_EQ(doc->m_image.GetJpegQuality(), 75);  // the setting survives the load
     EXPECT_EQ(doc->GetTitle(), QStringLiteral("QUELLE  -  ") + path);
     EXPECT_EQ(Frame()->AssistantStep(), 1);
+}
+
+TEST_F(MainFrameTest, TitleFollowsTheActiveDocumentsTitle) {
+    ASSERT_TRUE(Start());
+    const auto expectTitle = [this](const QString& document) {
+        EXPECT_EQ(Frame()->windowTitle(), QStringLiteral("Tesselo - ") + document);
+        EXPECT_EQ(Frame()->MdiArea()->activeSubWindow()->windowTitle(), document);
+    };
+    // A new document has no title of its own yet: no numbered name shows.
+    App()->OnFileNew();
+    EXPECT_EQ(Frame()->windowTitle(), QStringLiteral("Tesselo"));
+    GetActiveDocument()->OnCloseDocument();
+    ProcessEvents();
+
+    const QString first = OpenPicture("first.png");
+    expectTitle(QStringLiteral("QUELLE  -  ") + first);
+    const QString second = OpenPicture("second.png");
+    expectTitle(QStringLiteral("QUELLE  -  ") + second);
+    Frame()->MdiArea()->setActiveSubWindow(Frame()->MdiArea()->subWindowList().first());
+    ProcessEvents();
+    expectTitle(QStringLiteral("QUELLE  -  ") + first);
+
+    GetActiveDocument()->m_isSource = 0;
+    const QString saved = m_dir.filePath(QStringLiteral("ziel.png"));
+    ChooseFile(saved);
+    App()->RouteCommand(cmd::ID_FILE_SAVE_AS);
+    ProcessEvents();
+    expectTitle(QStringLiteral("ZIEL  -  ") + saved);
+
+    // Maximised, the window's title stands in brackets once, as the MDI area shows it.
+    QMdiSubWindow* window = Frame()->MdiArea()->activeSubWindow();
+    window->showMaximized();
+    ProcessEvents();
+    EXPECT_EQ(Frame()->windowTitle(), QStringLiteral("Tesselo - [ZIEL  -  %1]").arg(saved));
+    window->showNormal();
+    ProcessEvents();
+    expectTitle(QStringLiteral("ZIEL  -  ") + saved);
+}
+
+TEST_F(MainFrameTest, WindowTitlesCarryNoSuffix) {
+    // The window system appends an application display name to every window title.
+    ASSERT_TRUE(Start());
+    for (int language : {cmd::ID_LANGUAGE_ENGLISH, cmd::ID_LANGUAGE_GERMAN}) {
+        EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+        App()->RouteCommand(language);
+    }
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+}
+
+TEST_F(MainFrameTest, QtsOwnTextsFollowTheInterfaceLanguage) {
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!QFile::exists(folder + QStringLiteral("/qtbase_de.qm")))
+        GTEST_SKIP() << "Qt's German catalogue is not installed in " << folder.toStdString()
+                     << " (scripts/install-deps installs qt6-translations-l10n)";
+    ASSERT_TRUE(Start(0));
+    CQtUserInterface qtUi;
+    qtUi.SetCaption(QStringLiteral("Tesselo"));
+    ui::Install(&qtUi);
+    filechooser::SetChooser({});
+    // What the user reads in the open dialog, in a message box of the program and in the
+    // toolkit's own message box.
+    const auto texts = [] {
+        QStringList seen;
+        LookAtNextWindow<QFileDialog>([&seen](QFileDialog& dialog) {
+            const auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+            seen << dialog.windowTitle() << view->model()->headerData(1, Qt::Horizontal).toString()
+                 << dialog.findChild<QToolButton*>(QStringLiteral("newFolderButton"))->toolTip();
+            dialog.reject();
+        });
+        CMyFileDialog(true, QString(), QString(), 0, QStringLiteral("All Files (*.*)|*.*||"))
+            .DoModal();
+        LookAtNextWindow<QMessageBox>([&seen](QMessageBox& box) {
+            seen << box.windowTitle() << box.button(QMessageBox::Yes)->text()
+                 << box.button(QMessageBox::No)->text();
+            box.button(QMessageBox::No)->click();
+        });
+        ui::Message("?", ui::Buttons::YesNo, ui::Icon::Question);
+        QMessageBox toolkit(QMessageBox::NoIcon, QString(), QString(),
+                            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+        for (QMessageBox::StandardButton button :
+             {QMessageBox::Save, QMessageBox::Discard, QMessageBox::Cancel})
+            seen << toolkit.button(button)->text();
+        return seen.join(QLatin1Char('|')).toStdString();
+    };
+    const std::string german =
+        "Öffnen|Größe|Neuen Ordner erstellen|Tesselo|&Ja|&Nein|Speichern|Verwerfen|Abbrechen";
+    EXPECT_EQ(texts(), german);
+    App()->RouteCommand(cmd::ID_LANGUAGE_ENGLISH);
+    EXPECT_EQ(texts(), "Open|Size|Create New Folder|Tesselo|&Yes|&No|Save|Discard|Cancel");
+    App()->RouteCommand(cmd::ID_LANGUAGE_GERMAN);
+    EXPECT_EQ(texts(), german);
+    ui::Install(&m_ui);
 }
 
 TEST(ImageTypes, ExtensionsNameTheirFormats) {
@@ -318,7 +424,9 @@ TEST_F(MainFrameTest, AboutDialogShowsTheVersionAndReportsAMissingManual) {
 TEST_F(MainFrameTest, WindowMenuListsTheDocumentWindowsAndActivatesThem) {
     ASSERT_TRUE(Start());
     CTesseloDoc* first = App()->OnFileNew();
+    first->SetTitle(QStringLiteral("QUELLE  -  a.png"));
     CTesseloDoc* second = App()->OnFileNew();
+    second->SetTitle(QStringLiteral("QUELLE  -  b.png"));
     QMenu* window = Frame()->menuBar()->findChild<QMenu*>(QStringLiteral("windowMenu"));
     ASSERT_NE(window, nullptr);
     emit window->aboutToShow();
