@@ -130,12 +130,15 @@ void CRaster::Copy(const CRaster& src, bool copyPixels, bool copySelection, bool
     m_info.pGhost = nullptr;
     m_info.pImage = nullptr;
     m_info.nNumLayers = 0;
+    CopyResolution(src);
     if (!src.IsValid()) return;
     if (!Create(src.GetWidth(), src.GetHeight(), src.GetBpp(), src.GetType())) return;
 
     if (copyPixels) {
         std::memcpy(m_pDib, src.m_pDib, GetSize());
         std::memcpy(&m_head, src.m_pDib, sizeof(m_head));
+        // The block's header copy may predate a change of resolution.
+        CopyResolution(src);
         m_info.pImage = GetBits(0);
     } else {
         SetPalette(src.GetPalette(), 256);
@@ -158,6 +161,12 @@ void CRaster::CopyInfo(const CRaster& src) {
     m_info.pGhost = nullptr;
     m_info.pImage = nullptr;
     m_info.nNumLayers = 0;
+    CopyResolution(src);
+}
+
+void CRaster::CopyResolution(const CRaster& src) {
+    m_head.biXPelsPerMeter = src.m_head.biXPelsPerMeter;
+    m_head.biYPelsPerMeter = src.m_head.biYPelsPerMeter;
 }
 
 void CRaster::MoveFrom(CRaster& src) {

@@ -37,6 +37,8 @@ public:
     void InitDefaults(uint32_t imageType);
     void* Create(uint32_t width, uint32_t height, uint32_t bpp, uint32_t imageType);
     void Destroy();
+    // Copy and CopyInfo also take the source header's pixels per metre, so that the header
+    // keeps agreeing with the DPI of the copied info record.
     void Copy(const CRaster& src, bool copyPixels = true, bool copySelection = true,
               bool copyAlpha = true);
     void CopyInfo(const CRaster& src);
@@ -188,6 +190,8 @@ protected:
     bool CheckEncodeInput(CRasterStream* stream);
     // The colour returned for positions outside the image.
     RGBQUAD GetBackgroundColor() const;
+    // The header's pixels per metre of src, which the BMP and PNG writers store.
+    void CopyResolution(const CRaster& src);
 
     void* m_pDib = nullptr;        // bitmap block: header copy, palette, rows
     BITMAPINFOHEADER m_head{};
