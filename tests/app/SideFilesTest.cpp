@@ -11,6 +11,7 @@
 #include "AppTestSupport.h"
 #include "CTesseloDoc.h"
 #include "CommandIds.h"
+#include "FileSizeLimit.h"
 #include "TempDir.h"
 
 namespace {
@@ -283,4 +284,77 @@ TEST_F(SideFilesTest, SaveMessageListsTheSideFilesTheSettingsAskFor) {
                                         image + "w" + "\n\nGeoreferenzierung:\n   " + image +
                                         ".vexo");
     EXPECT_EQ(Read(QString::fromStdString(image + ".vexo")).substr(0, 16), "file: ziel.bmp\r\n");
+}
+
+// A full disk: every side file keeps its old bytes, no temporary stays and the report names
+// the failure.
+TEST_F(SideFilesTest, AFailedWriteKeepsTheOldSideFileAndReportsIt) {
+    Make3D();
+    using Writer = int (CTesseloDoc::*)(const QString&, QString&) const;
+    const struct {
+        Writer write;
+        const char* suffix;
+    } writers[] = {{&CTesseloDoc::WriteWorldFile, "w"},
+                   {&CTesseloDoc::WriteGeoRefFile, ".vexo"},
+                   {&CTesseloDoc::WriteCadRefFile, ".acadref"}};
+    for (const auto& w : writers) {
+        SCOPED_TRACE(w.suffix);
+        const QString name = m_image + w.suffix;
+        TempDir::WriteBytes(name.toStdString(), {'a', 'l', 't'});
+        const size_t entries = m_tmp.EntryCount();
+        QString text;
+        int result;
+        {
+            FileSizeLimit limit(20);
+            ASSERT_TRUE(limit.Active());
+            result = ((*m_doc).*w.write)(m_image, text);
+        }
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(text.toStdString(),
+                  "\n\nSchreiben Georeferenzierung fehlgeschlagen:\n    " + name.toStdString());
+        EXPECT_EQ(Read(name), "alt");
+        EXPECT_EQ(m_tmp.EntryCount(), entries);
+    }
+}
+
+// The image fits the disk but its side files do not: the save message lists both failures;
+// an image that does not fit keeps the old image and writes no side file.
+TEST_F(SideFilesTest, SaveCommandReportsWhatAFullDiskRefused) {
+    ASSERT_TRUE(Start());
+    CTesseloDoc* doc = App()->OnFileNew();
+    ASSERT_TRUE(doc);
+    doc->m_image.Create(2, 2, 24, 0);  // a 70-byte BMP file; the world file needs 102
+    doc->m_isSource = 0;
+    doc->m_extentLeft = 0;
+    doc->m_extentBottom = 0;
+    doc->m_extentRight = 4;
+    doc->m_extentTop = 2;
+    doc->m_koosys = 2;
+    doc->m_is3D = 0;
+    doc->m_worldFile = 1;
+    doc->m_geoRefFile = 1;
+    const std::string image = m_tmp.File("ziel.bmp");
+    const std::string failed = "\n\nSchreiben Georeferenzierung fehlgeschlagen:\n    ";
+    ChooseFile(QString::fromStdString(image));
+    {
+        FileSizeLimit limit(80);
+        ASSERT_TRUE(limit.Active());
+        App()->RouteCommand(cmd::ID_FILE_SAVE_AS);
+    }
+    ASSERT_FALSE(m_ui.messages.empty());
+    EXPECT_EQ(m_ui.messages.back(),
+              "File gespeichert:\n" + image + failed + image + "w" + failed + image + ".vexo");
+    EXPECT_EQ(m_tmp.EntryCount(), 1u);
+
+    m_ui.messages.clear();
+    const std::vector<uint8_t> saved = TempDir::ReadBytes(image);
+    doc->m_image.Create(40, 20, 24, 0);
+    ChooseFile(QString::fromStdString(image));
+    {
+        FileSizeLimit limit(80);
+        App()->RouteCommand(cmd::ID_FILE_SAVE_AS);
+    }
+    EXPECT_EQ(m_ui.messages, std::vector<std::string>{"Fehler beim speichern von '" + image + "'"});
+    EXPECT_EQ(TempDir::ReadBytes(image), saved);
+    EXPECT_EQ(m_tmp.EntryCount(), 1u);
 }
