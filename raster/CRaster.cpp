@@ -31,6 +31,13 @@ int32_t PelsPerMeter(int32_t dpi) {
 // DPI values from files are doubles of any value; keep only what fits a sane int.
 bool IsUsableDpi(double dpi) { return std::isfinite(dpi) && dpi >= 1.0 && dpi <= 1.0e6; }
 
+// Pixels per metre that read back as the DPI: the given value when it does, else the DPI's.
+int32_t PelsForDpi(int32_t pels, int32_t dpi) {
+    const double fromPels = pels * 254.0 / 10000.0;
+    if (IsUsableDpi(fromPels) && static_cast<int32_t>(fromPels + 0.5) == dpi) return pels;
+    return PelsPerMeter(dpi);
+}
+
 }  // namespace
 
 CRaster::CRaster(uint32_t imageType) { InitDefaults(imageType); }
@@ -239,6 +246,14 @@ void CRaster::SetXDPI(int32_t dpi) {
 void CRaster::SetYDPI(int32_t dpi) {
     m_info.yDPI = dpi;
     m_head.biYPelsPerMeter = PelsPerMeter(dpi);
+}
+
+int32_t CRaster::GetXPelsPerMeter() const {
+    return PelsForDpi(m_head.biXPelsPerMeter, m_info.xDPI);
+}
+
+int32_t CRaster::GetYPelsPerMeter() const {
+    return PelsForDpi(m_head.biYPelsPerMeter, m_info.yDPI);
 }
 
 void CRaster::SetDpiFromFile(double xDpi, double yDpi) {

@@ -76,6 +76,11 @@ public:
     void SetYDPI(int32_t dpi);
     // Stores DPI values read from a file; NaN, infinite and out-of-range values give 96.
     void SetDpiFromFile(double xDpi, double yDpi);
+    // The resolution in pixels per metre, as the BMP and PNG writers store it: the header's
+    // exact value while it stands for the DPI, else the DPI's, so that every writer stores
+    // the same resolution.
+    int32_t GetXPelsPerMeter() const;
+    int32_t GetYPelsPerMeter() const;
     int32_t GetTransIndex() const { return m_info.nBkgndIndex; }
     void SetTransIndex(int32_t index) { m_info.nBkgndIndex = index; }
     void SetTransColor(RGBQUAD color) { m_info.nBkgndColor = color; }

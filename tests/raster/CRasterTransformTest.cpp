@@ -263,6 +263,18 @@ TEST(Planes, AlphaAndSelectionCopiesNeedEqualSizes) {
 
 namespace {
 
+// The formats that store a resolution: BMP and PNG in pixels per metre, the others in DPI.
+struct ResolutionFormat {
+    uint32_t id;
+    const char* extension;
+    bool palette;  // JPEG takes no colour palette image
+};
+const ResolutionFormat kResolutionFormats[] = {{FORMAT_BMP, "bmp", true},
+                                               {FORMAT_PNG, "png", true},
+                                               {FORMAT_JPG, "jpg", false},
+                                               {FORMAT_TIF, "tif", true},
+                                               {FORMAT_PCX, "pcx", true}};
+
 // The resolution each file states, read by an independent tool, one "x y" line per file.
 std::vector<std::pair<double, double>> ToolResolutions(codectest::Tool tool, const TempDir& dir,
                                                        const std::vector<std::string>& files) {
@@ -319,20 +331,11 @@ TEST(Resolution, SurvivesEveryOperationAndEveryFormatThatStoresIt) {
         {"reduce to 8 bits", [](CRaster& i) { return i.ReduceBpp(8, true); }},
         {"reduce to 1 bit", [](CRaster& i) { return i.ReduceBpp(1); }},
     };
-    const struct {
-        uint32_t id;
-        const char* extension;
-        bool palette;  // JPEG takes no colour palette image
-    } formats[] = {{FORMAT_BMP, "bmp", true},
-                   {FORMAT_PNG, "png", true},
-                   {FORMAT_JPG, "jpg", false},
-                   {FORMAT_TIF, "tif", true},
-                   {FORMAT_PCX, "pcx", true}};
     for (const auto& op : operations) {
         SCOPED_TRACE(op.name);
         TempDir dir;
         std::vector<std::string> files;
-        for (const auto& format : formats) {
+        for (const ResolutionFormat& format : kResolutionFormats) {
             SCOPED_TRACE(format.extension);
             CRaster image = Pattern(9, 5, 24);
             image.SetXDPI(300);
@@ -358,5 +361,29 @@ TEST(Resolution, SurvivesEveryOperationAndEveryFormatThatStoresIt) {
                 EXPECT_NEAR(values[k].second, 300, 0.01) << files[k];
             }
         }
+    }
+}
+
+// A BMP file without a resolution reads as 96 DPI, and every writer then stores 96 DPI, the
+// BMP writer included.
+TEST(Resolution, AHeaderThatDisagreesWithTheDpiIsNotWritten) {
+    TempDir dir;
+    const std::string source = dir.File("none.bmp");
+    CRaster image = Pattern(9, 5, 24);
+    ASSERT_TRUE(image.Save(source.c_str(), FORMAT_BMP));
+    std::vector<uint8_t> bytes = TempDir::ReadBytes(source);
+    std::fill(bytes.begin() + 38, bytes.begin() + 46, 0);  // pixels per metre, x and y
+    TempDir::WriteBytes(source, bytes);
+    CRaster read;
+    ASSERT_TRUE(read.Load(source.c_str(), FORMAT_BMP));
+    ASSERT_EQ(read.GetXDPI(), 96);
+    for (const ResolutionFormat& format : kResolutionFormats) {
+        SCOPED_TRACE(format.extension);
+        const std::string path = dir.File(std::string("out.") + format.extension);
+        ASSERT_TRUE(read.Save(path.c_str(), format.id));
+        CRaster loaded;
+        ASSERT_TRUE(loaded.Load(path.c_str(), format.id));
+        EXPECT_EQ(loaded.GetXDPI(), 96);
+        EXPECT_EQ(loaded.GetYDPI(), 96);
     }
 }
