@@ -3,7 +3,6 @@
 
 #include <QDialog>
 #include <QFile>
-#include <QSaveFile>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -171,10 +170,12 @@ void CTesseloDoc::Serialize(CArchive& ar) {
         rectHeight = ReadFinite(ar);
     }
     if (known) is3D = ReadInRange(ar, 0, 1);
+    // Files before version 2 have no system and take it from the 3D flag; a later file's flag
+    // follows its system, which is what the document's flag means.
     if (version < 2)
         koosys = is3D ? 0 : 2;
-    else if (known && is3D != (koosys < 2 ? 1 : 0))
-        Damaged("parameter file: 3D flag contradicts the coordinate system");
+    else if (known)
+        is3D = koosys < 2 ? 1 : 0;
 
     const bool hasCorners = version == 1 || version == 2;
     const bool hasPoints = version >= 0 && version <= 2;
@@ -212,15 +213,7 @@ CTesseloDoc::ParameterLoad CTesseloDoc::LoadParameterFile(const QString& path) {
 bool CTesseloDoc::StoreParameterFile(const QString& path) {
     CArchive ar;
     Serialize(ar);
-    const std::vector<uint8_t>& bytes = ar.GetBytes();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    const auto size = qint64(bytes.size());
-    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return ar.WriteFile(QFile::encodeName(path).toStdString());
 }
 
 bool CTesseloDoc::OnOpenDocument(const QString& path) {

@@ -1,11 +1,14 @@
 #include "TextFile.h"
 
-#include <QSaveFile>
+#include <QFile>
 #include <string>
 
+#include "CSafeFileWriter.h"
 #include "CWin1252.h"
+#include "QtStringLookup.h"
+#include "UserInterface.h"
 
-bool WriteTextFile(const QString& path, const QString& text) {
+bool WriteTextFile(const QString& path, const QString& text, QString* error) {
     const std::string bytes = CWin1252::FromUtf8(text.toStdString());
     std::string crlf;
     crlf.reserve(bytes.size() + bytes.size() / 8);
@@ -13,11 +16,19 @@ bool WriteTextFile(const QString& path, const QString& text) {
         if (c == '\n') crlf += '\r';
         crlf += c;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(crlf.data(), qint64(crlf.size())) != qint64(crlf.size())) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    std::string reason;
+    if (CSafeFileWriter::WriteFile(QFile::encodeName(path).toStdString(), crlf, &reason))
+        return true;
+    if (error) *error = QString::fromStdString(reason);
+    return false;
+}
+
+void ReportWriteFailure(const QString& path, const QString& reason) {
+    // The path goes into the first "%s" and the reason into the second, whatever either holds.
+    QString text = LoadQString(10025);
+    const int first = text.indexOf(QStringLiteral("%s"));
+    if (first >= 0) text.replace(first, 2, path);
+    const int second = first < 0 ? -1 : text.indexOf(QStringLiteral("%s"), first + path.size());
+    if (second >= 0) text.replace(second, 2, reason);
+    ui::Message(text.toStdString(), ui::Buttons::Ok, ui::Icon::Error);
 }

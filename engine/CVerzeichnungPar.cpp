@@ -1,12 +1,11 @@
 #include "CVerzeichnungPar.h"
 
 #include <cmath>
-#include <cstdio>
-#include <memory>
 
 #include "CArchive.h"
 #include "CArchiveException.h"
 #include "CNumberText.h"
+#include "CSafeFileWriter.h"
 #include "CWin1252.h"
 #include "StringTable.h"
 
@@ -72,9 +71,11 @@ int CVerzeichnungPar::CorrectionAt(double offsetX, double offsetY, int selector,
     // An empty image range gives no usable scale.
     if (!std::isfinite(m_scale) || m_scale == 0.0) return 0;
     const std::vector<double>& list = selector ? m_resampling : m_sampling;
-    // A list that does not fit the model (only possible when set by hand) corrects nothing.
+    // An unknown model corrects nothing; a list that does not fit the model (only possible
+    // when set by hand) gives no usable correction.
     const int count = CoefficientCount(m_typ, m_offset);
-    if (count == 0 || int(list.size()) < count) return 0;
+    if (count == 0) return 1;
+    if (int(list.size()) < count) return 0;
     double u = offsetX * m_scale;
     double v = offsetY * m_scale;
     if (m_offset == 1) {
@@ -159,13 +160,15 @@ void CVerzeichnungPar::Serialize(CArchive& ar) {
     loaded.m_offset = ar.ReadInt32();
     loaded.m_sizeX = ar.ReadInt32();
     loaded.m_sizeY = ar.ReadInt32();
-    loaded.m_bez = ar.ReadString(kMaxNameLength);
+    // The name and the lists are bounded by the bytes left in the file.
+    loaded.m_bez = ar.ReadString();
     loaded.m_sampling = ar.ReadDoubleArray();
     loaded.m_resampling = ar.ReadDoubleArray();
-    if (loaded.m_typ < 0 || loaded.m_typ > 3) bad("CVerzeichnungPar: unknown model");
-    if (loaded.m_offset != 0 && loaded.m_offset != 1) bad("CVerzeichnungPar: bad offset flag");
-    if (loaded.m_sizeX <= 0) bad("CVerzeichnungPar: bad calibration image size");
+    // A set saved before any calculation (Valid 0) holds no model: its fields are not checked.
     if (loaded.m_valid) {
+        if (loaded.m_typ < 0 || loaded.m_typ > 3) bad("CVerzeichnungPar: unknown model");
+        if (loaded.m_offset != 0 && loaded.m_offset != 1) bad("CVerzeichnungPar: bad offset flag");
+        if (loaded.m_sizeX <= 0) bad("CVerzeichnungPar: bad calibration image size");
         const size_t count = size_t(CoefficientCount(loaded.m_typ, loaded.m_offset));
         if (loaded.m_sampling.size() != count || loaded.m_resampling.size() != count) {
             bad("CVerzeichnungPar: coefficient lists do not fit the model");
@@ -174,10 +177,10 @@ void CVerzeichnungPar::Serialize(CArchive& ar) {
     *this = std::move(loaded);
 }
 
-int CVerzeichnungPar::Save(const std::string& path) const {
+int CVerzeichnungPar::Save(const std::string& path, std::string* error) const {
     CArchive ar;
     Store(ar);
-    return ar.WriteFile(path) ? 1 : 0;
+    return ar.WriteFile(path, error) ? 1 : 0;
 }
 
 int CVerzeichnungPar::Load(const std::string& path) {
@@ -192,12 +195,7 @@ int CVerzeichnungPar::Load(const std::string& path) {
     return 1;
 }
 
-int CVerzeichnungPar::ExportAscii(const std::string& path) const {
-    struct Closer {
-        void operator()(FILE* f) const { std::fclose(f); }
-    };
-    std::unique_ptr<FILE, Closer> file(std::fopen(path.c_str(), "wb"));
-    if (!file) return 0;
+int CVerzeichnungPar::ExportAscii(const std::string& path, std::string* error) const {
     const std::string name = CWin1252::FromUtf8(m_bez);
     std::string text = CNumberText::Format(
         "Bez:        %s\nValid:      %i\nTyp:        %i\nOffset:     %i\nSizeX:      %i\n"
@@ -211,6 +209,5 @@ int CVerzeichnungPar::ExportAscii(const std::string& path) const {
     };
     list("Sampling:   %i Params\n", m_sampling);
     list("Resampling: %i Params\n", m_resampling);
-    const std::string bytes = WithCrLf(text);
-    return std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() ? 1 : 0;
+    return CSafeFileWriter::WriteFile(path, WithCrLf(text), error) ? 1 : 0;
 }

@@ -20,8 +20,6 @@ class CArchive;
 class CVerzeichnungPar {
 public:
     static constexpr const char* kClassName = "CVerzeichnungPar";
-    // Longest camera name and largest coefficient list Load accepts.
-    static constexpr uint32_t kMaxNameLength = 4096;
 
     CVerzeichnungPar();
     virtual ~CVerzeichnungPar();
@@ -31,7 +29,8 @@ public:
 
     void SetImageRange(double xmin, double ymin, double xmax, double ymax);
     // Correction at (x, y) from Sampling (selector 0) or Resampling (other). 0 with (0, 0) when
-    // the set is not valid; (0, 0) and 0 as well when the image range is empty.
+    // the set is not valid; (0, 0) and 0 as well when the image range is empty or the list is
+    // too short for the model; (0, 0) and 1 for an unknown model type.
     int ComputeCorrection(double x, double y, int selector, double& dx, double& dy) const;
     // The same correction for a point given with its row counted from the bottom edge of the
     // image range (bottom-up pixel rows): evaluated in the image frame, y downwards, that the
@@ -40,14 +39,15 @@ public:
                                   double& drow) const;
     std::string GetInfoText() const;
 
-    // Calibration file: Save writes a new or truncated file. Load reads it all or nothing: a
-    // missing, short or malformed file, a version other than 0 or lists that do not fit the
-    // model give 0 and leave the set unchanged. 1 on success.
-    int Save(const std::string& path) const;
+    // Calibration file: Save replaces the file whole (CSafeFileWriter); 0, with the old file
+    // kept and the reason in *error when given, when it cannot be written. Load reads it all or
+    // nothing: a missing, short or malformed file, a version other than 0 or, in a valid set,
+    // a model that does not fit its lists give 0 and leave the set unchanged. 1 on success.
+    int Save(const std::string& path, std::string* error = nullptr) const;
     int Load(const std::string& path);
-    // The ASCII listing, lines ending in CR LF, numbers in the C locale; 0 when the file cannot
-    // be opened.
-    int ExportAscii(const std::string& path) const;
+    // The ASCII listing, lines ending in CR LF, numbers in the C locale; written and reported
+    // like Save.
+    int ExportAscii(const std::string& path, std::string* error = nullptr) const;
     // Loading raises CArchiveException on malformed input and changes nothing then.
     void Serialize(CArchive& ar);
 

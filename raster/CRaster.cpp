@@ -31,6 +31,13 @@ int32_t PelsPerMeter(int32_t dpi) {
 // DPI values from files are doubles of any value; keep only what fits a sane int.
 bool IsUsableDpi(double dpi) { return std::isfinite(dpi) && dpi >= 1.0 && dpi <= 1.0e6; }
 
+// Pixels per metre that read back as the DPI: the given value when it does, else the DPI's.
+int32_t PelsForDpi(int32_t pels, int32_t dpi) {
+    const double fromPels = pels * 254.0 / 10000.0;
+    if (IsUsableDpi(fromPels) && static_cast<int32_t>(fromPels + 0.5) == dpi) return pels;
+    return PelsPerMeter(dpi);
+}
+
 }  // namespace
 
 CRaster::CRaster(uint32_t imageType) { InitDefaults(imageType); }
@@ -130,12 +137,15 @@ void CRaster::Copy(const CRaster& src, bool copyPixels, bool copySelection, bool
     m_info.pGhost = nullptr;
     m_info.pImage = nullptr;
     m_info.nNumLayers = 0;
+    CopyResolution(src);
     if (!src.IsValid()) return;
     if (!Create(src.GetWidth(), src.GetHeight(), src.GetBpp(), src.GetType())) return;
 
     if (copyPixels) {
         std::memcpy(m_pDib, src.m_pDib, GetSize());
         std::memcpy(&m_head, src.m_pDib, sizeof(m_head));
+        // The block's header copy may predate a change of resolution.
+        CopyResolution(src);
         m_info.pImage = GetBits(0);
     } else {
         SetPalette(src.GetPalette(), 256);
@@ -158,6 +168,12 @@ void CRaster::CopyInfo(const CRaster& src) {
     m_info.pGhost = nullptr;
     m_info.pImage = nullptr;
     m_info.nNumLayers = 0;
+    CopyResolution(src);
+}
+
+void CRaster::CopyResolution(const CRaster& src) {
+    m_head.biXPelsPerMeter = src.m_head.biXPelsPerMeter;
+    m_head.biYPelsPerMeter = src.m_head.biYPelsPerMeter;
 }
 
 void CRaster::MoveFrom(CRaster& src) {
@@ -230,6 +246,14 @@ void CRaster::SetXDPI(int32_t dpi) {
 void CRaster::SetYDPI(int32_t dpi) {
     m_info.yDPI = dpi;
     m_head.biYPelsPerMeter = PelsPerMeter(dpi);
+}
+
+int32_t CRaster::GetXPelsPerMeter() const {
+    return PelsForDpi(m_head.biXPelsPerMeter, m_info.xDPI);
+}
+
+int32_t CRaster::GetYPelsPerMeter() const {
+    return PelsForDpi(m_head.biYPelsPerMeter, m_info.yDPI);
 }
 
 void CRaster::SetDpiFromFile(double xDpi, double yDpi) {

@@ -37,6 +37,8 @@ public:
     void InitDefaults(uint32_t imageType);
     void* Create(uint32_t width, uint32_t height, uint32_t bpp, uint32_t imageType);
     void Destroy();
+    // Copy and CopyInfo also take the source header's pixels per metre, so that the header
+    // keeps agreeing with the DPI of the copied info record.
     void Copy(const CRaster& src, bool copyPixels = true, bool copySelection = true,
               bool copyAlpha = true);
     void CopyInfo(const CRaster& src);
@@ -74,6 +76,11 @@ public:
     void SetYDPI(int32_t dpi);
     // Stores DPI values read from a file; NaN, infinite and out-of-range values give 96.
     void SetDpiFromFile(double xDpi, double yDpi);
+    // The resolution in pixels per metre, as the BMP and PNG writers store it: the header's
+    // exact value while it stands for the DPI, else the DPI's, so that every writer stores
+    // the same resolution.
+    int32_t GetXPelsPerMeter() const;
+    int32_t GetYPelsPerMeter() const;
     int32_t GetTransIndex() const { return m_info.nBkgndIndex; }
     void SetTransIndex(int32_t index) { m_info.nBkgndIndex = index; }
     void SetTransColor(RGBQUAD color) { m_info.nBkgndColor = color; }
@@ -193,6 +200,8 @@ protected:
     // ReduceBpp's pixel pass: this image's colours mapped to the nearest entries of temp's
     // palette, with the error diffused into this image when asked.
     void ReducePixelsInto(CRaster& temp, bool errorDiffusion);
+    // The header's pixels per metre of src, which the BMP and PNG writers store.
+    void CopyResolution(const CRaster& src);
 
     void* m_pDib = nullptr;        // bitmap block: header copy, palette, rows
     BITMAPINFOHEADER m_head{};

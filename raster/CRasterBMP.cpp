@@ -369,8 +369,8 @@ bool CRasterBMP::Encode(CRasterStream* stream) {
          stream->WriteU32LE(static_cast<uint32_t>(m_head.biHeight)) && stream->WriteU16LE(1) &&
          stream->WriteU16LE(m_head.biBitCount) && stream->WriteU32LE(kRgb) &&
          stream->WriteU32LE(m_head.biSizeImage) &&
-         stream->WriteU32LE(static_cast<uint32_t>(m_head.biXPelsPerMeter)) &&
-         stream->WriteU32LE(static_cast<uint32_t>(m_head.biYPelsPerMeter)) &&
+         stream->WriteU32LE(static_cast<uint32_t>(GetXPelsPerMeter())) &&
+         stream->WriteU32LE(static_cast<uint32_t>(GetYPelsPerMeter())) &&
          stream->WriteU32LE(m_head.biClrUsed) && stream->WriteU32LE(m_head.biClrImportant);
     ok = ok && stream->WriteBytes(block + sizeof(BITMAPINFOHEADER), GetSize() - 40);
     if (!ok) {

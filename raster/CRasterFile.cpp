@@ -1,38 +1,17 @@
 // Loading and saving of CRaster through the format classes of the codec table.
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <string>
 
 #include "CRaster.h"
 #include "CRasterCodecTable.h"
 #include "CRasterStdioStream.h"
+#include "CSafeFileWriter.h"
 
 namespace {
 
 bool IsMultiFrame(uint32_t id) { return id == FORMAT_GIF || id == FORMAT_ICO || id == FORMAT_TIF; }
 
 bool IsNamedFormat(uint32_t id) { return id > FORMAT_UNKNOWN && id < FORMAT_COUNT; }
-
-// Creates a temporary file beside the target so that the final rename stays on one file system.
-FILE* OpenTemporaryBeside(const std::string& target, std::string& tempName) {
-    tempName = target + ".XXXXXX";
-    const int fd = mkstemp(tempName.data());
-    if (fd < 0) return nullptr;
-    // mkstemp makes the file private; give it the mode a plain fopen would have given.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-    FILE* file = fdopen(fd, "wb");
-    if (!file) {
-        close(fd);
-        std::remove(tempName.c_str());
-    }
-    return file;
-}
 
 }  // namespace
 
@@ -102,15 +81,17 @@ bool CRaster::Save(const char* fileName, uint32_t imageType) {
     if (!fileName) return false;
     // Encode into a temporary file and replace the target only on success, so that a refused
     // or failed save never destroys an existing file or leaves a broken one behind.
-    std::string tempName;
-    FILE* file = OpenTemporaryBeside(fileName, tempName);
-    if (!file) return false;
-    bool ok = Encode(file, imageType);
-    if (std::fflush(file) != 0 || std::ferror(file)) ok = false;
-    if (std::fclose(file) != 0) ok = false;
-    if (ok && std::rename(tempName.c_str(), fileName) != 0) ok = false;
-    if (!ok) std::remove(tempName.c_str());
-    return ok;
+    CSafeFileWriter writer(fileName);
+    if (!writer.Open()) {
+        SetLastError(writer.ErrorText().c_str());
+        return false;
+    }
+    if (!Encode(writer.File(), imageType)) return false;
+    if (!writer.Commit()) {
+        SetLastError(writer.ErrorText().c_str());
+        return false;
+    }
+    return true;
 }
 
 bool CRaster::Encode(FILE* file, uint32_t imageType) {

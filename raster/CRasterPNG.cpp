@@ -277,8 +277,8 @@ bool EncodeImage(CRaster& image, png_structp png, png_infop info, PngBuffers& bu
         background.blue = settings.nBkgndColor.rgbBlue;
     }
     png_set_bKGD(png, info, &background);
-    png_set_pHYs(png, info, png_uint_32(std::max(0, image.GetHeader().biXPelsPerMeter)),
-                 png_uint_32(std::max(0, image.GetHeader().biYPelsPerMeter)), PNG_RESOLUTION_METER);
+    png_set_pHYs(png, info, png_uint_32(std::max(0, image.GetXPelsPerMeter())),
+                 png_uint_32(std::max(0, image.GetYPelsPerMeter())), PNG_RESOLUTION_METER);
 
     // A 24-bit image with a transparent colour is written with alpha: 0 where the colour is.
     const uint8_t* alpha = image.GetAlphaPointer();

@@ -79,7 +79,11 @@ int CBitmapAcadDlg::SendToCad() {
     content += QString::number(is3D) + QLatin1Char('\n');
     for (const QString& text : texts) content += text + QLatin1Char('\n');
     const QString path = CadTransferFileName(n);
-    if (!WriteTextFile(path, content)) return 0;
+    QString error;
+    if (!WriteTextFile(path, content, &error)) {
+        ReportWriteFailure(path, error);
+        return 0;
+    }
 
     const auto message = CTesseloApp::kToAcadMessage;
     if (!PostToCadInterface(message, n, 0, 1)) QFile::remove(path);

@@ -18,7 +18,8 @@ public:
     bool OnInitDialog() override;
     // Closes the dialog when SendToCad succeeds.
     void OnOK();
-    // Writes the transfer file and posts it; 0 keeps the dialog open.
+    // Writes the transfer file and posts it; 0 keeps the dialog open (after a message when the
+    // file cannot be written).
     int SendToCad();
 
     // Highest transfer file number tried before giving up.

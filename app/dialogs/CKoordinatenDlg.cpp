@@ -16,6 +16,7 @@
 #include "CTesseloView.h"
 #include "DocumentPaths.h"
 #include "QtStringLookup.h"
+#include "TextFile.h"
 #include "UserInterface.h"
 #include "controls/CListCtrlEx.h"
 
@@ -281,7 +282,6 @@ void CKoordinatenDlg::OnExport() {
                                           m_doc->m_decimals, &error)) {
         ui::Message(FillFirst(LoadQString(10024), path).toStdString());
     } else {
-        const QString text = FillFirst(FillFirst(LoadQString(10025), path), error);
-        ui::Message(text.toStdString(), ui::Buttons::Ok, ui::Icon::Error);
+        ReportWriteFailure(path, error);
     }
 }

@@ -1,12 +1,11 @@
 #include "CMeasureProtocol.h"
 
-#include <QFile>
 #include <string>
 
 #include "CNumberText.h"
 #include "CPolygonCalc.h"
-#include "CWin1252.h"
 #include "QtStringLookup.h"
+#include "TextFile.h"
 #include "Utilities.h"
 
 namespace {
@@ -113,18 +112,11 @@ QString CMeasureProtocol::ExportLine(const CMeasuredPoint& point, int koosys, in
 bool CMeasureProtocol::WriteExportFile(const QString& path, const QString& header,
                                        const std::vector<CMeasuredPoint>& points, int koosys,
                                        int decimals, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        if (error) *error = file.errorString();
-        return false;
+    QString text;
+    if (!points.empty()) {
+        text = header + QLatin1Char('\n');
+        for (const CMeasuredPoint& p : points)
+            text += ExportLine(p, koosys, decimals) + QLatin1Char('\n');
     }
-    if (points.empty()) return false;
-    std::string bytes = CWin1252::FromUtf8(header.toStdString()) + kCrLf;
-    for (const CMeasuredPoint& p : points)
-        bytes += CWin1252::FromUtf8(ExportLine(p, koosys, decimals).toStdString()) + kCrLf;
-    if (file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()) || !file.flush()) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    return true;
+    return WriteTextFile(path, text, error) && !points.empty();
 }

@@ -42,9 +42,9 @@ public:
 
     // One line of the export file, without its line end.
     static QString ExportLine(const CMeasuredPoint& point, int koosys, int decimals);
-    // Creates or truncates the file and writes the header line and one line per point. False
-    // with the reason in *error when the file cannot be written; also false, with the file
-    // left empty, when there are no points.
+    // Replaces the file with the header line and one line per point. False with the reason in
+    // *error, and the old file kept, when the file cannot be written; also false, with the
+    // file left empty, when there are no points.
     static bool WriteExportFile(const QString& path, const QString& header,
                                 const std::vector<CMeasuredPoint>& points, int koosys, int decimals,
                                 QString* error);

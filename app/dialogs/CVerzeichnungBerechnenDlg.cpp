@@ -17,6 +17,7 @@
 #include "CTesseloApp.h"
 #include "CTesseloDoc.h"
 #include "QtStringLookup.h"
+#include "TextFile.h"
 #include "UserInterface.h"
 #include "controls/CDistortionGridCtrl.h"
 #include "dialogs/CMyFileDialog.h"
@@ -232,7 +233,12 @@ void CVerzeichnungBerechnenDlg::OnLoad() {
     UpdateData(true);
     const QString path = ChooseFile(true, 10089, 10090);
     if (path.isEmpty()) return;
-    m_calibration.GetParameters().Load(FileName(path));
+    // A file that cannot be read leaves the set as it was: it must not pass for the file's.
+    if (!m_calibration.GetParameters().Load(FileName(path))) {
+        ui::Message(PlainLines(LoadQString(10092)).toStdString(), ui::Buttons::Ok,
+                    ui::Icon::Warning);
+        return;
+    }
     ShowParameters();
 }
 
@@ -250,12 +256,18 @@ void CVerzeichnungBerechnenDlg::OnSave() {
     UpdateData(true);
     m_calibration.GetParameters().m_bez = m_cameraName.toStdString();
     const QString path = ChooseFile(false, 10089, 10090);
-    if (!path.isEmpty()) m_calibration.GetParameters().Save(FileName(path));
+    if (path.isEmpty()) return;
+    std::string error;
+    if (!m_calibration.GetParameters().Save(FileName(path), &error))
+        ReportWriteFailure(path, QString::fromStdString(error));
 }
 
 void CVerzeichnungBerechnenDlg::OnExportAscii() {
     UpdateData(true);
     m_calibration.GetParameters().m_bez = m_cameraName.toStdString();
     const QString path = ChooseFile(false, 10095, 10104);
-    if (!path.isEmpty()) m_calibration.GetParameters().ExportAscii(FileName(path));
+    if (path.isEmpty()) return;
+    std::string error;
+    if (!m_calibration.GetParameters().ExportAscii(FileName(path), &error))
+        ReportWriteFailure(path, QString::fromStdString(error));
 }

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "CArchiveException.h"
+#include "CSafeFileWriter.h"
 #include "CWin1252.h"
 
 static_assert(std::endian::native == std::endian::little, "archive code assumes little-endian");
@@ -194,14 +195,8 @@ uint16_t CArchive::ReadClass(const char* className) {
     return schema;
 }
 
-bool CArchive::WriteFile(const std::string& path) const {
-    FilePtr file(std::fopen(path.c_str(), "wb"));
-    if (!file) return false;
-    if (!m_bytes.empty() &&
-        std::fwrite(m_bytes.data(), 1, m_bytes.size(), file.get()) != m_bytes.size()) {
-        return false;
-    }
-    return std::fclose(file.release()) == 0;
+bool CArchive::WriteFile(const std::string& path, std::string* error) const {
+    return CSafeFileWriter::WriteFile(path, m_bytes.data(), m_bytes.size(), error);
 }
 
 bool CArchive::ReadFile(const std::string& path, std::vector<uint8_t>& bytes) {

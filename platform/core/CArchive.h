@@ -55,8 +55,9 @@ public:
     size_t Remaining() const { return m_bytes.size() - m_pos; }
     const std::vector<uint8_t>& GetBytes() const { return m_bytes; }
 
-    // Writes the stored bytes into a new or truncated file; false when it cannot be written.
-    bool WriteFile(const std::string& path) const;
+    // Replaces the file with the stored bytes (CSafeFileWriter); false, with the old file kept
+    // and the reason in *error when given, when it cannot be written.
+    bool WriteFile(const std::string& path, std::string* error = nullptr) const;
     // Reads a whole file of at most kMaxFileBytes; false when it cannot be opened or read.
     static bool ReadFile(const std::string& path, std::vector<uint8_t>& bytes);
 

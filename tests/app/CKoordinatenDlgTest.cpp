@@ -5,11 +5,14 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <cerrno>
+#include <cstring>
 
 #include "AppTestSupport.h"
 #include "CTesseloDoc.h"
 #include "CTesseloView.h"
 #include "CommandIds.h"
+#include "FileSizeLimit.h"
 #include "TempDir.h"
 #include "controls/CListCtrlEx.h"
 #include "dialogs/CKoordinatenDlg.h"
@@ -228,6 +231,26 @@ TEST_F(CoordinatesDialogTest, ExportAsksForTheFileAndTheHeaderAndWritesTheDocume
     dialog.OnExport();
     EXPECT_EQ(m_ui.messages.back(), "Keine Punkte gemessen");
     EXPECT_EQ(m_requests.size(), 3u);  // no file dialog without points
+}
+
+TEST_F(CoordinatesDialogTest, AnExportTheDiskRefusesKeepsTheOldFileAndSaysWhy) {
+    TempDir dir;
+    const std::string path = dir.File("Haus.dat");
+    TempDir::WriteBytes(path, {'a', 'l', 't'});
+    CKoordinatenDlg dialog;
+    dialog.m_doc = m_doc;
+    dialog.OnInitDialog();
+    ChooseFile(QString::fromStdString(path));
+    {
+        FileSizeLimit limit(20);
+        ASSERT_TRUE(limit.Active());
+        dialog.OnExport();
+    }
+    EXPECT_EQ(m_ui.messages,
+              std::vector<std::string>{"Datei " + path + " konnte nicht geschrieben werden\n\n" +
+                                       std::strerror(EFBIG)});
+    EXPECT_EQ(TempDir::ReadText(path), "alt");
+    EXPECT_EQ(dir.EntryCount(), 1u);
 }
 
 TEST_F(CoordinatesDialogTest, FinishMeasureRunsTheDialogForThePointsTools) {

@@ -6,11 +6,14 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QRadioButton>
+#include <cerrno>
+#include <cstring>
 
 #include "AppTestSupport.h"
 #include "CMainFrame.h"
 #include "CTesseloDoc.h"
 #include "CadLink.h"
+#include "FileSizeLimit.h"
 #include "dialogs/CBitmapAcadDlg.h"
 
 namespace {
@@ -170,4 +173,24 @@ TEST_F(CadLinkTest, AllTransferNumbersTakenWritesNothing) {
     EXPECT_EQ(QDir(m_temp).entryList(QDir::Files).size(), files);
     EXPECT_EQ(m_ui.messages,
               std::vector<std::string>{"Zu viele temporäre Files\n\nTemp-Verzeichnis löschen"});
+}
+
+TEST_F(CadLinkTest, ATransferFileThatCannotBeWrittenIsReportedAndNotSent) {
+    Listen();
+    ASSERT_TRUE(Start());
+    Target();
+    CBitmapAcadDlg dialog;
+    ASSERT_TRUE(dialog.OnInitDialog());
+    int result;
+    {
+        FileSizeLimit limit(20);
+        ASSERT_TRUE(limit.Active());
+        result = dialog.SendToCad();
+    }
+    EXPECT_EQ(result, 0);  // the dialog stays open
+    EXPECT_EQ(m_ui.messages, std::vector<std::string>{"Datei " + Transfer(0).toStdString() +
+                                                      " konnte nicht geschrieben werden\n\n" +
+                                                      std::strerror(EFBIG)});
+    EXPECT_TRUE(QDir(m_temp).entryList(QDir::Files).isEmpty());
+    EXPECT_FALSE(m_server.waitForNewConnection(200));
 }

@@ -7,7 +7,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 
 #include "AppTestSupport.h"
 #include "CDistortionCalibration.h"
@@ -15,6 +17,7 @@
 #include "CPostedEvents.h"
 #include "CTesseloDoc.h"
 #include "CommandIds.h"
+#include "FileSizeLimit.h"
 #include "StringTable.h"
 #include "TempDir.h"
 #include "controls/CDistortionGridCtrl.h"
@@ -225,7 +228,7 @@ TEST_F(CorrectionDialogTest, UnusableFilesShowNoCorrectionAndInvalidateAnEarlier
     std::vector<uint8_t> version = good;
     version[0] = 1;
     TempDir::WriteBytes(m_files.File("version.verz"), version);
-    // Saved before any calculation: no model in it.
+    // Saved before any calculation: it loads, but holds no model.
     CVerzeichnungPar noModel;
     ASSERT_EQ(noModel.Save(m_files.File("leer.verz")), 1);
     CVerzeichnungPar notValid = KnownModel();
@@ -239,7 +242,7 @@ TEST_F(CorrectionDialogTest, UnusableFilesShowNoCorrectionAndInvalidateAnEarlier
         int loadResult;
     } cases[] = {
         {FilePath("missing.verz"), 0},   {FilePath("short.verz"), 0}, {FilePath("version.verz"), 0},
-        {FilePath("pipe.verz"), 0},      {FilePath("dir.verz"), 0},   {FilePath("leer.verz"), 0},
+        {FilePath("pipe.verz"), 0},      {FilePath("dir.verz"), 0},   {FilePath("leer.verz"), 1},
         {FilePath("ungueltig.verz"), 1},
     };
     WriteSetting(settings::kDistortionOn, 1);
@@ -427,6 +430,73 @@ TEST_F(CalculationDialogTest, LoadShowsTheFilesModelOffsetAndName) {
     EXPECT_TRUE(Description(*dialog, "1050")
                     .contains(QStringLiteral("Modell 2\nParameter 4\nHauptpunkt Ja")));
     EXPECT_FALSE(dialog->Preview()->BuildLines(300, 200).horizontal.empty());
+}
+
+TEST_F(CalculationDialogTest, ASetSavedBeforeAnyCalculationLoadsBack) {
+    auto dialog = MakeCalculationDialog(m_doc);
+    ASSERT_TRUE(dialog->OnInitDialog());
+    Field<QLineEdit>(*dialog, "1004")->setText(QString(5000, QLatin1Char('k')));
+    ChooseFile(FilePath("leer.verz"));
+    dialog->OnSave();
+
+    auto other = MakeCalculationDialog(m_doc);
+    ASSERT_TRUE(other->OnInitDialog());
+    ChooseFile(FilePath("leer.verz"));
+    other->OnLoad();
+    EXPECT_TRUE(m_ui.messages.empty());
+    EXPECT_EQ(Field<QLineEdit>(*other, "1004")->text(), QString(5000, QLatin1Char('k')));
+    EXPECT_EQ(Field<QComboBox>(*other, "1059")->currentIndex(), 0);
+    EXPECT_EQ(other->Calibration().GetParameters().m_valid, 0);
+    EXPECT_TRUE(Description(*other, "1050").isEmpty());
+}
+
+// A load that fails keeps the set and the fields and says so; a save or export that fails
+// keeps the old file, leaves no temporary and names the file and the reason.
+TEST_F(CalculationDialogTest, FailedLoadSaveAndExportAreReported) {
+    auto dialog = MakeCalculationDialog(m_doc);
+    ASSERT_TRUE(dialog->OnInitDialog());
+    ChooseFile(FilePath("kamera.verz"));
+    dialog->OnLoad();
+    ASSERT_TRUE(m_ui.messages.empty());
+    const QString description = Description(*dialog, "1050");
+    ASSERT_FALSE(description.isEmpty());
+
+    TempDir::WriteBytes(m_files.File("kurz.verz"), {0, 0, 0});
+    for (const char* name : {"kurz.verz", "fehlt.verz"}) {
+        SCOPED_TRACE(name);
+        m_ui.messages.clear();
+        ChooseFile(FilePath(name));
+        dialog->OnLoad();
+        EXPECT_EQ(m_ui.messages, std::vector<std::string>{strings::German(10092)});
+        EXPECT_EQ(Field<QComboBox>(*dialog, "1059")->currentIndex(), 3);
+        EXPECT_EQ(Field<QLineEdit>(*dialog, "1004")->text(), QStringLiteral("Testkamera"));
+        EXPECT_EQ(Description(*dialog, "1050"), description);
+        EXPECT_EQ(dialog->Calibration().GetParameters().m_sampling, KnownModel().m_sampling);
+    }
+
+    const std::vector<uint8_t> old = {'a', 'l', 't'};
+    const struct {
+        const char* name;
+        void (CVerzeichnungBerechnenDlg::*handler)();
+    } writes[] = {{"alt.verz", &CVerzeichnungBerechnenDlg::OnSave},
+                  {"alt.asc", &CVerzeichnungBerechnenDlg::OnExportAscii}};
+    for (const auto& w : writes) {
+        SCOPED_TRACE(w.name);
+        m_ui.messages.clear();
+        TempDir::WriteBytes(m_files.File(w.name), old);
+        const size_t entries = m_files.EntryCount();
+        ChooseFile(FilePath(w.name));
+        {
+            FileSizeLimit limit(20);
+            ASSERT_TRUE(limit.Active());
+            ((*dialog).*w.handler)();
+        }
+        EXPECT_EQ(m_ui.messages, std::vector<std::string>{"Datei " + m_files.File(w.name) +
+                                                          " konnte nicht geschrieben werden\n\n" +
+                                                          std::strerror(EFBIG)});
+        EXPECT_EQ(TempDir::ReadBytes(m_files.File(w.name)), old);
+        EXPECT_EQ(m_files.EntryCount(), entries);
+    }
 }
 
 TEST_F(CalculationDialogTest, WithoutDocumentTheDialogDoesNotOpen) {

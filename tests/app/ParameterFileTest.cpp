@@ -11,6 +11,7 @@
 #include "CPostedEvents.h"
 #include "CTesseloDoc.h"
 #include "CommandIds.h"
+#include "FileSizeLimit.h"
 #include "TempDir.h"
 
 namespace {
@@ -98,13 +99,18 @@ protected:
         doc.m_corners.Append(7, 8);
     }
 
+    // The scalars a version-3 file stores.
+    static std::vector<double> Scalars(const CTesseloDoc& doc) {
+        return {double(doc.m_decimals), double(doc.m_red),       double(doc.m_green),
+                double(doc.m_blue),     double(doc.m_worldFile), double(doc.m_geoRefFile),
+                double(doc.m_koosys),   double(doc.m_is3D),      double(doc.m_measureMode),
+                doc.m_rectWidth,        doc.m_rectHeight};
+    }
+
     // Every stored field of the document, to compare before and after a refused load.
     static std::vector<double> Snapshot(const CTesseloDoc& doc) {
-        std::vector<double> v = {
-            double(doc.m_decimals), double(doc.m_red),       double(doc.m_green),
-            double(doc.m_blue),     double(doc.m_worldFile), double(doc.m_geoRefFile),
-            double(doc.m_koosys),   double(doc.m_is3D),      double(doc.m_measureMode),
-            doc.m_rectWidth,        doc.m_rectHeight,        double(doc.m_points.Size())};
+        std::vector<double> v = Scalars(doc);
+        v.push_back(double(doc.m_points.Size()));
         const CControlPointList& p = doc.m_points;
         for (const auto* list : {&p.x, &p.y, &p.r1, &p.r2, &p.r3})
             v.insert(v.end(), list->begin(), list->end());
@@ -286,8 +292,6 @@ TEST_F(ParameterFileTest, ShortOrDamagedFilesLeaveTheDocumentAsItWas) {
     };
     scalarsOnly("coordinate system 5", v2(5, 0, 0, 1));
     scalarsOnly("coordinate system -1", v2(-1, 0, 0, 1));
-    scalarsOnly("3D flag with a 2D system", v2(3, 1, 0, 1));
-    scalarsOnly("2D flag with a 3D system", v2(1, 0, 0, 1));
     scalarsOnly("red 256", v2(3, 0, 256, 1));
     scalarsOnly("red -1", v2(3, 0, -1, 1));
     scalarsOnly("width not a number", v2(3, 0, 0, std::numeric_limits<double>::quiet_NaN()));
@@ -317,6 +321,107 @@ TEST_F(ParameterFileTest, ShortOrDamagedFilesLeaveTheDocumentAsItWas) {
         EXPECT_EQ(Snapshot(doc), before);
         EXPECT_EQ(doc.m_points.names, QStringList{QStringLiteral("old")});
     }
+}
+
+// Values are taken as read, and the document's 3D flag is the one its system implies. The
+// rectangle route leaves flag 0 in a 3D system, so such files are the program's own.
+TEST_F(ParameterFileTest, AFlagThatContradictsTheSystemFollowsTheSystem) {
+    const struct {
+        int version, koosys, is3D;
+    } cases[] = {{2, 3, 1}, {2, 1, 0}, {3, 0, 0}, {3, 4, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.version) + " " + std::to_string(c.koosys));
+        Bytes b;
+        if (c.version == 3)
+            b.Int(3).Int(2);
+        else
+            b.Int(2);
+        b.Int(10).Int(20).Int(30).Int(1).Int(0).Int(c.koosys).Int(0).Double(4).Double(3);
+        b.Int(c.is3D);
+        if (c.version == 2) ThreePoints(b.Doubles({}).Doubles({}));
+        CTesseloDoc doc;
+        Fill(doc);
+        ASSERT_EQ(doc.LoadParameterFile(Write("mixed.par", b.data)),
+                  CTesseloDoc::ParameterLoad::Loaded);
+        EXPECT_EQ(doc.m_koosys, c.koosys);
+        EXPECT_EQ(doc.m_is3D, c.koosys < 2 ? 1 : 0);
+        EXPECT_EQ(doc.m_red, 10);
+        EXPECT_EQ(doc.m_rectWidth, 4.0);
+    }
+}
+
+// Every document a route leaves behind, saved by either command, loads back to its values
+// (the 3D flag as its system implies).
+TEST_F(ParameterFileTest, EveryRouteRoundTripsThroughBothCommands) {
+    ASSERT_TRUE(Start());
+    struct Route {
+        const char* name;
+        int koosys, is3D, measureMode;
+    };
+    std::vector<Route> routes;
+    for (int koosys = 0; koosys < 5; ++koosys) {
+        routes.push_back({"control points", koosys, koosys < 2 ? 1 : 0, 1});
+        routes.push_back({"rectangle", koosys, 0, 0});
+    }
+    for (const Route& route : routes) {
+        for (const int command : {cmd::ID_SAVE_PARAMETERS, cmd::ID_FILE_SAVE}) {
+            SCOPED_TRACE(std::string(route.name) + " " + std::to_string(route.koosys) + " " +
+                         std::to_string(command));
+            CTesseloDoc* doc = App()->OnFileNew();
+            ASSERT_TRUE(doc);
+            doc->m_isSource = command == cmd::ID_SAVE_PARAMETERS ? 1 : 0;
+            doc->m_decimals = 6;
+            doc->m_red = 255;
+            doc->m_green = 128;
+            doc->m_blue = 1;
+            doc->m_worldFile = 1;
+            doc->m_geoRefFile = 1;
+            doc->m_koosys = route.koosys;
+            doc->m_is3D = route.is3D;
+            doc->m_measureMode = route.measureMode;
+            doc->m_rectWidth = route.measureMode ? UNDEFINED_VALUE : 12.25;
+            doc->m_rectHeight = route.measureMode ? UNDEFINED_VALUE : 7.5;
+            ChooseFile(File("route.par"));
+            App()->RouteCommand(command);
+
+            CTesseloDoc back;
+            Fill(back);
+            ASSERT_EQ(back.LoadParameterFile(File("route.par")),
+                      CTesseloDoc::ParameterLoad::Loaded);
+            doc->m_is3D = route.koosys < 2 ? 1 : 0;
+            EXPECT_EQ(Scalars(back), Scalars(*doc));
+            // The command line opens it as well.
+            CTesseloDoc opened;
+            EXPECT_TRUE(opened.OnOpenDocument(File("route.par")));
+            doc->OnCloseDocument();
+            ProcessEvents();
+        }
+    }
+    EXPECT_TRUE(m_ui.messages.empty());
+}
+
+TEST_F(ParameterFileTest, AFailedSaveKeepsTheOldFileAndSaysSo) {
+    ASSERT_TRUE(Start());
+    CTesseloDoc* doc = App()->OnFileNew();
+    ASSERT_TRUE(doc);
+    const std::vector<uint8_t> old(56, 0x11);
+    const QString path = Write("old.par", old);
+    for (const int command : {cmd::ID_SAVE_PARAMETERS, cmd::ID_FILE_SAVE}) {
+        SCOPED_TRACE(command);
+        m_ui.messages.clear();
+        doc->m_isSource = command == cmd::ID_SAVE_PARAMETERS ? 1 : 0;
+        ChooseFile(path);
+        {
+            FileSizeLimit limit(40);
+            ASSERT_TRUE(limit.Active());
+            App()->RouteCommand(command);
+        }
+        EXPECT_EQ(m_ui.messages, std::vector<std::string>{"Fehler beim speichern von '" +
+                                                          path.toStdString() + "'"});
+        EXPECT_EQ(TempDir::ReadBytes(path.toStdString()), old);
+        EXPECT_EQ(m_tmp.EntryCount(), 1u);
+    }
+    EXPECT_NE(doc->GetTitle(), QStringLiteral("old.par"));
 }
 
 TEST_F(ParameterFileTest, LoadCommandReportsDamageAndPostsTheRectifyStep) {

@@ -11,6 +11,7 @@
 #include "AppTestSupport.h"
 #include "CTesseloDoc.h"
 #include "CommandIds.h"
+#include "FileSizeLimit.h"
 #include "TempDir.h"
 
 namespace {
@@ -55,10 +56,43 @@ protected:
 
     std::string Read(const QString& path) { return TempDir::ReadText(path.toStdString()); }
 
+    // A new 2D target document of the program, width x height pixels on the extent x 0..4,
+    // y 0..2, whose saves write both side files.
+    CTesseloDoc* SavableTarget(uint32_t width, uint32_t height) {
+        CTesseloDoc* doc = App()->OnFileNew();
+        if (!doc) return nullptr;
+        doc->m_image.Create(width, height, 24, 0);
+        doc->m_isSource = 0;
+        doc->m_extentLeft = 0;
+        doc->m_extentBottom = 0;
+        doc->m_extentRight = 4;
+        doc->m_extentTop = 2;
+        doc->m_koosys = 2;
+        doc->m_is3D = 0;
+        doc->m_worldFile = 1;
+        doc->m_geoRefFile = 1;
+        return doc;
+    }
+
     TempDir m_tmp;
     std::unique_ptr<CTesseloDoc> m_doc;
     const QString m_image = QString::fromStdString(m_tmp.File("ziel.tif"));
 };
+
+// The three side-file writers and the suffix each adds to the image path.
+using Writer = int (CTesseloDoc::*)(const QString&, QString&) const;
+struct SideFileWriter {
+    Writer write;
+    const char* suffix;
+};
+const SideFileWriter kWriters[] = {{&CTesseloDoc::WriteWorldFile, "w"},
+                                   {&CTesseloDoc::WriteGeoRefFile, ".vexo"},
+                                   {&CTesseloDoc::WriteCadRefFile, ".acadref"}};
+
+// The report line of a side file that could not be written.
+std::string Failure(const QString& name) {
+    return "\n\nSchreiben Georeferenzierung fehlgeschlagen:\n    " + name.toStdString();
+}
 
 std::string WorldFile(std::initializer_list<double> lines) {
     std::string text;
@@ -141,23 +175,13 @@ TEST_F(SideFilesTest, GeoRefFileOfA3DTargetCarriesThePlaneAndItsCorners) {
 }
 
 TEST_F(SideFilesTest, WritersRefuseWithoutExtentOrImageAndWhenTheFileCannotBeWritten) {
-    using Writer = int (CTesseloDoc::*)(const QString&, QString&) const;
-    const struct {
-        Writer write;
-        const char* suffix;
-    } writers[] = {{&CTesseloDoc::WriteWorldFile, "w"},
-                   {&CTesseloDoc::WriteGeoRefFile, ".vexo"},
-                   {&CTesseloDoc::WriteCadRefFile, ".acadref"}};
-    const auto failure = [](const QString& name) {
-        return "\n\nSchreiben Georeferenzierung fehlgeschlagen:\n    " + name.toStdString();
-    };
     QString text;
-    for (const auto& w : writers) {
+    for (const SideFileWriter& w : kWriters) {
         SCOPED_TRACE(w.suffix);
         const QString name = m_image + w.suffix;
         m_doc->m_extentTop = UNDEFINED_VALUE;
         EXPECT_EQ(((*m_doc).*w.write)(m_image, text), 0);
-        EXPECT_EQ(text.toStdString(), failure(name));
+        EXPECT_EQ(text.toStdString(), Failure(name));
         m_doc->m_extentTop = 250;
         m_doc->m_image.Destroy();
         EXPECT_EQ(((*m_doc).*w.write)(m_image, text), 0);
@@ -167,8 +191,8 @@ TEST_F(SideFilesTest, WritersRefuseWithoutExtentOrImageAndWhenTheFileCannotBeWri
         // A folder in the side file's place cannot be opened; the others are still written.
         ASSERT_TRUE(QDir().mkdir(name));
         EXPECT_EQ(((*m_doc).*w.write)(m_image, text), 0);
-        EXPECT_EQ(text.toStdString(), failure(name));
-        for (const auto& other : writers) {
+        EXPECT_EQ(text.toStdString(), Failure(name));
+        for (const SideFileWriter& other : kWriters) {
             if (other.write == w.write) continue;
             EXPECT_EQ(((*m_doc).*other.write)(m_image, text), 1);
             QFile::remove(m_image + other.suffix);
@@ -260,18 +284,7 @@ TEST_F(SideFilesTest, CadPlacementOnTheObjectPlane) {
 
 TEST_F(SideFilesTest, SaveMessageListsTheSideFilesTheSettingsAskFor) {
     ASSERT_TRUE(Start());
-    CTesseloDoc* doc = App()->OnFileNew();
-    ASSERT_TRUE(doc);
-    doc->m_image.Create(40, 20, 24, 0);
-    doc->m_isSource = 0;
-    doc->m_extentLeft = 0;
-    doc->m_extentBottom = 0;
-    doc->m_extentRight = 4;
-    doc->m_extentTop = 2;
-    doc->m_koosys = 2;
-    doc->m_is3D = 0;
-    doc->m_worldFile = 1;
-    doc->m_geoRefFile = 1;
+    ASSERT_TRUE(SavableTarget(40, 20));
     const std::string image = m_tmp.File("ziel.bmp");
     // The world file cannot be written: its failure is listed, the other file still written.
     ASSERT_TRUE(QDir().mkdir(QString::fromStdString(image + "w")));
@@ -283,4 +296,59 @@ TEST_F(SideFilesTest, SaveMessageListsTheSideFilesTheSettingsAskFor) {
                                         image + "w" + "\n\nGeoreferenzierung:\n   " + image +
                                         ".vexo");
     EXPECT_EQ(Read(QString::fromStdString(image + ".vexo")).substr(0, 16), "file: ziel.bmp\r\n");
+}
+
+// A full disk: every side file keeps its old bytes, no temporary stays and the report names
+// the failure.
+TEST_F(SideFilesTest, AFailedWriteKeepsTheOldSideFileAndReportsIt) {
+    Make3D();
+    for (const SideFileWriter& w : kWriters) {
+        SCOPED_TRACE(w.suffix);
+        const QString name = m_image + w.suffix;
+        TempDir::WriteBytes(name.toStdString(), {'a', 'l', 't'});
+        const size_t entries = m_tmp.EntryCount();
+        QString text;
+        int result;
+        {
+            FileSizeLimit limit(20);
+            ASSERT_TRUE(limit.Active());
+            result = ((*m_doc).*w.write)(m_image, text);
+        }
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(text.toStdString(), Failure(name));
+        EXPECT_EQ(Read(name), "alt");
+        EXPECT_EQ(m_tmp.EntryCount(), entries);
+    }
+}
+
+// The image fits the disk but its side files do not: the save message lists both failures;
+// an image that does not fit keeps the old image and writes no side file.
+TEST_F(SideFilesTest, SaveCommandReportsWhatAFullDiskRefused) {
+    ASSERT_TRUE(Start());
+    CTesseloDoc* doc = SavableTarget(2, 2);  // a 70-byte BMP file; the world file needs 102
+    ASSERT_TRUE(doc);
+    const std::string image = m_tmp.File("ziel.bmp");
+    ChooseFile(QString::fromStdString(image));
+    {
+        FileSizeLimit limit(80);
+        ASSERT_TRUE(limit.Active());
+        App()->RouteCommand(cmd::ID_FILE_SAVE_AS);
+    }
+    ASSERT_FALSE(m_ui.messages.empty());
+    EXPECT_EQ(m_ui.messages.back(), "File gespeichert:\n" + image +
+                                        Failure(QString::fromStdString(image + "w")) +
+                                        Failure(QString::fromStdString(image + ".vexo")));
+    EXPECT_EQ(m_tmp.EntryCount(), 1u);
+
+    m_ui.messages.clear();
+    const std::vector<uint8_t> saved = TempDir::ReadBytes(image);
+    doc->m_image.Create(40, 20, 24, 0);
+    ChooseFile(QString::fromStdString(image));
+    {
+        FileSizeLimit limit(80);
+        App()->RouteCommand(cmd::ID_FILE_SAVE_AS);
+    }
+    EXPECT_EQ(m_ui.messages, std::vector<std::string>{"Fehler beim speichern von '" + image + "'"});
+    EXPECT_EQ(TempDir::ReadBytes(image), saved);
+    EXPECT_EQ(m_tmp.EntryCount(), 1u);
 }

@@ -6,6 +6,7 @@
 
 #include "CArchive.h"
 #include "CVerzeichnungPar.h"
+#include "FileSizeLimit.h"
 #include "GermanLocale.h"
 #include "StringTable.h"
 #include "TempDir.h"
@@ -104,6 +105,16 @@ TEST(CVerzeichnungPar, UnusableSetsCorrectNothing) {
         EXPECT_EQ(dy, 0.0);
     }
     EXPECT_EQ(invalid.GetInfoText(), "");
+
+    // A valid set of an unknown model is evaluated, to no correction.
+    for (int typ : {-1, 4}) {
+        CVerzeichnungPar unknown = Model(typ, 0, {1e-8});
+        unknown.SetImageRange(0, 0, 100, 100);
+        double dx = 1, dy = 1;
+        EXPECT_EQ(unknown.ComputeCorrection(10, 20, 1, dx, dy), 1) << typ;
+        EXPECT_EQ(dx, 0.0);
+        EXPECT_EQ(dy, 0.0);
+    }
 }
 
 TEST(CVerzeichnungPar, RadialCorrectionInTheBottomUpFrameIsTheMirroredOne) {
@@ -204,12 +215,49 @@ TEST_F(CVerzeichnungParFiles, SaveThenLoadGivesTheSameSet) {
         ASSERT_EQ(back.Load(path), 1);
         ExpectSameFile(back, p);
     }
-    CVerzeichnungPar p = Model(3, 0, {1});
-    p.m_bez = std::string(300, 'x');  // three-byte length prefix
-    ASSERT_EQ(p.Save(path), 1);
-    CVerzeichnungPar back;
-    ASSERT_EQ(back.Load(path), 1);
-    EXPECT_EQ(back.m_bez, p.m_bez);
+    // Names of every length prefix, and sets saved before any calculation (Valid 0, no
+    // calibration size, empty lists, a model not chosen yet).
+    CVerzeichnungPar before;
+    CVerzeichnungPar unchosen;
+    unchosen.m_typ = -1;
+    unchosen.m_bez = "Name der Kamera";
+    std::vector<CVerzeichnungPar> sets = {before, unchosen};
+    for (size_t length : {size_t{0}, size_t{300}, size_t{5000}, size_t{70000}}) {
+        sets.push_back(Model(3, 0, {1}));
+        sets.back().m_bez = std::string(length, 'x');
+        sets.push_back(before);
+        sets.back().m_bez = std::string(length, 'y');
+    }
+    for (const CVerzeichnungPar& p : sets) {
+        SCOPED_TRACE(p.m_bez.size());
+        ASSERT_EQ(p.Save(path), 1);
+        CVerzeichnungPar back = Model(2, 1, {1, 2, 3, 4, 5, 6, 7});
+        ASSERT_EQ(back.Load(path), 1);
+        ExpectSameFile(back, p);
+    }
+}
+
+TEST_F(CVerzeichnungParFiles, AFailedWriteKeepsTheOldFile) {
+    const CVerzeichnungPar p = Model(0, 1, {1e-4, -2e-9, 3e-15, 0.5, -0.25});
+    const std::vector<uint8_t> old = {1, 2, 3};
+    const std::string asc = dir.File("cam.asc");
+    TempDir::WriteBytes(path, old);
+    TempDir::WriteBytes(asc, old);
+    std::string saveError, exportError;
+    int saved, exported;
+    {
+        FileSizeLimit limit(20);
+        ASSERT_TRUE(limit.Active());
+        saved = p.Save(path, &saveError);
+        exported = p.ExportAscii(asc, &exportError);
+    }
+    EXPECT_EQ(saved, 0);
+    EXPECT_EQ(exported, 0);
+    EXPECT_FALSE(saveError.empty());
+    EXPECT_FALSE(exportError.empty());
+    EXPECT_EQ(TempDir::ReadBytes(path), old);
+    EXPECT_EQ(TempDir::ReadBytes(asc), old);
+    EXPECT_EQ(dir.EntryCount(), 2u);
 }
 
 TEST_F(CVerzeichnungParFiles, DamagedFilesFailAndKeepThePreviousSet) {

@@ -1,13 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "CColorQuantizer.h"
 #include "CRaster.h"
 #include "CodecTestSupport.h"
+#include "TempDir.h"
 
 namespace {
 
@@ -405,3 +410,130 @@ TEST(Planes, AlphaAndSelectionCopiesNeedEqualSizes) {
 }
 
 }  // namespace
+
+namespace {
+
+// The formats that store a resolution: BMP and PNG in pixels per metre, the others in DPI.
+struct ResolutionFormat {
+    uint32_t id;
+    const char* extension;
+    bool palette;  // JPEG takes no colour palette image
+};
+const ResolutionFormat kResolutionFormats[] = {{FORMAT_BMP, "bmp", true},
+                                               {FORMAT_PNG, "png", true},
+                                               {FORMAT_JPG, "jpg", false},
+                                               {FORMAT_TIF, "tif", true},
+                                               {FORMAT_PCX, "pcx", true}};
+
+// The resolution each file states, read by an independent tool, one "x y" line per file.
+std::vector<std::pair<double, double>> ToolResolutions(codectest::Tool tool, const TempDir& dir,
+                                                       const std::vector<std::string>& files) {
+    const std::string out = dir.File("dpi.txt");
+    bool ok = false;
+    if (tool == codectest::Tool::ImageMagick) {
+        std::string command = external::kIdentify + " -units PixelsPerInch -format '%x %y\\n'";
+        for (const std::string& file : files) command += " " + codectest::Quote(file);
+        ok = std::system((command + " > " + codectest::Quote(out) + " 2>/dev/null").c_str()) == 0;
+    } else {
+        std::vector<std::string> args = {out};
+        args.insert(args.end(), files.begin(), files.end());
+        ok = codectest::RunPillow(dir.Path().string(),
+                                  "import sys\nfrom PIL import Image\n"
+                                  "with open(sys.argv[1], 'w') as out:\n"
+                                  "    for f in sys.argv[2:]:\n"
+                                  "        x, y = Image.open(f).info.get('dpi', (0, 0))\n"
+                                  "        out.write('%f %f\\n' % (x, y))\n",
+                                  args);
+    }
+    std::vector<std::pair<double, double>> values;
+    if (!ok) return values;
+    std::istringstream lines(TempDir::ReadText(out));
+    double x, y;
+    while (lines >> x >> y) values.emplace_back(x, y);
+    return values;
+}
+
+}  // namespace
+
+// Every operation keeps the image's resolution, and every format that stores one writes the
+// same value whether it takes the header's pixels per metre (BMP, PNG) or the DPI (others).
+TEST(Resolution, SurvivesEveryOperationAndEveryFormatThatStoresIt) {
+    const struct {
+        const char* name;
+        std::function<bool(CRaster&)> run;
+    } operations[] = {
+        {"copy",
+         [](CRaster& i) {
+             CRaster copy(i);
+             i.MoveFrom(copy);
+             return true;
+         }},
+        {"flip", [](CRaster& i) { return i.Flip(); }},
+        {"mirror", [](CRaster& i) { return i.Mirror(); }},
+        {"rotate left", [](CRaster& i) { return i.RotateLeft(); }},
+        {"rotate right into another image",
+         [](CRaster& i) {
+             CRaster turned;
+             if (!i.RotateRight(&turned)) return false;
+             i.MoveFrom(turned);
+             return true;
+         }},
+        {"reduce to 8 bits", [](CRaster& i) { return i.ReduceBpp(8, true); }},
+        {"reduce to 1 bit", [](CRaster& i) { return i.ReduceBpp(1); }},
+    };
+    for (const auto& op : operations) {
+        SCOPED_TRACE(op.name);
+        TempDir dir;
+        std::vector<std::string> files;
+        for (const ResolutionFormat& format : kResolutionFormats) {
+            SCOPED_TRACE(format.extension);
+            CRaster image = Pattern(9, 5, 24);
+            image.SetXDPI(300);
+            image.SetYDPI(300);
+            ASSERT_TRUE(op.run(image));
+            EXPECT_EQ(image.GetXDPI(), 300);
+            if (image.GetBpp() <= 8 && !format.palette) continue;
+            files.push_back(dir.File(std::string("image.") + format.extension));
+            ASSERT_TRUE(image.Save(files.back().c_str(), format.id)) << image.GetLastError();
+            CRaster loaded;
+            ASSERT_TRUE(loaded.Load(files.back().c_str(), format.id)) << loaded.GetLastError();
+            EXPECT_EQ(loaded.GetXDPI(), 300);
+            EXPECT_EQ(loaded.GetYDPI(), 300);
+        }
+        for (codectest::Tool tool : {codectest::Tool::ImageMagick, codectest::Tool::Pillow}) {
+            if (!codectest::HaveTool(tool)) continue;
+            SCOPED_TRACE(codectest::ToolName(tool));
+            const auto values = ToolResolutions(tool, dir, files);
+            ASSERT_EQ(values.size(), files.size());
+            // Pixels per metre give 299.999... dots per inch.
+            for (size_t k = 0; k < files.size(); ++k) {
+                EXPECT_NEAR(values[k].first, 300, 0.01) << files[k];
+                EXPECT_NEAR(values[k].second, 300, 0.01) << files[k];
+            }
+        }
+    }
+}
+
+// A BMP file without a resolution reads as 96 DPI, and every writer then stores 96 DPI, the
+// BMP writer included.
+TEST(Resolution, AHeaderThatDisagreesWithTheDpiIsNotWritten) {
+    TempDir dir;
+    const std::string source = dir.File("none.bmp");
+    CRaster image = Pattern(9, 5, 24);
+    ASSERT_TRUE(image.Save(source.c_str(), FORMAT_BMP));
+    std::vector<uint8_t> bytes = TempDir::ReadBytes(source);
+    std::fill(bytes.begin() + 38, bytes.begin() + 46, 0);  // pixels per metre, x and y
+    TempDir::WriteBytes(source, bytes);
+    CRaster read;
+    ASSERT_TRUE(read.Load(source.c_str(), FORMAT_BMP));
+    ASSERT_EQ(read.GetXDPI(), 96);
+    for (const ResolutionFormat& format : kResolutionFormats) {
+        SCOPED_TRACE(format.extension);
+        const std::string path = dir.File(std::string("out.") + format.extension);
+        ASSERT_TRUE(read.Save(path.c_str(), format.id));
+        CRaster loaded;
+        ASSERT_TRUE(loaded.Load(path.c_str(), format.id));
+        EXPECT_EQ(loaded.GetXDPI(), 96);
+        EXPECT_EQ(loaded.GetYDPI(), 96);
+    }
+}

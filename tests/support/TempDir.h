@@ -31,6 +31,10 @@ public:
     const std::filesystem::path& Path() const { return m_path; }
     // A path inside the folder.
     std::string File(const std::string& name) const { return (m_path / name).string(); }
+    // Number of entries in the folder, to see that no temporary file was left behind.
+    size_t EntryCount() const {
+        return size_t(std::distance(std::filesystem::directory_iterator(m_path), {}));
+    }
 
     static std::vector<uint8_t> ReadBytes(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
