@@ -233,7 +233,7 @@ AVX2_INLINE __m256d Pick(const __m256i* interleaved, int q) {
 }
 
 // One channel of four bilinear samples, through the same operations in the same order as Mix.
-// The corners and their differences are small integers, exact in doubles either way.
+// The corners and their differences are small integers, exact in doubles in any order.
 AVX2_INLINE __m128i Channel(const __m256i* interleaved, int k, __m256d fx, __m256d fy,
                             __m256d fxy) {
     const __m256d c00 = Pick(interleaved, k), c10 = Pick(interleaved, 3 + k);
@@ -241,7 +241,7 @@ AVX2_INLINE __m128i Channel(const __m256i* interleaved, int k, __m256d fx, __m25
     const __m256d v00 = _mm256_sub_pd(c00, _mm256_set1_pd(0x1p52));
     const __m256d d1 = _mm256_sub_pd(c01, c00);
     const __m256d d2 = _mm256_sub_pd(c10, c00);
-    const __m256d d3 = _mm256_add_pd(_mm256_sub_pd(_mm256_sub_pd(c11, c01), c10), c00);
+    const __m256d d3 = _mm256_sub_pd(_mm256_sub_pd(c11, c10), d1);
     __m256d v = _mm256_add_pd(v00, _mm256_mul_pd(d1, fy));
     v = _mm256_add_pd(v, _mm256_mul_pd(d2, fx));
     v = _mm256_add_pd(v, _mm256_mul_pd(d3, fxy));
