@@ -370,6 +370,7 @@ bool HasAvx2() {
     static const bool has = __builtin_cpu_supports("avx2");
     return has;
 }
+#undef AVX2_INLINE
 #endif
 
 template <bool kInterpolate>
