@@ -84,68 +84,285 @@ bool IsPlain24(const CRaster& image) {
     return image.IsValid() && image.GetBpp() == 24 && image.GetNumColors() == 0;
 }
 
-#if defined(__x86_64__)
-// Bilinear samples of a whole row with AVX2: blue, green, red (and one unused lane) of a pixel
-// in one vector of four doubles, through the same operations in the same order as Mix.
-// A 24-bit pixel as four 32-bit lanes blue, green, red and one unused; with wide = true the
-// fourth byte is read as well, which the caller allows only inside the image block.
-__attribute__((target("avx2"))) inline __m128i LoadPixelAvx2(const uint8_t* p, bool wide) {
-    uint32_t v;
-    if (wide) {
-        std::memcpy(&v, p, 4);
-    } else {
-        v = p[0] | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16);
+// What sampling a 24-bit source needs to know of it and of the background.
+struct SourceRows {
+    const uint8_t* bits;
+    size_t stride;
+    int ws, hs;
+    // Bytes of all rows, padding included.
+    int64_t size;
+    // The background colour, blue, green and red, four times and once more.
+    uint8_t bg[16];
+};
+
+SourceRows MakeSourceRows(const CRaster& source, int blue, int green, int red) {
+    const size_t stride = source.GetRowStride();
+    const int hs = int(source.GetHeight());
+    SourceRows s{
+        source.GetBits(0), stride, int(source.GetWidth()), hs, int64_t(stride * size_t(hs)), {}};
+    for (int k = 0; k < 15; k += 3) {
+        s.bg[k] = uint8_t(blue), s.bg[k + 1] = uint8_t(green), s.bg[k + 2] = uint8_t(red);
     }
-    return _mm_cvtepu8_epi32(_mm_cvtsi32_si128(int(v)));
+    return s;
 }
 
-// Bilinear samples of a whole row with AVX2: blue, green, red (and one unused lane) of a pixel
-// in one vector of four doubles, through the same operations in the same order as Mix.
-__attribute__((target("avx2"))) void BilinearRowAvx2(const uint8_t* src, size_t stride, int ws,
-                                                     int hs, const double* bx, const double* br,
-                                                     const uint8_t* valid, int wt, uint8_t* out,
-                                                     const uint8_t bg[3]) {
-    const double dws = ws, dhs = hs;
-    for (int i = 0; i < wt; ++i, out += 3) {
-        const double sx = bx[i], sr = br[i];
-        if (!valid[i] || !InsideSource(sx, sr, dws, dhs)) {
-            out[0] = bg[0], out[1] = bg[1], out[2] = bg[2];
-            continue;
-        }
-        const int ix = int(sx);
-        const int iy = int(sr);
-        const int x1 = ix + 1 < ws ? ix + 1 : ws - 1;
-        const int y1 = iy + 1 < hs ? iy + 1 : hs - 1;
+// One target pixel from the source point (sx, sr); inside says whether the denominator was
+// non-zero and the truncated point lies in the source.
+template <bool kInterpolate>
+inline void SamplePixel(const SourceRows& s, double sx, double sr, bool inside, uint8_t* out) {
+    if (!inside) {
+        out[0] = s.bg[0], out[1] = s.bg[1], out[2] = s.bg[2];
+        return;
+    }
+    const int ix = int(sx);
+    const int iy = int(sr);
+    if constexpr (kInterpolate) {
+        const int x1 = ix + 1 < s.ws ? ix + 1 : s.ws - 1;
+        const int y1 = iy + 1 < s.hs ? iy + 1 : s.hs - 1;
         const double fx = sx - ix;
         const double fy = sr - iy;
         const double fxy = fx * fy;
-        const uint8_t* row0 = src + size_t(iy) * stride;
-        const uint8_t* row1 = src + size_t(y1) * stride;
-        // Only the very last pixel of the image block has no fourth byte behind it.
-        const bool wide = x1 < ws - 1 || y1 < hs - 1;
-        const __m128i v00 = LoadPixelAvx2(row0 + size_t(ix) * 3, wide);
-        const __m128i v10 = LoadPixelAvx2(row0 + size_t(x1) * 3, wide);
-        const __m128i v01 = LoadPixelAvx2(row1 + size_t(ix) * 3, wide);
-        const __m128i v11 = LoadPixelAvx2(row1 + size_t(x1) * 3, wide);
-        const __m128i d1 = _mm_sub_epi32(v01, v00);
-        const __m128i d2 = _mm_sub_epi32(v10, v00);
-        const __m128i d3 = _mm_add_epi32(_mm_sub_epi32(_mm_sub_epi32(v11, v01), v10), v00);
-        __m256d v = _mm256_add_pd(_mm256_cvtepi32_pd(v00),
-                                  _mm256_mul_pd(_mm256_cvtepi32_pd(d1), _mm256_set1_pd(fy)));
-        v = _mm256_add_pd(v, _mm256_mul_pd(_mm256_cvtepi32_pd(d2), _mm256_set1_pd(fx)));
-        v = _mm256_add_pd(v, _mm256_mul_pd(_mm256_cvtepi32_pd(d3), _mm256_set1_pd(fxy)));
-        const __m128i t = _mm256_cvttpd_epi32(v);
-        // Saturating packs clamp to 0 ... 255 as Mix does.
-        const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(t, t), _mm_setzero_si128());
-        const uint32_t packed = uint32_t(_mm_cvtsi128_si32(bytes));
-        if (i + 1 < wt) {
-            // The fourth byte belongs to the next pixel, which is written after this one.
-            std::memcpy(out, &packed, 4);
+        const uint8_t* row0 = s.bits + size_t(iy) * s.stride;
+        const uint8_t* row1 = s.bits + size_t(y1) * s.stride;
+        MixPixel(row0 + size_t(ix) * 3, row0 + size_t(x1) * 3, row1 + size_t(ix) * 3,
+                 row1 + size_t(x1) * 3, fx, fy, fxy, out);
+    } else {
+        const uint8_t* p = s.bits + size_t(iy) * s.stride + size_t(ix) * 3;
+        out[0] = p[0], out[1] = p[1], out[2] = p[2];
+    }
+}
+
+template <bool kInterpolate>
+void SampleRowScalar(const SourceRows& s, const double* bx, const double* br, const uint8_t* valid,
+                     int wt, uint8_t* out) {
+    const double dws = s.ws, dhs = s.hs;
+    for (int i = 0; i < wt; ++i, out += 3) {
+        const bool inside = valid[i] && InsideSource(bx[i], br[i], dws, dhs);
+        SamplePixel<kInterpolate>(s, bx[i], br[i], inside, out);
+    }
+}
+
+#if defined(__x86_64__)
+// The AVX2 samplers take four target pixels at a time. Offsets into the source pixels are
+// 32-bit lanes, which the size limit of an image block allows.
+static_assert(RASTER_MAX_MEMORY <= uint64_t{1} << 31);
+
+// Small helpers are inlined into the row loops, where their constants fold.
+#define AVX2_INLINE __attribute__((target("avx2"), always_inline)) inline
+
+// Four pixels take the vector path when every source point has -1 < sx < xEnd and
+// -1 < sr < rEnd: away from the right and top edges, where neighbours are clamped, and where a
+// read of whole words would pass the end of the pixels.
+struct VectorRange {
+    double xEnd, rEnd;
+};
+
+// The end for truncated coordinates up to last; none when last is negative.
+double EndFor(int last) { return last >= 0 ? last + 1.0 : -1.0; }
+
+VectorRange RangeFor(const SourceRows& s, bool interpolate) {
+    // Bytes behind the last pixel of the top row.
+    const int64_t spare = int64_t(s.stride) - 3 * int64_t(s.ws);
+    if (interpolate) {
+        // Eight bytes from each corner row: the pixel, its right neighbour and two more.
+        return {EndFor(s.ws - 2), EndFor(spare >= 2 ? s.hs - 2 : s.hs - 3)};
+    }
+    // Four bytes per pixel.
+    return {EndFor(s.ws - 1), EndFor(spare >= 1 ? s.hs - 1 : s.hs - 2)};
+}
+
+// The offsets of the source pixels (ix, iy), in lanes.
+AVX2_INLINE __m128i PixelOffsets(const SourceRows& s, __m128i ix, __m128i iy) {
+    return _mm_add_epi32(_mm_mullo_epi32(iy, _mm_set1_epi32(int(s.stride))),
+                         _mm_add_epi32(_mm_add_epi32(ix, ix), ix));
+}
+
+// Asks for the source bytes the next target row will read here, guessed from how far this
+// row moved from the previous one; previous, when given, then holds this row's offset.
+AVX2_INLINE void PrefetchNextRow(const SourceRows& s, int32_t offset, int32_t* previous, int rows) {
+    if (!previous) return;
+    const int64_t next = std::clamp<int64_t>(2 * int64_t(offset) - *previous, 0, s.size - 1);
+    *previous = offset;
+    _mm_prefetch(reinterpret_cast<const char*>(s.bits + next), _MM_HINT_T0);
+    if (rows == 2) {
+        const int64_t upper = std::min<int64_t>(next + int64_t(s.stride), s.size - 1);
+        _mm_prefetch(reinterpret_cast<const char*>(s.bits + upper), _MM_HINT_T0);
+    }
+}
+
+// Writes four pixels packed in the low 12 bytes of a vector.
+AVX2_INLINE void Store4(__m128i pixels, uint8_t* out) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), pixels);
+    const uint32_t last = uint32_t(_mm_extract_epi32(pixels, 2));
+    std::memcpy(out + 8, &last, 4);
+}
+
+// Four pixels whose source points lie in the nearest VectorRange; a pixel is read as four
+// bytes.
+AVX2_INLINE void Nearest4(const SourceRows& s, __m256d sx, __m256d sr, int32_t* previous,
+                          uint8_t* out) {
+    alignas(16) int32_t o[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(o),
+                    PixelOffsets(s, _mm256_cvttpd_epi32(sx), _mm256_cvttpd_epi32(sr)));
+    PrefetchNextRow(s, o[0], previous, 1);
+    uint32_t p[4];
+    for (int k = 0; k < 4; ++k) std::memcpy(&p[k], s.bits + o[k], 4);
+    const __m128i pixels = _mm_setr_epi32(int(p[0]), int(p[1]), int(p[2]), int(p[3]));
+    Store4(_mm_shuffle_epi8(pixels,
+                            _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1)),
+           out);
+}
+
+// The four corners of the pixel at offset o: bytes 0 ... 5 the lower left and right, 8 ... 13
+// the upper ones.
+AVX2_INLINE __m128i Corners(const SourceRows& s, int32_t o) {
+    uint64_t low, high;
+    std::memcpy(&low, s.bits + o, 8);
+    std::memcpy(&high, s.bits + o + s.stride, 8);
+    return _mm_set_epi64x(int64_t(high), int64_t(low));
+}
+
+// Byte q of the corners of four pixels as the doubles 2^52 + byte, one pixel per lane, from
+// the corners interleaved by Bilinear4.
+AVX2_INLINE __m256d Pick(const __m256i* interleaved, int q) {
+    // Per 64-bit lane the pixel's byte, then zeros, then 0x30 and 0x43 from bytes 12 and 13:
+    // the exponent of 2^52.
+    const int64_t lane = int64_t(0x0D0C808080808000) | (2 * (q % 8));
+    const __m256i pick = _mm256_setr_epi64x(lane, lane + 1, lane, lane + 1);
+    return _mm256_castsi256_pd(_mm256_shuffle_epi8(interleaved[q / 8], pick));
+}
+
+// One channel of four bilinear samples, through the same operations in the same order as Mix.
+// The corners and their differences are small integers, exact in doubles in any order.
+AVX2_INLINE __m128i Channel(const __m256i* interleaved, int k, __m256d fx, __m256d fy,
+                            __m256d fxy) {
+    const __m256d c00 = Pick(interleaved, k), c10 = Pick(interleaved, 3 + k);
+    const __m256d c01 = Pick(interleaved, 8 + k), c11 = Pick(interleaved, 11 + k);
+    const __m256d v00 = _mm256_sub_pd(c00, _mm256_set1_pd(0x1p52));
+    const __m256d d1 = _mm256_sub_pd(c01, c00);
+    const __m256d d2 = _mm256_sub_pd(c10, c00);
+    const __m256d d3 = _mm256_sub_pd(_mm256_sub_pd(c11, c10), d1);
+    __m256d v = _mm256_add_pd(v00, _mm256_mul_pd(d1, fy));
+    v = _mm256_add_pd(v, _mm256_mul_pd(d2, fx));
+    v = _mm256_add_pd(v, _mm256_mul_pd(d3, fxy));
+    return _mm256_cvttpd_epi32(v);
+}
+
+// Bilinear samples of four pixels whose source points lie in the bilinear VectorRange, one
+// channel of all four per vector of doubles.
+AVX2_INLINE void Bilinear4(const SourceRows& s, __m256d sx, __m256d sr, int32_t* previous,
+                           uint8_t* out) {
+    const __m128i ix = _mm256_cvttpd_epi32(sx), iy = _mm256_cvttpd_epi32(sr);
+    alignas(16) int32_t o[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(o), PixelOffsets(s, ix, iy));
+    PrefetchNextRow(s, o[0], previous, 2);
+    // Pixels 0 and 1 in the lower half, 2 and 3 in the upper one; interleaving gives in each
+    // half 16-bit elements q holding byte q of both pixels' corners, and elements 6 and 7, the
+    // bytes behind the right neighbour, become the exponent bytes for Pick.
+    const __m256i even =
+        _mm256_inserti128_si256(_mm256_castsi128_si256(Corners(s, o[0])), Corners(s, o[2]), 1);
+    const __m256i odd =
+        _mm256_inserti128_si256(_mm256_castsi128_si256(Corners(s, o[1])), Corners(s, o[3]), 1);
+    const __m256i exponent = _mm256_set1_epi32(0x43304330);
+    const __m256i interleaved[2] = {
+        _mm256_blend_epi32(_mm256_unpacklo_epi8(even, odd), exponent, 0x88),
+        _mm256_blend_epi32(_mm256_unpackhi_epi8(even, odd), exponent, 0x88)};
+    const __m256d fx = _mm256_sub_pd(sx, _mm256_cvtepi32_pd(ix));
+    const __m256d fy = _mm256_sub_pd(sr, _mm256_cvtepi32_pd(iy));
+    const __m256d fxy = _mm256_mul_pd(fx, fy);
+    const __m128i b = Channel(interleaved, 0, fx, fy, fxy);
+    const __m128i g = Channel(interleaved, 1, fx, fy, fxy);
+    const __m128i r = Channel(interleaved, 2, fx, fy, fxy);
+    // The saturating packs clamp to 0 ... 255 as Mix does.
+    const __m128i planes = _mm_packus_epi16(_mm_packs_epi32(b, g), _mm_packs_epi32(r, r));
+    Store4(_mm_shuffle_epi8(planes,
+                            _mm_setr_epi8(0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, -1, -1, -1, -1)),
+           out);
+}
+
+// The first n (1 ... 4) target pixels of a group from their source points; usable holds a
+// bit per pixel whose denominator was non-zero, previous (if any) the group's offset in the
+// last row.
+template <bool kInterpolate>
+AVX2_INLINE void Sample4(const SourceRows& s, const VectorRange& range, __m256d sx, __m256d sr,
+                         int usable, int n, int32_t* previous, uint8_t* out) {
+    // Ordered comparisons: NaN is never inside.
+    const __m256d low = _mm256_set1_pd(-1.0);
+    const __m256d inX = _mm256_and_pd(_mm256_cmp_pd(sx, low, _CMP_GT_OQ),
+                                      _mm256_cmp_pd(sx, _mm256_set1_pd(range.xEnd), _CMP_LT_OQ));
+    const __m256d inR = _mm256_and_pd(_mm256_cmp_pd(sr, low, _CMP_GT_OQ),
+                                      _mm256_cmp_pd(sr, _mm256_set1_pd(range.rEnd), _CMP_LT_OQ));
+    if (n == 4 && (_mm256_movemask_pd(_mm256_and_pd(inX, inR)) & usable) == 15) {
+        if constexpr (kInterpolate) {
+            Bilinear4(s, sx, sr, previous, out);
         } else {
-            out[0] = uint8_t(packed);
-            out[1] = uint8_t(packed >> 8);
-            out[2] = uint8_t(packed >> 16);
+            Nearest4(s, sx, sr, previous, out);
         }
+        return;
+    }
+    const __m256d inside =
+        _mm256_and_pd(_mm256_and_pd(_mm256_cmp_pd(sx, low, _CMP_GT_OQ),
+                                    _mm256_cmp_pd(sx, _mm256_set1_pd(s.ws), _CMP_LT_OQ)),
+                      _mm256_and_pd(_mm256_cmp_pd(sr, low, _CMP_GT_OQ),
+                                    _mm256_cmp_pd(sr, _mm256_set1_pd(s.hs), _CMP_LT_OQ)));
+    if (n == 4 && (_mm256_movemask_pd(inside) & usable) == 0) {
+        Store4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s.bg)), out);
+        return;
+    }
+    // Near the edges of the source and at the end of the row, pixel by pixel.
+    alignas(32) double x[4], r[4];
+    _mm256_store_pd(x, sx);
+    _mm256_store_pd(r, sr);
+    for (int k = 0; k < n; ++k) {
+        const bool inside = ((usable >> k) & 1) && InsideSource(x[k], r[k], s.ws, s.hs);
+        SamplePixel<kInterpolate>(s, x[k], r[k], inside, out + 3 * k);
+    }
+}
+
+// A row from source points computed before.
+template <bool kInterpolate>
+__attribute__((target("avx2"))) void SampleRowAvx2(const SourceRows& rows, const double* bx,
+                                                   const double* br, const uint8_t* valid, int wt,
+                                                   uint8_t* out) {
+    const SourceRows s = rows;
+    const VectorRange range = RangeFor(s, kInterpolate);
+    int i = 0;
+    for (; i + 4 <= wt; i += 4, out += 12) {
+        const int usable = (valid[i] ? 1 : 0) | (valid[i + 1] ? 2 : 0) | (valid[i + 2] ? 4 : 0) |
+                           (valid[i + 3] ? 8 : 0);
+        Sample4<kInterpolate>(s, range, _mm256_loadu_pd(bx + i), _mm256_loadu_pd(br + i), usable, 4,
+                              nullptr, out);
+    }
+    SampleRowScalar<kInterpolate>(s, bx + i, br + i, valid + i, wt - i, out);
+}
+
+// A whole row without a correction: the source points of four pixels, through the same
+// operations as SourcePoint, go straight to the samplers. previous holds an offset per group
+// of four from the row before.
+template <bool kInterpolate>
+__attribute__((target("avx2"))) void RectifyRowAvx2(const SourceRows& rows, const double* m,
+                                                    double r, int wt, int32_t* previous,
+                                                    uint8_t* out) {
+    const SourceRows s = rows;
+    const VectorRange range = RangeFor(s, kInterpolate);
+    const __m256d m0 = _mm256_set1_pd(m[0]), m1 = _mm256_set1_pd(m[1]);
+    const __m256d m3 = _mm256_set1_pd(m[3]), m4 = _mm256_set1_pd(m[4]);
+    const __m256d m6 = _mm256_set1_pd(m[6]), m7 = _mm256_set1_pd(m[7]);
+    const __m256d m2r = _mm256_set1_pd(m[2] * r), m5r = _mm256_set1_pd(m[5] * r);
+    const __m256d m8r = _mm256_set1_pd(m[8] * r);
+    const __m256d hs = _mm256_set1_pd(s.hs), one = _mm256_set1_pd(1.0), four = _mm256_set1_pd(4.0);
+    __m256d fi = _mm256_setr_pd(0.0, 1.0, 2.0, 3.0);
+    for (int i = 0; i < wt; i += 4, out += 12, ++previous, fi = _mm256_add_pd(fi, four)) {
+        const __m256d w = _mm256_add_pd(_mm256_add_pd(m0, _mm256_mul_pd(m1, fi)), m2r);
+        // A zero denominator is divided by 1 instead and the pixel marked.
+        const __m256d zeroW = _mm256_cmp_pd(w, _mm256_setzero_pd(), _CMP_EQ_OQ);
+        const __m256d d = _mm256_blendv_pd(w, one, zeroW);
+        const __m256d nx = _mm256_add_pd(_mm256_add_pd(m3, _mm256_mul_pd(m4, fi)), m5r);
+        const __m256d ny = _mm256_add_pd(_mm256_add_pd(m6, _mm256_mul_pd(m7, fi)), m8r);
+        const __m256d sx = _mm256_div_pd(nx, d);
+        const __m256d sr = _mm256_sub_pd(hs, _mm256_div_pd(ny, d));
+        const int usable = ~_mm256_movemask_pd(zeroW) & 15;
+        Sample4<kInterpolate>(s, range, sx, sr, usable, std::min(4, wt - i), previous, out);
     }
 }
 
@@ -153,7 +370,39 @@ bool HasAvx2() {
     static const bool has = __builtin_cpu_supports("avx2");
     return has;
 }
+#undef AVX2_INLINE
 #endif
+
+template <bool kInterpolate>
+void SampleRow(const SourceRows& s, const double* bx, const double* br, const uint8_t* valid,
+               int wt, uint8_t* out) {
+#if defined(__x86_64__)
+    if (HasAvx2()) return SampleRowAvx2<kInterpolate>(s, bx, br, valid, wt, out);
+#endif
+    SampleRowScalar<kInterpolate>(s, bx, br, valid, wt, out);
+}
+
+// Whether rows without a correction go through RectifyRowFused.
+bool CanFuseRows() {
+#if defined(__x86_64__)
+    return HasAvx2();
+#else
+    return false;
+#endif
+}
+
+// A row without a correction in one pass; previous holds (wt + 3) / 4 offsets carried from row
+// to row.
+void RectifyRowFused(const SourceRows& s, const double* m, double r, int wt, bool interpolate,
+                     int32_t* previous, uint8_t* out) {
+#if defined(__x86_64__)
+    if (interpolate) {
+        RectifyRowAvx2<true>(s, m, r, wt, previous, out);
+    } else {
+        RectifyRowAvx2<false>(s, m, r, wt, previous, out);
+    }
+#endif
+}
 
 }  // namespace
 
@@ -249,9 +498,7 @@ template <bool kInterpolate, bool kDistortion>
 void CEntzerrung::RectifyRow(const CRaster& source, CRaster& target, int row,
                              CDistortionCalibration* distortion, RowBuffers& buffers) const {
     const int wt = int(target.GetWidth());
-    const int ws = int(source.GetWidth());
-    const int hs = int(source.GetHeight());
-    const double dws = ws, dhs = hs;
+    const double dhs = source.GetHeight();
     const double r = double(int(target.GetHeight()) - row);
 
     // Pass 1: the source point of every pixel of the row. The same operations as
@@ -307,40 +554,8 @@ void CEntzerrung::RectifyRow(const CRaster& source, CRaster& target, int row,
     }
 
     // Pass 2: the samples.
-    const uint8_t* src = source.GetBits(0);
-    const size_t srcStride = source.GetRowStride();
-    uint8_t* out = target.GetBits(uint32_t(row));
-    const uint8_t b0 = uint8_t(m_blue), b1 = uint8_t(m_green), b2 = uint8_t(m_red);
-#if defined(__x86_64__)
-    if (kInterpolate && HasAvx2()) {
-        const uint8_t bg[3] = {b0, b1, b2};
-        BilinearRowAvx2(src, srcStride, ws, hs, bx, br, bok, wt, out, bg);
-        return;
-    }
-#endif
-    for (int i = 0; i < wt; ++i, out += 3) {
-        const double sx = bx[i], sr = br[i];
-        if (!bok[i] || !InsideSource(sx, sr, dws, dhs)) {
-            out[0] = b0, out[1] = b1, out[2] = b2;
-            continue;
-        }
-        const int ix = int(sx);
-        const int iy = int(sr);
-        if constexpr (kInterpolate) {
-            const int x1 = ix + 1 < ws ? ix + 1 : ws - 1;
-            const int y1 = iy + 1 < hs ? iy + 1 : hs - 1;
-            const double fx = sx - ix;
-            const double fy = sr - iy;
-            const double fxy = fx * fy;
-            const uint8_t* row0 = src + size_t(iy) * srcStride;
-            const uint8_t* row1 = src + size_t(y1) * srcStride;
-            MixPixel(row0 + size_t(ix) * 3, row0 + size_t(x1) * 3, row1 + size_t(ix) * 3,
-                     row1 + size_t(x1) * 3, fx, fy, fxy, out);
-        } else {
-            const uint8_t* p = src + size_t(iy) * srcStride + size_t(ix) * 3;
-            out[0] = p[0], out[1] = p[1], out[2] = p[2];
-        }
-    }
+    SampleRow<kInterpolate>(MakeSourceRows(source, m_blue, m_green, m_red), bx, br, bok, wt,
+                            target.GetBits(uint32_t(row)));
 }
 
 void CEntzerrung::RectifyRowGeneric(const CRaster& source, CRaster& target, int row,
@@ -382,8 +597,14 @@ int CEntzerrung::Rectify(const CRaster& source, CRaster& target, ui::CProgress* 
     }
     const bool fast =
         IsPlain24(source) && IsPlain24(target) && source.GetWidth() > 0 && source.GetHeight() > 0;
+    const bool fused = fast && !distortion && CanFuseRows();
+    SourceRows rows{};
+    std::vector<int32_t> previous;
     RowBuffers buffers;
-    if (fast) {
+    if (fused) {
+        rows = MakeSourceRows(source, m_blue, m_green, m_red);
+        previous.resize((target.GetWidth() + 3) / 4);
+    } else if (fast) {
         const size_t wt = target.GetWidth();
         buffers.x.resize(wt);
         buffers.r.resize(wt);
@@ -399,6 +620,9 @@ int CEntzerrung::Rectify(const CRaster& source, CRaster& target, ui::CProgress* 
             } else {
                 RectifyRow<false, true>(source, target, j, distortion, buffers);
             }
+        } else if (fused) {
+            RectifyRowFused(rows, m_m, double(ht - j), int(target.GetWidth()), interpolate,
+                            previous.data(), target.GetBits(uint32_t(j)));
         } else if (interpolate) {
             RectifyRow<true, false>(source, target, j, nullptr, buffers);
         } else {

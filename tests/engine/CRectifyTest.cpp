@@ -376,6 +376,57 @@ TEST(Rectify, LensCorrectionIsEvaluatedInTheImageFrame) {
     }
 }
 
+TEST(Rectify, FastLoopMatchesThePlainPerPixelCallsAtTheEdges) {
+    CScriptedUserInterface ui;
+    struct Case {
+        int ws, hs;
+        double p[8];
+        double minX, minY, maxX, c, aspect;
+        int zeroColumn;  // where the denominator is exactly 0, or -1
+    };
+    // The identity magnified by 1 / c from just left of and below the source to beyond its right
+    // and top edges: every target row starts left of the source (sx in -1 ... 0 included),
+    // crosses the right column and the top row, where neighbours are clamped, and ends in the
+    // background, with row lengths of every remainder by four. Widths of every remainder by
+    // four give rows with 0 to 3 bytes of padding.
+    auto magnified = [](int ws, int hs, double c) {
+        return Case{ws,       hs, {0, 0, 0, 1, 0, 0, 0, 1}, -0.8, -0.6,
+                    ws + 0.9, c,  (hs + 1.5) / (ws + 1.7),  -1};
+    };
+    const Case cases[] = {
+        magnified(1, 1, 0.37),
+        magnified(2, 2, 0.31),
+        magnified(3, 5, 0.29),
+        magnified(4, 3, 0.23),
+        magnified(5, 2, 0.41),
+        magnified(8, 4, 0.19),
+        magnified(9, 7, 0.33),
+        magnified(12, 9, 0.27),
+        // w = -1 + i / 64 vanishes at column 64 of every row, where the numerators alone would
+        // point into the source (x = X' + Y', y = Y').
+        {64, 128, {-1.0 / 64, 1.0 / 64, 0, 1, -1, 0, 0, 1}, -128, 80, 128, 1.0, 40.0 / 256, 64},
+    };
+    for (const Case& k : cases) {
+        CRaster source;
+        Pattern(source, k.ws, k.hs);
+        for (bool interpolate : {false, true}) {
+            CEntzerrung e;
+            e.SetParameters(k.p);
+            e.SetBackground(10, 20, 30);
+            e.SetExtent(k.minX, k.minY, k.maxX, 0);
+            CRaster fast, plain;
+            ASSERT_EQ(e.PrepareTarget(source, fast, k.c, k.aspect), 1);
+            ASSERT_EQ(e.PrepareTarget(source, plain, k.c, k.aspect), 1);
+            double sx, sy;
+            if (k.zeroColumn >= 0) ASSERT_EQ(e.TargetPixelToSource(k.zeroColumn, 1, sx, sy), 0);
+            ASSERT_EQ(e.Rectify(source, fast, nullptr, interpolate, nullptr), 1);
+            ReferenceRectify(e, source, plain, interpolate, nullptr, Bgr(30, 20, 10));
+            EXPECT_TRUE(SamePixels(fast, plain))
+                << k.ws << " x " << k.hs << " interpolate " << interpolate;
+        }
+    }
+}
+
 TEST(Rectify, InvalidDistortionChangesNothing) {
     CScriptedUserInterface ui;
     CRaster source;
