@@ -84,6 +84,10 @@ public:
     // chose to discard the partly rectified image, else 1.
     int Rectify(const CRaster& source, CRaster& target, ui::CProgress* progress, bool interpolate,
                 CDistortionCalibration* distortion);
+    // Whether rows may use the processor's vector instructions where it has them (the default);
+    // switched off, every row takes the portable path, so that tests can hold both to the same
+    // pixels on any machine.
+    static void AllowVectorRows(bool allowed);
 
 private:
     // Points with all four coordinates given.

@@ -142,6 +142,8 @@ void SampleRowScalar(const SourceRows& s, const double* bx, const double* br, co
     }
 }
 
+bool g_vectorRowsAllowed = true;
+
 #if defined(__x86_64__)
 // The AVX2 samplers take four target pixels at a time. Offsets into the source pixels are
 // 32-bit lanes, which the size limit of an image block allows.
@@ -368,7 +370,7 @@ __attribute__((target("avx2"))) void RectifyRowAvx2(const SourceRows& rows, cons
 
 bool HasAvx2() {
     static const bool has = __builtin_cpu_supports("avx2");
-    return has;
+    return has && g_vectorRowsAllowed;
 }
 #undef AVX2_INLINE
 #endif
@@ -582,6 +584,8 @@ void CEntzerrung::RectifyRowGeneric(const CRaster& source, CRaster& target, int 
         target.SetPixelColor(i, row, color);
     }
 }
+
+void CEntzerrung::AllowVectorRows(bool allowed) { g_vectorRowsAllowed = allowed; }
 
 int CEntzerrung::Rectify(const CRaster& source, CRaster& target, ui::CProgress* progress,
                          bool interpolate, CDistortionCalibration* distortion) {

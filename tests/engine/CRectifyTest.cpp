@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <deque>
+#include <string>
 #include <vector>
 
 #include "CDistortionCalibration.h"
@@ -93,6 +94,14 @@ void Photograph(const CEntzerrung& view, CRaster& photo, int w, int h) {
         }
     }
 }
+
+// The fast loops with the processor's vector rows (where it has them) and with the portable
+// rows: both must give the pixels of the plain per-pixel loop.
+class RectifyRowPaths : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override { CEntzerrung::AllowVectorRows(GetParam()); }
+    void TearDown() override { CEntzerrung::AllowVectorRows(true); }
+};
 
 }  // namespace
 
@@ -262,7 +271,7 @@ TEST(Rectify, CheckerboardComesOutWithSquareSquares) {
     }
 }
 
-TEST(Rectify, FastLoopMatchesThePlainPerPixelCalls) {
+TEST_P(RectifyRowPaths, FastLoopMatchesThePlainPerPixelCalls) {
     CScriptedUserInterface ui;
     CRaster source;
     Pattern(source, 97, 61);
@@ -376,7 +385,7 @@ TEST(Rectify, LensCorrectionIsEvaluatedInTheImageFrame) {
     }
 }
 
-TEST(Rectify, FastLoopMatchesThePlainPerPixelCallsAtTheEdges) {
+TEST_P(RectifyRowPaths, FastLoopMatchesThePlainPerPixelCallsAtTheEdges) {
     CScriptedUserInterface ui;
     struct Case {
         int ws, hs;
@@ -418,7 +427,9 @@ TEST(Rectify, FastLoopMatchesThePlainPerPixelCallsAtTheEdges) {
             ASSERT_EQ(e.PrepareTarget(source, fast, k.c, k.aspect), 1);
             ASSERT_EQ(e.PrepareTarget(source, plain, k.c, k.aspect), 1);
             double sx, sy;
-            if (k.zeroColumn >= 0) ASSERT_EQ(e.TargetPixelToSource(k.zeroColumn, 1, sx, sy), 0);
+            if (k.zeroColumn >= 0) {
+                ASSERT_EQ(e.TargetPixelToSource(k.zeroColumn, 1, sx, sy), 0);
+            }
             ASSERT_EQ(e.Rectify(source, fast, nullptr, interpolate, nullptr), 1);
             ReferenceRectify(e, source, plain, interpolate, nullptr, Bgr(30, 20, 10));
             EXPECT_TRUE(SamePixels(fast, plain))
@@ -426,6 +437,10 @@ TEST(Rectify, FastLoopMatchesThePlainPerPixelCallsAtTheEdges) {
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Rectify, RectifyRowPaths, ::testing::Bool(), [](const auto& info) {
+    return std::string(info.param ? "VectorRows" : "PortableRows");
+});
 
 TEST(Rectify, InvalidDistortionChangesNothing) {
     CScriptedUserInterface ui;
