@@ -4,6 +4,7 @@
 
 #include "CDrawContext.h"
 
+class QImage;
 class QPainter;
 
 class CQtDrawContext final : public CDrawContext {
@@ -19,5 +20,9 @@ public:
                   size_t stride) const override;
 
 private:
+    // The painter's image when rows can be written into it directly: a 32-bit image painted
+    // without clip, transform, opacity or a blending mode, where an opaque image is copied.
+    QImage* DirectTarget() const;
+
     QPainter& m_painter;
 };
