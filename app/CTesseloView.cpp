@@ -9,6 +9,8 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <utility>
 
 #include "CMainFrame.h"
 #include "CPostedEvents.h"
@@ -16,6 +18,7 @@
 #include "CTesseloApp.h"
 #include "CTesseloDoc.h"
 #include "CommandIds.h"
+#include "PixelMemory.h"
 #include "QtStringLookup.h"
 #include "UserInterface.h"
 #include "controls/CMeasureCursors.h"
@@ -33,6 +36,16 @@ constexpr double kAutoScrollSpeed = 1.0;
 
 constexpr double kReductionStep = 1.6;
 constexpr int kReductionTries = 10;
+
+// A 32-bit display bitmap in pixel memory, which it releases; null when there is no memory.
+QImage NewDisplayBitmap(int width, int height) {
+    const qsizetype stride = qsizetype(width) * 4;
+    void* bits = pixelmemory::Allocate(size_t(stride) * size_t(height));
+    if (!bits) return QImage();
+    return QImage(
+        static_cast<uchar*>(bits), width, height, stride, QImage::Format_RGB32,
+        [](void* block) { std::free(block); }, bits);
+}
 
 }  // namespace
 
@@ -97,7 +110,8 @@ void CTesseloView::OnInitialUpdate() {
 void CTesseloView::BuildDisplayBitmap(bool resetZoom) {
     if (!m_document) return;
     const CRaster& image = m_document->m_image;
-    m_display = QImage();
+    // A bitmap of the size wanted is drawn into again rather than made anew.
+    QImage previous = std::exchange(m_display, QImage());
     m_displaySize = QSize();
     m_reduction = 1.0;
 
@@ -110,7 +124,12 @@ void CTesseloView::BuildDisplayBitmap(bool resetZoom) {
             height = static_cast<int>(image.GetHeight() / factor);
             if (width > 0 && height > 0 && width <= kMaxDisplaySide && height <= kMaxDisplaySide &&
                 qint64{width} * height <= g_displayPixelBudget) {
-                m_display = QImage(width, height, QImage::Format_RGB32);
+                if (previous.size() == QSize(width, height)) {
+                    m_display = std::exchange(previous, QImage());
+                } else {
+                    previous = QImage();
+                    m_display = NewDisplayBitmap(width, height);
+                }
                 if (!m_display.isNull()) break;
             }
             factor *= kReductionStep;
@@ -126,7 +145,8 @@ void CTesseloView::BuildDisplayBitmap(bool resetZoom) {
         }
         m_reduction = factor;
         m_displaySize = m_display.size();
-        m_display.fill(Qt::white);
+        // An opaque image covers the whole bitmap; others are blended over white.
+        if (!image.IsOpaque()) m_display.fill(Qt::white);
         QPainter painter(&m_display);
         CQtDrawContext dc(painter);
         if (factor != 1.0)
