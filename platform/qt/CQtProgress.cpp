@@ -24,6 +24,7 @@ void CQtProgress::SetPos(int pos) {
 }
 
 void CQtProgress::Show(int pos) {
+    // The bar repaints itself at once when the change shows; most steps of a long loop move
+    // it by less than a pixel.
     m_bar->setValue(pos);
-    m_bar->repaint();
 }

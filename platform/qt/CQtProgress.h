@@ -1,6 +1,6 @@
 #pragma once
-// A progress control for long loops over a QProgressBar (not owned). Every change repaints the
-// bar at once, since the loop does not return to the event loop while it runs.
+// A progress control for long loops over a QProgressBar (not owned). A change that shows
+// repaints the bar at once, since the loop does not return to the event loop while it runs.
 
 #include "UserInterface.h"
 
