@@ -141,14 +141,15 @@ void CQtDrawContext::PutDibRows(int32_t x, int32_t y, int32_t width, int32_t hei
     // Block line `line` from the top is bitmap row h - 1 - line.
     const auto blockLine = [&](int32_t line) { return rows + size_t(h - 1 - line) * dib.stride; };
 
-    if (QImage* device = DirectTarget()) {
+    QRect area;
+    if (QImage* device = DirectTarget(area)) {
         // Painting an opaque image here would copy its pixels: convert straight into the device.
-        const int32_t left = static_cast<int32_t>(std::max<int64_t>(x, 0));
-        const int32_t top = static_cast<int32_t>(std::max<int64_t>(y, 0));
+        const int32_t left = static_cast<int32_t>(std::max<int64_t>(x, area.left()));
+        const int32_t top = static_cast<int32_t>(std::max<int64_t>(y, area.top()));
         const int32_t right =
-            static_cast<int32_t>(std::min<int64_t>(int64_t{x} + w, device->width()));
+            static_cast<int32_t>(std::min<int64_t>(int64_t{x} + w, area.right() + 1));
         const int32_t bottom =
-            static_cast<int32_t>(std::min<int64_t>(int64_t{y} + h, device->height()));
+            static_cast<int32_t>(std::min<int64_t>(int64_t{y} + h, area.bottom() + 1));
         if (right <= left || bottom <= top) return;
         uchar* deviceBits = device->bits();
         const qsizetype deviceStride = device->bytesPerLine();
@@ -167,7 +168,7 @@ void CQtDrawContext::PutDibRows(int32_t x, int32_t y, int32_t width, int32_t hei
     m_painter.drawImage(QPoint(x, y), image);
 }
 
-QImage* CQtDrawContext::DirectTarget() const {
+QImage* CQtDrawContext::DirectTarget(QRect& area) const {
     QPaintDevice* device = m_painter.device();
     if (!device || device->devType() != QInternal::Image) return nullptr;
     auto* image = static_cast<QImage*>(device);
@@ -180,10 +181,15 @@ QImage* CQtDrawContext::DirectTarget() const {
             return nullptr;
     }
     const QPainter::CompositionMode mode = m_painter.compositionMode();
-    if (m_painter.hasClipping() || !m_painter.deviceTransform().isIdentity() ||
-        m_painter.opacity() != 1.0 ||
+    if (!m_painter.deviceTransform().isIdentity() || m_painter.opacity() != 1.0 ||
         (mode != QPainter::CompositionMode_SourceOver && mode != QPainter::CompositionMode_Source))
         return nullptr;
+    area = image->rect();
+    if (m_painter.hasClipping()) {
+        const QRegion clip = m_painter.clipRegion();
+        if (clip.rectCount() > 1) return nullptr;
+        area &= clip.boundingRect();
+    }
     return image;
 }
 

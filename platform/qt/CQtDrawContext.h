@@ -6,6 +6,7 @@
 
 class QImage;
 class QPainter;
+class QRect;
 
 class CQtDrawContext final : public CDrawContext {
 public:
@@ -20,9 +21,10 @@ public:
                   size_t stride) const override;
 
 private:
-    // The painter's image when rows can be written into it directly: a 32-bit image painted
-    // without clip, transform, opacity or a blending mode, where an opaque image is copied.
-    QImage* DirectTarget() const;
+    // The painter's image when rows can be written into it directly, with the part they may go
+    // to: a 32-bit image painted without transform, opacity or a blending mode and clipped at
+    // most to one rectangle, where drawing an opaque image copies its pixels.
+    QImage* DirectTarget(QRect& area) const;
 
     QPainter& m_painter;
 };

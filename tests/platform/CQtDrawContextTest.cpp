@@ -222,17 +222,22 @@ struct Dib {
     }
 };
 
-TEST(CQtDrawContext, RowsWrittenIntoTheImageEqualRowsPaintedThroughAClip) {
+TEST(CQtDrawContext, PutsRowsIntoEveryKindOfDevice) {
     // Odd widths leave row padding; each palette stops short of the last index.
     const Dib dibs[] = {{13, 5, 1, 1, 1}, {13, 5, 4, 15, 2}, {13, 5, 8, 255, 3}, {13, 5, 24, 0, 4}};
     const QPoint places[] = {{2, 1}, {-3, -2}, {9, 6}};
+    // Rows go straight into a 32-bit image, also within a clip rectangle; into a 24-bit image
+    // they are painted.
+    enum class Device { Plain, Clipped, TwentyFourBit };
+    const QRect clip(1, 2, 12, 5);
     for (const Dib& dib : dibs) {
         for (const QPoint at : places) {
-            // Without a clip the rows go straight into the image; with one they are painted.
-            for (const bool clipped : {false, true}) {
+            for (const Device kind : {Device::Plain, Device::Clipped, Device::TwentyFourBit}) {
                 QImage device = WhiteDevice(16, 9);
+                if (kind == Device::TwentyFourBit)
+                    device = device.convertToFormat(QImage::Format_RGB888);
                 Paint(device, [&](CDrawContext& dc, QPainter& painter) {
-                    if (clipped) painter.setClipRect(device.rect());
+                    if (kind == Device::Clipped) painter.setClipRect(clip);
                     dc.PutDibRows(at.x(), at.y(), 11, 4, dib.info.data(), dib.bits.data());
                     return true;
                 });
@@ -240,11 +245,12 @@ TEST(CQtDrawContext, RowsWrittenIntoTheImageEqualRowsPaintedThroughAClip) {
                 for (int y = 0; y < device.height(); ++y) {
                     for (int x = 0; x < device.width(); ++x) {
                         const int c = x - at.x(), line = y - at.y();
-                        const bool inside = c >= 0 && c < 11 && line >= 0 && line < 4;
+                        const bool inside = c >= 0 && c < 11 && line >= 0 && line < 4 &&
+                                            (kind != Device::Clipped || clip.contains(x, y));
                         const QRgb expected = inside ? dib.At(c, line + 1) : qRgb(255, 255, 255);
                         ASSERT_EQ(device.pixel(x, y), expected)
-                            << dib.bpp << " at " << at.x() << "," << at.y() << " clipped "
-                            << clipped << ": " << x << "," << y;
+                            << dib.bpp << " at " << at.x() << "," << at.y() << " device "
+                            << int(kind) << ": " << x << "," << y;
                     }
                 }
             }
