@@ -37,6 +37,9 @@ constexpr double kAutoScrollSpeed = 1.0;
 constexpr double kReductionStep = 1.6;
 constexpr int kReductionTries = 10;
 
+// Display rows are drawn in bands of this many as they are first needed.
+constexpr int kDisplayBand = 32;
+
 // A 32-bit display bitmap in pixel memory, which it releases; null when there is no memory.
 QImage NewDisplayBitmap(int width, int height) {
     const qsizetype stride = qsizetype(width) * 4;
@@ -145,14 +148,7 @@ void CTesseloView::BuildDisplayBitmap(bool resetZoom) {
         }
         m_reduction = factor;
         m_displaySize = m_display.size();
-        // An opaque image covers the whole bitmap; others are blended over white.
-        if (!image.IsOpaque()) m_display.fill(Qt::white);
-        QPainter painter(&m_display);
-        CQtDrawContext dc(painter);
-        if (factor != 1.0)
-            image.Draw(&dc, 0, 0, width, height);
-        else
-            image.Draw(&dc, 0, 0, -1, -1);
+        m_bandDrawn.assign(size_t((height + kDisplayBand - 1) / kDisplayBand), false);
     }
 
     m_redraw = true;
@@ -165,6 +161,38 @@ void CTesseloView::BuildDisplayBitmap(bool resetZoom) {
                                                m_displaySize.width(), m_displaySize.height());
         ui::Message(text.toStdString(), ui::Buttons::Ok, ui::Icon::Information);
     }
+}
+
+void CTesseloView::DrawDisplayRows(int top, int bottom) {
+    if (!m_document || m_display.isNull()) return;
+    const CRaster& image = m_document->m_image;
+    if (!image.IsValid()) return;
+    const int bands = int(m_bandDrawn.size());
+    const int last = std::min(bands, (bottom + kDisplayBand - 1) / kDisplayBand);
+    for (int band = std::max(0, top / kDisplayBand); band < last; ++band) {
+        if (m_bandDrawn[size_t(band)]) continue;
+        // The run of bands not drawn yet, in one go.
+        int end = band;
+        while (end < last && !m_bandDrawn[size_t(end)]) m_bandDrawn[size_t(end++)] = true;
+        const QRect rows(
+            0, band * kDisplayBand, m_displaySize.width(),
+            std::min(end * kDisplayBand, m_displaySize.height()) - band * kDisplayBand);
+        QPainter painter(&m_display);
+        painter.setClipRect(rows);
+        // An opaque image covers the rows; others are blended over white.
+        if (!image.IsOpaque()) painter.fillRect(rows, Qt::white);
+        CQtDrawContext dc(painter);
+        if (m_reduction != 1.0)
+            image.Draw(&dc, 0, 0, m_displaySize.width(), m_displaySize.height());
+        else
+            image.Draw(&dc, 0, 0, -1, -1);
+        band = end - 1;
+    }
+}
+
+const QImage& CTesseloView::DisplayBitmap() {
+    DrawDisplayRows(0, m_displaySize.height());
+    return m_display;
 }
 
 void CTesseloView::ResetDragState() { m_dragState = HasDisplay() ? kDragReady : kDragIdle; }
@@ -326,6 +354,7 @@ void CTesseloView::RenderBackBuffer() {
         const int right = std::min(m_displaySize.width(), static_cast<int>(std::ceil(b.x())));
         const int bottom = std::min(m_displaySize.height(), static_cast<int>(std::ceil(b.y())));
         if (right > left && bottom > top) {
+            DrawDisplayRows(top, bottom);
             const QPointF topLeft = ScrolledToClient(DisplayToScrolled(QPointF(left, top)));
             const QPointF bottomRight = ScrolledToClient(DisplayToScrolled(QPointF(right, bottom)));
             painter.setClipRect(0, 0, cw, ch);

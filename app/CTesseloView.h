@@ -22,6 +22,7 @@
 #include <QRect>
 #include <QSize>
 #include <QTimer>
+#include <vector>
 
 #include "CCommandTarget.h"
 #include "CTesseloDoc.h"
@@ -62,7 +63,9 @@ public:
     void OnInitialUpdate();
     // Renders the document image into the display bitmap, reduced by powers of 1.6 when the
     // bitmap cannot be made at full size; with resetZoom the image is then shown at 100 %.
-    // When no size can be made the display stays empty (white) and picking is refused.
+    // When no size can be made the display stays empty (white) and picking is refused. The
+    // rows are drawn as they are first needed (DrawDisplayRows), so that showing a part of a
+    // large image neither waits for nor touches the memory of the rest.
     void BuildDisplayBitmap(bool resetZoom);
     // Arms the view for picking (drag state ready), unless there is nothing displayed.
     void ResetDragState();
@@ -98,7 +101,8 @@ public:
     double Zoom() const { return m_zoom; }
     void SetZoom(double zoom) { m_zoom = zoom; }
     double ReductionFactor() const { return m_reduction; }
-    const QImage& DisplayBitmap() const { return m_display; }
+    // The whole display bitmap, drawn.
+    const QImage& DisplayBitmap();
     QSize DisplaySize() const { return m_displaySize; }
     bool HasDisplay() const { return !m_display.isNull(); }
     QSize ImageSize() const { return m_imageSize; }
@@ -159,12 +163,15 @@ private:
 
     // Renders the visible part of the display bitmap into the back buffer.
     void RenderBackBuffer();
+    // Draws the image into the display rows top .. bottom - 1 not drawn since the last build.
+    void DrawDisplayRows(int top, int bottom);
     void StopAutoScroll();
     void SetScrollPosition(Qt::Orientation orientation, int position);
 
     QPointer<CTesseloDoc> m_document;
-    QImage m_display;     // the image at the reduction factor
-    QSize m_displaySize;  // 0 x 0 when nothing is displayed
+    QImage m_display;               // the image at the reduction factor
+    QSize m_displaySize;            // 0 x 0 when nothing is displayed
+    std::vector<bool> m_bandDrawn;  // per kDisplayBand rows of the display bitmap
     double m_reduction = 1.0;
     QSize m_imageSize;
     double m_zoom = 1.0;

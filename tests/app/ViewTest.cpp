@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <cmath>
+#include <functional>
 #include <random>
 
 #include "AppTestSupport.h"
@@ -260,7 +261,7 @@ TEST_F(ViewTest, TheDisplayBitmapShowsEveryPixelOfEveryKindOfImage) {
             }
         doc->SetImageChanged();
         ProcessEvents();
-        const CTesseloView* view = doc->GetFirstView();
+        CTesseloView* view = doc->GetFirstView();
         const QSize size = c.reduced ? QSize(63, 41) : QSize(kWidth, kHeight);
         ASSERT_EQ(view->DisplaySize(), size) << c.name;
         EXPECT_EQ(view->DisplayBitmap().convertToFormat(QImage::Format_RGB32),
@@ -268,6 +269,45 @@ TEST_F(ViewTest, TheDisplayBitmapShowsEveryPixelOfEveryKindOfImage) {
             << c.name;
         doc->OnCloseDocument();
         ProcessEvents();
+    }
+}
+
+TEST_F(ViewTest, RowsDrawnAsTheyComeIntoViewShowWhatTheWholeBitmapShows) {
+    // Two windows on the same random picture: one draws its display rows as they come into
+    // view, the other has its whole display bitmap drawn before every rendering.
+    const auto show = [this] {
+        CTesseloView* view = Show(1000, 800);
+        CTesseloDoc* doc = view->GetDocument();
+        std::mt19937 random(5);
+        for (int y = 0; y < 800; ++y)
+            for (int x = 0; x < 1000; ++x)
+                doc->m_image.SetPixelColor(
+                    x, y, RGBQUAD{uint8_t(random()), uint8_t(random()), uint8_t(random()), 0});
+        doc->SetImageChanged();
+        ProcessEvents();
+        return view;
+    };
+    CTesseloView* lazy = show();
+    CTesseloView* whole = show();
+    const struct {
+        const char* name;
+        std::function<void(CTesseloView*)> step;
+    } steps[] = {
+        {"first paint", [](CTesseloView*) {}},
+        {"scrolled to the top",
+         [](CTesseloView* v) { v->OnScroll(Qt::Vertical, CTesseloView::SB_THUMBTRACK, 0); }},
+        {"flipped", [](CTesseloView* v) { v->GetDocument()->OnMirrorVertical(); }},
+        {"zoomed out",
+         [](CTesseloView* v) {
+             v->SetZoom(0.25);
+             v->Repaint();
+         }},
+    };
+    for (const auto& s : steps) {
+        s.step(lazy);
+        s.step(whole);
+        whole->DisplayBitmap();
+        EXPECT_EQ(Render(lazy), Render(whole)) << s.name;
     }
 }
 
