@@ -1,17 +1,20 @@
-// What the user waits for, on a 24-bit 6000 × 4000 photograph (24 MP), each beside its peer in
-// the same run:
+// What the user waits for, on a 24-bit 6000 × 4000 photograph (24 MP), each beside its peer:
 // - open: File Open of a JPEG until its view has painted, beside djpeg decoding the same file;
 // - rectify: "Bild entzerren" on the rectangle route, from the OK click in the adjustment
 //   results until the target's view has painted, beside the engine's own PrepareTarget and
 //   Rectify of the same warp and pixel size (a target of about 24 MP), nearest and bilinear;
+//   the label says whether both targets have the same pixels;
 // - peak: the peak resident memory (VmHWM) of a fresh process that opens the JPEG, then also
 //   rectifies it (bilinear), then also saves the target as JPEG, beside the pixel rows of the
 //   images it then holds.
-// Times are processor seconds of the working process (djpeg's own for djpeg), which a busy
-// machine disturbs less than wall time. The closing lines give the medians over the
-// repetitions and the ratios to the peers.
+// The views draw their display bitmaps' rows as they come into view; "whole" adds drawing all
+// of them, as zooming out to the whole image does.
+// Times are processor seconds of the working process (djpeg's and the engine's own process for
+// them), which a busy machine disturbs less than wall time. Every iteration times the program
+// and then its peer, and the ratio is taken pair by pair; the closing lines give the medians.
 //
-// Run as the program's own helper for one peak measurement: app_flow_bench --peak=STEP FILE.
+// The program runs itself as helper: app_flow_bench --peak=STEP JPEG for one peak measurement,
+// app_flow_bench --engine=MODE BMP p1 ... p8 xmin ymin xmax ymax c aspect for the engine.
 #include <benchmark/benchmark.h>
 #include <time.h>
 
@@ -82,11 +85,16 @@ private:
     ui::CUserInterface& m_program;
 };
 
-// The warp of the rectangle route as the adjustment results hold it before the OK click.
+// The warp of the rectangle route as the adjustment results hold it before the OK click, as
+// the arguments of an engine process: p1 ... p8, the extent, the pixel size and the aspect.
 struct Warp {
-    CEntzerrung transformation;
-    double aspect = 0.0;
-    double pixelSize = 0.0;
+    double values[14] = {};
+
+    std::string Arguments() const {
+        std::string text;
+        for (double v : values) text += " " + QString::number(v, 'g', 17).toStdString();
+        return text;
+    }
 };
 
 // The running program with its settings in a temporary folder; dialogs and file choosers are
@@ -192,12 +200,28 @@ Warp ChooseTarget(CErgebnisseAusgleichDlg& results, bool interpolate) {
     pixelSize->setText(QString::number(results.ExtentX() / width * 100, 'g', 12));
     results.OnKillFocusPixelSize();
     results.findChild<QCheckBox*>(QStringLiteral("1028"))->setChecked(interpolate);
-    return Warp{results.Transformation(), results.Aspect(), pixelSize->GetValue() / 100};
+    Warp warp;
+    const CEntzerrung& transformation = results.Transformation();
+    for (int k = 1; k <= 8; ++k) warp.values[k - 1] = transformation.GetParameter(k);
+    transformation.GetExtent(warp.values[8], warp.values[9], warp.values[10], warp.values[11]);
+    warp.values[12] = pixelSize->GetValue() / 100;
+    warp.values[13] = results.Aspect();
+    return warp;
+}
+
+// FNV-1a over the pixel rows.
+uint64_t Checksum(const CRaster& image) {
+    uint64_t hash = 14695981039346656037ull;
+    const uint8_t* bits = image.GetBits(0);
+    const size_t size = size_t(image.GetRowStride()) * image.GetHeight();
+    for (size_t i = 0; i < size; ++i) hash = (hash ^ bits[i]) * 1099511628211ull;
+    return hash;
 }
 
 struct Fixture {
     Program program;
     QString jpeg;
+    QString bitmap;  // the decoded photograph, for the engine
     CTesseloDoc* source = nullptr;
     bool ready = false;
 };
@@ -213,6 +237,9 @@ Fixture& GetFixture() {
         if (!photo.Save(QFile::encodeName(f->jpeg).constData(), FORMAT_JPG)) return f;
         f->source = f->program.Open(f->jpeg);
         if (!f->source) return f;
+        f->bitmap = f->program.Path("photo.bmp");
+        if (!f->source->m_image.Save(QFile::encodeName(f->bitmap).constData(), FORMAT_BMP))
+            return f;
         MeasureRectangle(f->source);
         f->ready = true;
         return f;
@@ -220,100 +247,137 @@ Fixture& GetFixture() {
     return *fixture;
 }
 
-void BM_OpenTesselo(benchmark::State& state) {
+double Median(std::vector<double> values) {
+    if (values.empty()) return 0.0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Each iteration times the program's side and then its peer's, so that both meet the same
+// load; the benchmark reports the medians of both and of the pair-by-pair ratios.
+class PairedTimes {
+public:
+    void Add(benchmark::State& state, double own, double peer) {
+        state.SetIterationTime(own);
+        m_own.push_back(own);
+        m_peer.push_back(peer);
+        m_ratio.push_back(own / peer);
+    }
+    void Report(benchmark::State& state) const {
+        state.counters["tesselo_ms"] = Median(m_own) * 1e3;
+        state.counters["peer_ms"] = Median(m_peer) * 1e3;
+        state.counters["ratio"] = Median(m_ratio);
+    }
+
+private:
+    std::vector<double> m_own, m_peer, m_ratio;
+};
+
+// Processor seconds of a command's process; negative when it failed.
+double RunCommand(const std::string& command) {
+    const double start = ChildrenCpuSeconds();
+    const int status = std::system(command.c_str());
+    return status == 0 ? ChildrenCpuSeconds() - start : -1.0;
+}
+
+// With `whole` the whole display bitmap is drawn too, as zooming out to the whole image does.
+void BM_Open(benchmark::State& state, bool whole) {
     Fixture& f = GetFixture();
     if (!f.ready) return state.SkipWithError("no fixture");
+    const std::string djpeg = "djpeg -outfile /dev/null '" + f.jpeg.toStdString() + "'";
+    PairedTimes times;
     for (auto _ : state) {
         const double start = ProcessCpuSeconds();
         CTesseloDoc* doc = f.program.Open(f.jpeg);
-        const double end = ProcessCpuSeconds();
+        if (doc && whole) doc->GetFirstView()->DisplayBitmap();
+        const double own = ProcessCpuSeconds() - start;
         if (!doc) return state.SkipWithError("open failed");
-        state.SetIterationTime(end - start);
         Program::Close(doc);
+        const double peer = RunCommand(djpeg);
+        if (peer < 0) return state.SkipWithError("djpeg failed");
+        times.Add(state, own, peer);
     }
+    times.Report(state);
 }
 
-void BM_OpenDjpeg(benchmark::State& state) {
-    Fixture& f = GetFixture();
-    if (!f.ready) return state.SkipWithError("no fixture");
-    const std::string command = "djpeg -outfile /dev/null '" + f.jpeg.toStdString() + "'";
-    for (auto _ : state) {
-        const double start = ChildrenCpuSeconds();
-        const int status = std::system(command.c_str());
-        const double end = ChildrenCpuSeconds();
-        if (status != 0) return state.SkipWithError("djpeg failed");
-        state.SetIterationTime(end - start);
-    }
-}
-
-void BM_RectifyTesselo(benchmark::State& state, bool interpolate) {
-    Fixture& f = GetFixture();
-    if (!f.ready) return state.SkipWithError("no fixture");
-    for (auto _ : state) {
-        double start = 0.0;
-        f.program.RunRectangleRoute(f.source, [&](QDialog& dialog) {
-            auto& results = static_cast<CErgebnisseAusgleichDlg&>(dialog);
-            ChooseTarget(results, interpolate);
-            start = ProcessCpuSeconds();
-            results.findChild<QPushButton*>(QStringLiteral("1"))->click();
-            return results.result();
-        });
-        CTesseloDoc* target = GetActiveDocument();
-        const bool painted = target != f.source && Program::Paint(target);
-        const double end = ProcessCpuSeconds();
-        if (!painted) return state.SkipWithError("rectification failed");
-        state.SetIterationTime(end - start);
-        state.counters["MP"] =
-            double(target->m_image.GetWidth()) * target->m_image.GetHeight() / 1e6;
-        Program::Close(target);
-    }
-}
-
-void BM_RectifyEngine(benchmark::State& state, bool interpolate) {
-    Fixture& f = GetFixture();
-    if (!f.ready) return state.SkipWithError("no fixture");
-    std::unique_ptr<Warp> warp;
+// "Bild entzerren" in the program, from the OK click until the target has painted; the warp
+// it used and the checksum of its target, for the peer.
+double RectifyInProgram(Fixture& f, bool interpolate, Warp& warp, uint64_t& checksum) {
+    double start = 0.0;
     f.program.RunRectangleRoute(f.source, [&](QDialog& dialog) {
-        warp = std::make_unique<Warp>(
-            ChooseTarget(static_cast<CErgebnisseAusgleichDlg&>(dialog), interpolate));
-        return int(QDialog::Rejected);
+        auto& results = static_cast<CErgebnisseAusgleichDlg&>(dialog);
+        warp = ChooseTarget(results, interpolate);
+        start = ProcessCpuSeconds();
+        results.findChild<QPushButton*>(QStringLiteral("1"))->click();
+        return results.result();
     });
-    if (!warp) return state.SkipWithError("no adjustment");
-    const CRaster& source = f.source->m_image;
-    for (auto _ : state) {
-        const double start = ProcessCpuSeconds();
-        CRaster target;
-        const bool done =
-            warp->transformation.PrepareTarget(source, target, warp->pixelSize, warp->aspect) &&
-            warp->transformation.Rectify(source, target, nullptr, interpolate, nullptr);
-        const double end = ProcessCpuSeconds();
-        if (!done) return state.SkipWithError("rectification failed");
-        state.SetIterationTime(end - start);
-        state.counters["MP"] = double(target.GetWidth()) * target.GetHeight() / 1e6;
-    }
+    CTesseloDoc* target = GetActiveDocument();
+    const bool painted = target != f.source && Program::Paint(target);
+    const double seconds = ProcessCpuSeconds() - start;
+    if (!painted) return -1.0;
+    checksum = Checksum(target->m_image);
+    Program::Close(target);
+    return seconds;
 }
 
-void BM_DisplayBuild(benchmark::State& state) {
-    Fixture& f = GetFixture();
-    if (!f.ready) return state.SkipWithError("no fixture");
-    for (auto _ : state) {
-        const double start = ProcessCpuSeconds();
-        f.source->GetFirstView()->BuildDisplayBitmap(true);
-        const double end = ProcessCpuSeconds();
-        state.SetIterationTime(end - start);
-    }
+// Child process: the engine's own PrepareTarget and Rectify of the warp on the photograph's
+// pixels; prints their processor seconds, the target's megapixels and its checksum.
+int RunEngine(bool interpolate, const char* bitmap, char** arguments) {
+    CRaster source;
+    if (!source.Load(bitmap, FORMAT_BMP)) return 1;
+    double v[14];
+    for (int i = 0; i < 14; ++i) v[i] = std::strtod(arguments[i], nullptr);
+    CEntzerrung transformation;
+    const double p[8] = {v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]};
+    transformation.SetParameters(p);
+    transformation.SetExtent(v[8], v[9], v[10], v[11]);
+    const double start = ProcessCpuSeconds();
+    CRaster target;
+    const bool done = transformation.PrepareTarget(source, target, v[12], v[13]) &&
+                      transformation.Rectify(source, target, nullptr, interpolate, nullptr);
+    const double seconds = ProcessCpuSeconds() - start;
+    if (!done) return 1;
+    std::printf("%.6f %.6f %llu\n", seconds, double(target.GetWidth()) * target.GetHeight() / 1e6,
+                static_cast<unsigned long long>(Checksum(target)));
+    return 0;
 }
 
-void BM_Load(benchmark::State& state) {
+std::string SelfCommand() {
+    return "'" + std::filesystem::read_symlink("/proc/self/exe").string() + "'";
+}
+
+void BM_Rectify(benchmark::State& state, bool interpolate) {
     Fixture& f = GetFixture();
     if (!f.ready) return state.SkipWithError("no fixture");
+    const std::string engine = SelfCommand() +
+                               " --engine=" + (interpolate ? "bilinear" : "nearest") + " '" +
+                               f.jpeg.toStdString() + "'";
+    PairedTimes times;
+    double megapixels = 0.0;
+    bool same = true;
     for (auto _ : state) {
-        const double start = ProcessCpuSeconds();
-        CRaster image;
-        image.Load(QFile::encodeName(f.jpeg).constData(), FORMAT_JPG);
-        const double end = ProcessCpuSeconds();
-        state.SetIterationTime(end - start);
+        Warp warp;
+        uint64_t ownChecksum = 0, peerChecksum = 0;
+        const double own = RectifyInProgram(f, interpolate, warp, ownChecksum);
+        if (own < 0) return state.SkipWithError("rectification failed");
+        // The engine in a process of its own that reads the pixels from a BMP file: it meets
+        // neither this process's memory nor the processor state that JPEG decoding and the
+        // program's windows leave behind (on some processors SSE code runs up to three times
+        // slower after AVX code that did not clear its upper register halves).
+        FILE* child = popen((engine + warp.Arguments()).c_str(), "r");
+        double peer = -1.0;
+        unsigned long long checksum = 0;
+        const bool read =
+            child && std::fscanf(child, "%lf %lf %llu", &peer, &megapixels, &checksum) == 3;
+        if (child) pclose(child);
+        if (!read) return state.SkipWithError("engine failed");
+        peerChecksum = checksum;
+        same = same && ownChecksum == peerChecksum;
+        times.Add(state, own, peer);
     }
+    times.Report(state);
+    state.counters["target_MP"] = megapixels;
+    state.SetLabel(same ? "same pixels" : "PIXELS DIFFER");
 }
 
 // Child process: runs the steps up to `step` once and prints its peak resident memory and the
@@ -335,7 +399,11 @@ int MeasurePeak(const std::string& step, const QString& jpeg) {
         CTesseloDoc* target = GetActiveDocument();
         if (target == source || !Program::Paint(target)) return 1;
         images.push_back(&target->m_image);
-        if (step == "save" && !program.SaveAs(target, program.Path("target.jpg"))) return 1;
+        if (step != "rectify" && !program.SaveAs(target, program.Path("target.jpg"))) return 1;
+        if (step == "whole") {
+            source->GetFirstView()->DisplayBitmap();
+            target->GetFirstView()->DisplayBitmap();
+        }
     }
     double buffers = 0;
     for (const CRaster* image : images)
@@ -357,117 +425,82 @@ int MeasurePeak(const std::string& step, const QString& jpeg) {
 void BM_Peak(benchmark::State& state, const char* step) {
     Fixture& f = GetFixture();
     if (!f.ready) return state.SkipWithError("no fixture");
-    const std::string command = "'" + std::filesystem::read_symlink("/proc/self/exe").string() +
-                                "' --peak=" + step + " '" + f.jpeg.toStdString() + "'";
+    const std::string command =
+        SelfCommand() + " --peak=" + step + " '" + f.jpeg.toStdString() + "'";
+    std::vector<double> peaks, ratios;
+    double buffers = 0;
     for (auto _ : state) {
         FILE* child = popen(command.c_str(), "r");
         long peakKiB = 0;
-        double buffers = 0;
         const bool read = child && std::fscanf(child, "%ld %lf", &peakKiB, &buffers) == 2;
         if (child) pclose(child);
         if (!read || buffers <= 0) return state.SkipWithError("measurement failed");
         state.SetIterationTime(1.0);
-        state.counters["peak_MiB"] = peakKiB / 1024.0;
-        state.counters["pixels_MiB"] = buffers / 1048576.0;
-        state.counters["ratio"] = peakKiB * 1024.0 / buffers;
+        peaks.push_back(peakKiB / 1024.0);
+        ratios.push_back(peakKiB * 1024.0 / buffers);
     }
+    state.counters["peak_MiB"] = Median(peaks);
+    state.counters["pixels_MiB"] = buffers / 1048576.0;
+    state.counters["ratio"] = Median(ratios);
 }
 
-// The usual table, then one line per step: the median of each side and their ratio.
+// The usual table, then one line per comparison.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            if (run.error_occurred) continue;
-            Sample sample{run.GetAdjustedRealTime(), {}};
-            for (const auto& [name, counter] : run.counters) sample.counters[name] = counter.value;
-            const std::string& name = run.run_name.function_name;
-            if (run.run_type == Run::RT_Aggregate) {
-                if (run.aggregate_name == "median") m_medians[name] = sample;
-            } else {
-                m_samples[name].push_back(sample);
-            }
+            if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
+            auto& counters = m_counters[run.run_name.function_name];
+            for (const auto& [name, counter] : run.counters) counters[name] = counter.value;
         }
     }
 
     void Finalize() override {
         ConsoleReporter::Finalize();
-        std::printf("\nMedians (processor time):\n");
-        Pair("open to first paint", "open/tesselo", "open/djpeg", "djpeg");
-        Pair("Bild entzerren nearest", "rectify/tesselo/nearest", "rectify/engine/nearest",
-             "engine");
-        Pair("Bild entzerren bilinear", "rectify/tesselo/bilinear", "rectify/engine/bilinear",
-             "engine");
-        for (const char* step : {"open", "rectify", "save"}) {
-            Sample s;
-            if (!Median("peak/" + std::string(step), s)) continue;
-            std::printf("%-26s peak %7.1f MiB   pixel rows %7.1f MiB   ratio %.2f\n",
-                        ("peak memory " + std::string(step)).c_str(), s.counters["peak_MiB"],
-                        s.counters["pixels_MiB"], s.counters["ratio"]);
+        std::printf("\nMedians (processor time; ratios pair by pair):\n");
+        Times("open to first paint", "open", "djpeg");
+        Times("open, whole image drawn", "open/whole", "djpeg");
+        Times("Bild entzerren nearest", "rectify/nearest", "engine");
+        Times("Bild entzerren bilinear", "rectify/bilinear", "engine");
+        for (const char* step : {"open", "rectify", "save", "whole"}) {
+            auto it = m_counters.find("peak/" + std::string(step));
+            if (it == m_counters.end()) continue;
+            std::printf("%-24s peak %6.1f MiB   pixel rows %6.1f MiB   ratio %.2f\n",
+                        ("peak memory " + std::string(step)).c_str(), it->second["peak_MiB"],
+                        it->second["pixels_MiB"], it->second["ratio"]);
         }
     }
 
 private:
-    struct Sample {
-        double time = 0.0;
-        std::map<std::string, double> counters;
-    };
-
-    bool Median(const std::string& name, Sample& out) const {
-        if (auto it = m_medians.find(name); it != m_medians.end()) {
-            out = it->second;
-            return true;
-        }
-        auto it = m_samples.find(name);
-        if (it == m_samples.end() || it->second.empty()) return false;
-        std::vector<Sample> samples = it->second;
-        std::sort(samples.begin(), samples.end(),
-                  [](const Sample& a, const Sample& b) { return a.time < b.time; });
-        out.time = samples[samples.size() / 2].time;
-        for (auto& [counter, value] : samples.front().counters) {
-            std::vector<double> values;
-            for (const Sample& s : samples) values.push_back(s.counters.at(counter));
-            std::sort(values.begin(), values.end());
-            out.counters[counter] = values[values.size() / 2];
-        }
-        return true;
+    void Times(const char* label, const std::string& name, const char* peer) {
+        auto it = m_counters.find(name);
+        if (it == m_counters.end()) return;
+        std::printf("%-24s Tesselo %7.1f ms   %-6s %7.1f ms   ratio %.2f\n", label,
+                    it->second["tesselo_ms"], peer, it->second["peer_ms"], it->second["ratio"]);
     }
 
-    void Pair(const char* label, const std::string& own, const std::string& peer,
-              const char* peerName) const {
-        Sample a, b;
-        if (!Median(own, a) || !Median(peer, b)) return;
-        std::printf("%-26s Tesselo %8.1f ms   %-6s %8.1f ms   ratio %.2f\n", label, a.time,
-                    peerName, b.time, a.time / b.time);
-    }
-
-    std::map<std::string, Sample> m_medians;
-    std::map<std::string, std::vector<Sample>> m_samples;
+    std::map<std::string, std::map<std::string, double>> m_counters;
 };
 
 void Register() {
-    const auto timed = [](benchmark::internal::Benchmark* b, int iterations) {
-        b->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(iterations)->Repetitions(5);
-    };
-    timed(benchmark::RegisterBenchmark("open/tesselo", BM_OpenTesselo), 2);
-    timed(benchmark::RegisterBenchmark("open/djpeg", BM_OpenDjpeg), 2);
-    timed(benchmark::RegisterBenchmark("x/display", BM_DisplayBuild), 2);
-    timed(benchmark::RegisterBenchmark("x/load", BM_Load), 2);
-    for (const bool interpolate : {false, true}) {
-        const std::string mode = interpolate ? "bilinear" : "nearest";
-        timed(benchmark::RegisterBenchmark(("rectify/tesselo/" + mode).c_str(), BM_RectifyTesselo,
-                                           interpolate),
-              2);
-        timed(benchmark::RegisterBenchmark(("rectify/engine/" + mode).c_str(), BM_RectifyEngine,
-                                           interpolate),
-              2);
+    for (const bool whole : {false, true}) {
+        benchmark::RegisterBenchmark(whole ? "open/whole" : "open", BM_Open, whole)
+            ->Unit(benchmark::kMillisecond)
+            ->UseManualTime()
+            ->Iterations(9);
     }
-    for (const char* step : {"open", "rectify", "save"}) {
+    for (const bool interpolate : {false, true}) {
+        benchmark::RegisterBenchmark(interpolate ? "rectify/bilinear" : "rectify/nearest",
+                                     BM_Rectify, interpolate)
+            ->Unit(benchmark::kMillisecond)
+            ->UseManualTime()
+            ->Iterations(9);
+    }
+    for (const char* step : {"open", "rectify", "save", "whole"}) {
         benchmark::RegisterBenchmark(("peak/" + std::string(step)).c_str(), BM_Peak, step)
             ->UseManualTime()
-            ->Iterations(1)
-            ->Repetitions(3);
+            ->Iterations(3);
     }
 }
 
@@ -475,6 +508,9 @@ void Register() {
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc == 17 && std::strncmp(argv[1], "--engine=", 9) == 0) {
+        return RunEngine(std::strcmp(argv[1] + 9, "bilinear") == 0, argv[2], argv + 3);
+    }
     if (argc == 3 && std::strncmp(argv[1], "--peak=", 7) == 0) {
         CTesseloApp app(argc, argv);
         return MeasurePeak(argv[1] + 7, QString::fromLocal8Bit(argv[2]));
