@@ -26,6 +26,18 @@ bool Paint(QImage& device, F draw) {
     return draw(dc, painter);
 }
 
+// A 40-byte bitmap header followed by room for `colors` palette entries.
+std::vector<uint8_t> DibHeader(int32_t width, int32_t height, uint16_t bpp, uint32_t colors) {
+    std::vector<uint8_t> info(40 + 4 * size_t(colors), 0);
+    const uint32_t headSize = 40;
+    std::memcpy(info.data(), &headSize, 4);
+    std::memcpy(info.data() + 4, &width, 4);
+    std::memcpy(info.data() + 8, &height, 4);
+    std::memcpy(info.data() + 14, &bpp, 2);
+    std::memcpy(info.data() + 32, &colors, 4);
+    return info;
+}
+
 TEST(CQtDrawContext, DisabledImageDrawsNothing) {
     CRaster image(2, 2, 24);
     image.Enable(false);
@@ -144,15 +156,7 @@ TEST(CQtDrawContext, ClipLimitsDrawingAndIsRestored) {
 
 TEST(CQtDrawContext, PutsAndReadsBackDibRows) {
     // A 1-bit 3 × 2 bitmap: header, two palette entries, two rows of 4 bytes.
-    std::vector<uint8_t> info(40 + 8, 0);
-    const int32_t width = 3, height = 2, headSize = 40;
-    const uint16_t bpp = 1;
-    const uint32_t colors = 2;
-    std::memcpy(info.data(), &headSize, 4);
-    std::memcpy(info.data() + 4, &width, 4);
-    std::memcpy(info.data() + 8, &height, 4);
-    std::memcpy(info.data() + 14, &bpp, 2);
-    std::memcpy(info.data() + 32, &colors, 4);
+    std::vector<uint8_t> info = DibHeader(3, 2, 1, 2);
     const uint8_t palette[8] = {0, 0, 255, 0, 255, 0, 0, 0};  // red, blue
     std::memcpy(info.data() + 40, palette, 8);
     const uint8_t bits[8] = {0b10000000, 0, 0, 0, 0b01100000, 0, 0, 0};
@@ -197,13 +201,7 @@ struct Dib {
     Dib(int32_t w, int32_t h, uint16_t depth, uint32_t paletteSize, uint32_t seed)
         : width(w), height(h), bpp(depth), colors(paletteSize) {
         std::mt19937 random(seed);
-        info.assign(40 + 4 * colors, 0);
-        const uint32_t headSize = 40;
-        std::memcpy(info.data(), &headSize, 4);
-        std::memcpy(info.data() + 4, &width, 4);
-        std::memcpy(info.data() + 8, &height, 4);
-        std::memcpy(info.data() + 14, &bpp, 2);
-        std::memcpy(info.data() + 32, &colors, 4);
+        info = DibHeader(width, height, bpp, colors);
         for (size_t i = 40; i < info.size(); ++i) info[i] = uint8_t(random());
         stride = ((size_t(width) * bpp + 31) / 32) * 4;
         bits.resize(stride * size_t(height));
