@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
 #include <string>
 #include <vector>
 
@@ -120,6 +121,18 @@ TEST(LongLoopFilter, RecordsEscapeAndSwallowsInputAndCloseRequests) {
         QApplication::sendEvent(&button, &event);
     }
     EXPECT_EQ(clicks, 1);
+}
+
+TEST(LongLoopFilter, AnEscapeDuringTheLoopIsSeenWithinTheEventPeriod) {
+    QPushButton button;
+    button.show();
+    CLongLoopFilter loop;
+    EXPECT_FALSE(loop.PollEscape());
+    // Polls in quick succession skip event delivery; one after the period delivers again.
+    QCoreApplication::postEvent(&button,
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    QThread::msleep(25);
+    EXPECT_TRUE(loop.PollEscape());
 }
 
 TEST(LongLoopFilter, HoldsPostedCommandsUntilTheLoopEnds) {
