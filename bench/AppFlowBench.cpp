@@ -125,6 +125,8 @@ public:
     }
 
     QString Path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+    // The process ends without tearing the program down: the folder goes first.
+    void RemoveFiles() { m_dir.remove(); }
 
     static void Settle() {
         for (int i = 0; i < 3; ++i) {
@@ -226,9 +228,12 @@ struct Fixture {
     bool ready = false;
 };
 
+// Made by the first benchmark that runs; it lives until the process ends.
+Fixture* g_fixture = nullptr;
+
 Fixture& GetFixture() {
     static Fixture* fixture = [] {
-        auto* f = new Fixture;
+        auto* f = g_fixture = new Fixture;
         if (!f->program.Start()) return f;
         CRaster photo(kWidth, kHeight, 24, FORMAT_JPG);
         PaintPhoto(photo);
@@ -418,7 +423,7 @@ int MeasurePeak(const std::string& step, const QString& jpeg) {
     }
     std::printf("%ld %.0f\n", peakKiB, buffers);
     std::fflush(stdout);
-    // The measurement is taken; the process ends without tearing the program down.
+    program.RemoveFiles();
     std::_Exit(peakKiB > 0 ? 0 : 1);
 }
 
@@ -523,5 +528,6 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
     // The program and its documents live on in the fixture; the process ends here.
     std::fflush(stdout);
+    if (g_fixture) g_fixture->program.RemoveFiles();
     std::_Exit(0);
 }
