@@ -37,8 +37,8 @@ constexpr double kAutoScrollSpeed = 1.0;
 constexpr double kReductionStep = 1.6;
 constexpr int kReductionTries = 10;
 
-// Display rows are drawn in bands of this many as they are first needed.
-constexpr int kDisplayBand = 32;
+// The display bitmap is drawn in tiles of this many pixels a side as they are first needed.
+constexpr int kDisplayTile = 128;
 
 // A 32-bit display bitmap in pixel memory, which it releases; null when there is no memory.
 QImage NewDisplayBitmap(int width, int height) {
@@ -148,7 +148,9 @@ void CTesseloView::BuildDisplayBitmap(bool resetZoom) {
         }
         m_reduction = factor;
         m_displaySize = m_display.size();
-        m_bandDrawn.assign(size_t((height + kDisplayBand - 1) / kDisplayBand), false);
+        m_tileColumns = (width + kDisplayTile - 1) / kDisplayTile;
+        m_tileDrawn.assign(
+            size_t(m_tileColumns) * size_t((height + kDisplayTile - 1) / kDisplayTile), false);
     }
 
     m_redraw = true;
@@ -163,35 +165,39 @@ void CTesseloView::BuildDisplayBitmap(bool resetZoom) {
     }
 }
 
-void CTesseloView::DrawDisplayRows(int top, int bottom) {
-    if (!m_document || m_display.isNull()) return;
+void CTesseloView::DrawDisplayPart(const QRect& part) {
+    if (!m_document || m_display.isNull() || m_tileColumns == 0) return;
     const CRaster& image = m_document->m_image;
-    if (!image.IsValid()) return;
-    const int bands = int(m_bandDrawn.size());
-    const int last = std::min(bands, (bottom + kDisplayBand - 1) / kDisplayBand);
-    for (int band = std::max(0, top / kDisplayBand); band < last; ++band) {
-        if (m_bandDrawn[size_t(band)]) continue;
-        // The run of bands not drawn yet, in one go.
-        int end = band;
-        while (end < last && !m_bandDrawn[size_t(end)]) m_bandDrawn[size_t(end++)] = true;
-        const QRect rows(
-            0, band * kDisplayBand, m_displaySize.width(),
-            std::min(end * kDisplayBand, m_displaySize.height()) - band * kDisplayBand);
-        QPainter painter(&m_display);
-        painter.setClipRect(rows);
-        // An opaque image covers the rows; others are blended over white.
-        if (!image.IsOpaque()) painter.fillRect(rows, Qt::white);
-        CQtDrawContext dc(painter);
-        if (m_reduction != 1.0)
-            image.Draw(&dc, 0, 0, m_displaySize.width(), m_displaySize.height());
-        else
-            image.Draw(&dc, 0, 0, -1, -1);
-        band = end - 1;
+    const QRect wanted = part & m_display.rect();
+    if (!image.IsValid() || wanted.isEmpty()) return;
+    const int lastColumn = wanted.right() / kDisplayTile;
+    for (int row = wanted.top() / kDisplayTile; row <= wanted.bottom() / kDisplayTile; ++row) {
+        const size_t first = size_t(row) * size_t(m_tileColumns);
+        for (int column = wanted.left() / kDisplayTile; column <= lastColumn; ++column) {
+            if (m_tileDrawn[first + size_t(column)]) continue;
+            // The run of tiles in this row not drawn yet, in one go.
+            int end = column;
+            while (end <= lastColumn && !m_tileDrawn[first + size_t(end)])
+                m_tileDrawn[first + size_t(end++)] = true;
+            const QRect tiles = QRect(column * kDisplayTile, row * kDisplayTile,
+                                      (end - column) * kDisplayTile, kDisplayTile) &
+                                m_display.rect();
+            QPainter painter(&m_display);
+            painter.setClipRect(tiles);
+            // An opaque image covers the tiles; others are blended over white.
+            if (!image.IsOpaque()) painter.fillRect(tiles, Qt::white);
+            CQtDrawContext dc(painter);
+            if (m_reduction != 1.0)
+                image.Draw(&dc, 0, 0, m_displaySize.width(), m_displaySize.height());
+            else
+                image.Draw(&dc, 0, 0, -1, -1);
+            column = end - 1;
+        }
     }
 }
 
 const QImage& CTesseloView::DisplayBitmap() {
-    DrawDisplayRows(0, m_displaySize.height());
+    DrawDisplayPart(m_display.rect());
     return m_display;
 }
 
@@ -354,7 +360,7 @@ void CTesseloView::RenderBackBuffer() {
         const int right = std::min(m_displaySize.width(), static_cast<int>(std::ceil(b.x())));
         const int bottom = std::min(m_displaySize.height(), static_cast<int>(std::ceil(b.y())));
         if (right > left && bottom > top) {
-            DrawDisplayRows(top, bottom);
+            DrawDisplayPart(QRect(left, top, right - left, bottom - top));
             const QPointF topLeft = ScrolledToClient(DisplayToScrolled(QPointF(left, top)));
             const QPointF bottomRight = ScrolledToClient(DisplayToScrolled(QPointF(right, bottom)));
             painter.setClipRect(0, 0, cw, ch);
