@@ -8,15 +8,16 @@ class QProgressBar;
 
 class CQtProgress final : public ui::CProgress {
 public:
-    explicit CQtProgress(QProgressBar* bar) : m_bar(bar) {}
+    explicit CQtProgress(QProgressBar* bar);
     void SetRange(int lower, int upper) override;
     void SetStep(int step) override;
     void StepIt() override;
     void SetPos(int pos) override;
 
 private:
-    void Show(int pos);
+    void Show(int pos, bool always);
 
     QProgressBar* m_bar;
+    int m_pos;  // the position, which the bar shows to within a pixel and a percent
     int m_step = 10;
 };

@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -177,6 +178,23 @@ TEST(QtProgress, DrivesTheProgressBar) {
     EXPECT_EQ(bar.value(), 120);
     CQtProgress none(nullptr);
     none.StepIt();  // a missing bar is ignored
+}
+
+TEST(QtProgress, SmallStepsReachTheBarWithinAPercentAndAtTheEnd) {
+    QProgressBar bar;
+    bar.resize(300, 20);
+    CQtProgress progress(&bar);
+    progress.SetRange(0, 4000);
+    progress.SetStep(1);
+    int lag = 0;
+    for (int row = 1; row <= 4000; ++row) {
+        progress.StepIt();
+        lag = std::max(lag, row - bar.value());
+    }
+    EXPECT_LE(lag, 40);
+    EXPECT_EQ(bar.value(), 4000);
+    progress.SetPos(1);
+    EXPECT_EQ(bar.value(), 1);
 }
 
 TEST(QtStringLookup, TableTextsWithoutCatalogueAreGerman) {
