@@ -7,8 +7,8 @@
 // - peak: the peak resident memory (VmHWM) of a fresh process that opens the JPEG, then also
 //   rectifies it (bilinear), then also saves the target as JPEG, beside the pixel rows of the
 //   images it then holds.
-// The views draw their display bitmaps' rows as they come into view; "whole" adds drawing all
-// of them, as zooming out to the whole image does.
+// The views draw the tiles of their display bitmaps as they come into view; "whole" adds
+// drawing all of them, as zooming out to the whole image does.
 // Times are processor seconds of the working process (djpeg's and the engine's own process for
 // them), which a busy machine disturbs less than wall time. Every iteration times the program
 // and then its peer, and the ratio is taken pair by pair; the closing lines give the medians.
