@@ -9,6 +9,8 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <utility>
 
 #include "CMainFrame.h"
 #include "CPostedEvents.h"
@@ -16,6 +18,7 @@
 #include "CTesseloApp.h"
 #include "CTesseloDoc.h"
 #include "CommandIds.h"
+#include "PixelMemory.h"
 #include "QtStringLookup.h"
 #include "UserInterface.h"
 #include "controls/CMeasureCursors.h"
@@ -33,6 +36,19 @@ constexpr double kAutoScrollSpeed = 1.0;
 
 constexpr double kReductionStep = 1.6;
 constexpr int kReductionTries = 10;
+
+// The display bitmap is drawn in tiles of this many pixels a side as they are first needed.
+constexpr int kDisplayTile = 128;
+
+// A 32-bit display bitmap in pixel memory, which it releases; null when there is no memory.
+QImage NewDisplayBitmap(int width, int height) {
+    const qsizetype stride = qsizetype(width) * 4;
+    void* bits = pixelmemory::Allocate(size_t(stride) * size_t(height));
+    if (!bits) return QImage();
+    return QImage(
+        static_cast<uchar*>(bits), width, height, stride, QImage::Format_RGB32,
+        [](void* block) { std::free(block); }, bits);
+}
 
 }  // namespace
 
@@ -97,7 +113,8 @@ void CTesseloView::OnInitialUpdate() {
 void CTesseloView::BuildDisplayBitmap(bool resetZoom) {
     if (!m_document) return;
     const CRaster& image = m_document->m_image;
-    m_display = QImage();
+    // A bitmap of the size wanted is drawn into again rather than made anew.
+    QImage previous = std::exchange(m_display, QImage());
     m_displaySize = QSize();
     m_reduction = 1.0;
 
@@ -110,7 +127,12 @@ void CTesseloView::BuildDisplayBitmap(bool resetZoom) {
             height = static_cast<int>(image.GetHeight() / factor);
             if (width > 0 && height > 0 && width <= kMaxDisplaySide && height <= kMaxDisplaySide &&
                 qint64{width} * height <= g_displayPixelBudget) {
-                m_display = QImage(width, height, QImage::Format_RGB32);
+                if (previous.size() == QSize(width, height)) {
+                    m_display = std::exchange(previous, QImage());
+                } else {
+                    previous = QImage();
+                    m_display = NewDisplayBitmap(width, height);
+                }
                 if (!m_display.isNull()) break;
             }
             factor *= kReductionStep;
@@ -126,13 +148,9 @@ void CTesseloView::BuildDisplayBitmap(bool resetZoom) {
         }
         m_reduction = factor;
         m_displaySize = m_display.size();
-        m_display.fill(Qt::white);
-        QPainter painter(&m_display);
-        CQtDrawContext dc(painter);
-        if (factor != 1.0)
-            image.Draw(&dc, 0, 0, width, height);
-        else
-            image.Draw(&dc, 0, 0, -1, -1);
+        m_tileColumns = (width + kDisplayTile - 1) / kDisplayTile;
+        m_tileDrawn.assign(
+            size_t(m_tileColumns) * size_t((height + kDisplayTile - 1) / kDisplayTile), false);
     }
 
     m_redraw = true;
@@ -145,6 +163,42 @@ void CTesseloView::BuildDisplayBitmap(bool resetZoom) {
                                                m_displaySize.width(), m_displaySize.height());
         ui::Message(text.toStdString(), ui::Buttons::Ok, ui::Icon::Information);
     }
+}
+
+void CTesseloView::DrawDisplayPart(const QRect& part) {
+    if (!m_document || m_display.isNull() || m_tileColumns == 0) return;
+    const CRaster& image = m_document->m_image;
+    const QRect wanted = part & m_display.rect();
+    if (!image.IsValid() || wanted.isEmpty()) return;
+    const int lastColumn = wanted.right() / kDisplayTile;
+    for (int row = wanted.top() / kDisplayTile; row <= wanted.bottom() / kDisplayTile; ++row) {
+        const size_t first = size_t(row) * size_t(m_tileColumns);
+        for (int column = wanted.left() / kDisplayTile; column <= lastColumn; ++column) {
+            if (m_tileDrawn[first + size_t(column)]) continue;
+            // The run of tiles in this row not drawn yet, in one go.
+            int end = column;
+            while (end <= lastColumn && !m_tileDrawn[first + size_t(end)])
+                m_tileDrawn[first + size_t(end++)] = true;
+            const QRect tiles = QRect(column * kDisplayTile, row * kDisplayTile,
+                                      (end - column) * kDisplayTile, kDisplayTile) &
+                                m_display.rect();
+            QPainter painter(&m_display);
+            painter.setClipRect(tiles);
+            // An opaque image covers the tiles; others are blended over white.
+            if (!image.IsOpaque()) painter.fillRect(tiles, Qt::white);
+            CQtDrawContext dc(painter);
+            if (m_reduction != 1.0)
+                image.Draw(&dc, 0, 0, m_displaySize.width(), m_displaySize.height());
+            else
+                image.Draw(&dc, 0, 0, -1, -1);
+            column = end - 1;
+        }
+    }
+}
+
+const QImage& CTesseloView::DisplayBitmap() {
+    DrawDisplayPart(m_display.rect());
+    return m_display;
 }
 
 void CTesseloView::ResetDragState() { m_dragState = HasDisplay() ? kDragReady : kDragIdle; }
@@ -306,6 +360,7 @@ void CTesseloView::RenderBackBuffer() {
         const int right = std::min(m_displaySize.width(), static_cast<int>(std::ceil(b.x())));
         const int bottom = std::min(m_displaySize.height(), static_cast<int>(std::ceil(b.y())));
         if (right > left && bottom > top) {
+            DrawDisplayPart(QRect(left, top, right - left, bottom - top));
             const QPointF topLeft = ScrolledToClient(DisplayToScrolled(QPointF(left, top)));
             const QPointF bottomRight = ScrolledToClient(DisplayToScrolled(QPointF(right, bottom)));
             painter.setClipRect(0, 0, cw, ch);

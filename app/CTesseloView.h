@@ -22,6 +22,7 @@
 #include <QRect>
 #include <QSize>
 #include <QTimer>
+#include <vector>
 
 #include "CCommandTarget.h"
 #include "CTesseloDoc.h"
@@ -62,7 +63,9 @@ public:
     void OnInitialUpdate();
     // Renders the document image into the display bitmap, reduced by powers of 1.6 when the
     // bitmap cannot be made at full size; with resetZoom the image is then shown at 100 %.
-    // When no size can be made the display stays empty (white) and picking is refused.
+    // When no size can be made the display stays empty (white) and picking is refused. Its
+    // parts are drawn as they are first needed (DrawDisplayPart), so that showing a part of a
+    // large image does not wait for the rest, nor touch its memory.
     void BuildDisplayBitmap(bool resetZoom);
     // Arms the view for picking (drag state ready), unless there is nothing displayed.
     void ResetDragState();
@@ -98,7 +101,8 @@ public:
     double Zoom() const { return m_zoom; }
     void SetZoom(double zoom) { m_zoom = zoom; }
     double ReductionFactor() const { return m_reduction; }
-    const QImage& DisplayBitmap() const { return m_display; }
+    // The whole display bitmap, drawn.
+    const QImage& DisplayBitmap();
     QSize DisplaySize() const { return m_displaySize; }
     bool HasDisplay() const { return !m_display.isNull(); }
     QSize ImageSize() const { return m_imageSize; }
@@ -159,12 +163,17 @@ private:
 
     // Renders the visible part of the display bitmap into the back buffer.
     void RenderBackBuffer();
+    // Draws the image into the tiles of the display bitmap that the rectangle (display pixels)
+    // touches and that were not drawn since the last build.
+    void DrawDisplayPart(const QRect& part);
     void StopAutoScroll();
     void SetScrollPosition(Qt::Orientation orientation, int position);
 
     QPointer<CTesseloDoc> m_document;
-    QImage m_display;     // the image at the reduction factor
-    QSize m_displaySize;  // 0 x 0 when nothing is displayed
+    QImage m_display;               // the image at the reduction factor
+    QSize m_displaySize;            // 0 x 0 when nothing is displayed
+    std::vector<bool> m_tileDrawn;  // per tile of the display bitmap, row after row
+    int m_tileColumns = 0;
     double m_reduction = 1.0;
     QSize m_imageSize;
     double m_zoom = 1.0;

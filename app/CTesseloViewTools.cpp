@@ -216,6 +216,8 @@ int CTesseloView::PickPointInRegion(const QRect& scrolled) {
     const QPoint b = Truncated(ScrolledToDisplay(
         QPointF(scrolled.x() + scrolled.width(), scrolled.y() + scrolled.height())));
     CPunktAuswaehlenDlg dialog(this);
+    // The picker may show rows around the region: the whole bitmap is drawn for it.
+    DrawDisplayPart(m_display.rect());
     if (!dialog.Picker()->SetSource(&m_display, a.x(), a.y(), b.x(), b.y(), m_reduction,
                                     m_displaySize.width(), m_displaySize.height()))
         return 0;

@@ -4,9 +4,7 @@
 // JPEG next to libjpeg-turbo's own cjpeg/djpeg processes on a file of the same image. The
 // encoders over the bare libraries label whether their bytes equal the project's.
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 
-#include <cmath>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +21,7 @@
 #include <zlib.h>
 // clang-format on
 
+#include "BenchSupport.h"
 #include "CRaster.h"
 #include "CRasterMemoryStream.h"
 
@@ -33,31 +32,11 @@ constexpr uint32_t kHeight = 4000;
 constexpr int kQuality = 90;
 constexpr double kMegapixels = double(kWidth) * kHeight / 1e6;
 
-// Smooth gradients and low-frequency waves with a little noise, so that both codecs do the
-// work a photograph asks of them.
 const CRaster& Photo() {
     static CRaster* image = [] {
         auto* raster = new CRaster(kWidth, kHeight, 24, FORMAT_JPG);
         raster->SetJpegQuality(kQuality);
-        uint32_t seed = 12345;
-        for (uint32_t y = 0; y < kHeight; ++y) {
-            uint8_t* row = raster->GetBits(y);
-            for (uint32_t x = 0; x < kWidth; ++x) {
-                const double u = double(x) / kWidth;
-                const double v = double(y) / kHeight;
-                const double base[3] = {
-                    40 + 150 * u + 30 * std::sin(9 * v + 4 * u),
-                    60 + 120 * v + 35 * std::sin(7 * u * v + 3 * u),
-                    90 + 80 * (1 - u) * v + 30 * std::cos(11 * u - 5 * v),
-                };
-                for (int c = 0; c < 3; ++c) {
-                    seed = seed * 1664525u + 1013904223u;
-                    const int noise = int(seed >> 28) - 8;
-                    const int value = int(base[c]) + noise;
-                    row[3 * x + c] = uint8_t(value < 0 ? 0 : (value > 255 ? 255 : value));
-                }
-            }
-        }
+        PaintPhoto(*raster);
         return raster;
     }();
     return *image;
@@ -137,14 +116,6 @@ bool WritePpm(const std::filesystem::path& path) {
         }
     }
     return WriteFile(path, bytes.data(), bytes.size());
-}
-
-// User and system time of the finished child processes, in seconds.
-double ChildrenCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 // Runs one command per iteration and times the whole process by its processor time, which is

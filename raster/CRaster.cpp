@@ -6,6 +6,8 @@
 #include <cstring>
 #include <new>
 
+#include "PixelMemory.h"
+
 namespace {
 
 uint32_t RoundBpp(uint32_t bpp) {
@@ -88,7 +90,7 @@ void* CRaster::Create(uint32_t width, uint32_t height, uint32_t bpp, uint32_t im
     }
 
     // Zero-filled, so that a reader stopping early never shows old heap contents.
-    void* block = std::calloc(1, static_cast<size_t>(total));
+    void* block = pixelmemory::Allocate(static_cast<size_t>(total));
     if (!block) {
         SetLastError("CRaster::Create can't allocate memory");
         return nullptr;

@@ -181,6 +181,9 @@ public:
     bool Draw(CDrawContext* dc, int32_t x, int32_t y, int32_t cx = -1, int32_t cy = -1,
               const RECT* clip = nullptr) const;
     bool Draw(CDrawContext* dc, const RECT& target, const RECT* clip = nullptr) const;
+    // Whether Draw covers its target without blending: no transparent colour, alpha plane or
+    // palette alpha.
+    bool IsOpaque() const;
 
     // Loading and saving through the format classes.
     bool Load(const char* fileName, uint32_t imageType = FORMAT_UNKNOWN);

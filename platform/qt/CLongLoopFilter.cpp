@@ -27,7 +27,12 @@ CLongLoopFilter::~CLongLoopFilter() {
 CLongLoopFilter* CLongLoopFilter::Active() { return g_active; }
 
 bool CLongLoopFilter::PollEscape() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    // Events are delivered at the first poll and then at most every kEventPeriodMs: a loop
+    // that polls per row of an image would otherwise spend more time on events than on rows.
+    if (!m_sinceEvents.isValid() || m_sinceEvents.hasExpired(kEventPeriodMs)) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        m_sinceEvents.start();
+    }
     const bool pressed = m_escape;
     m_escape = false;
     return pressed;

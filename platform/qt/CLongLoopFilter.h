@@ -5,6 +5,7 @@
 // and posted again when the guard ends, so that none runs in the middle of the loop. Only one
 // guard is active at a time; a nested guard leaves the outer one in charge.
 
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QObject>
 #include <QPointer>
@@ -21,8 +22,8 @@ public:
     // The active guard, or null outside a long loop.
     static CLongLoopFilter* Active();
 
-    // Delivers pending events (the loop keeps its window painted) and answers whether Escape
-    // was pressed since the last poll.
+    // Delivers pending events (the loop keeps its window painted; at most every
+    // kEventPeriodMs) and answers whether Escape was pressed since the last poll.
     bool PollEscape();
 
     // While suspended (a message box the loop asks), input passes through.
@@ -32,6 +33,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static constexpr qint64 kEventPeriodMs = 10;
+
     struct HeldEvent {
         QPointer<QObject> receiver;
         std::unique_ptr<QEvent> event;
@@ -40,4 +43,5 @@ private:
     bool m_escape = false;
     bool m_suspended = false;
     bool m_installed = false;
+    QElapsedTimer m_sinceEvents;
 };

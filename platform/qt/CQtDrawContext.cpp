@@ -6,6 +6,7 @@
 #include <QRegion>
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -37,28 +38,61 @@ struct DibLayout {
         stride = ((size_t(width) * bpp + 31) / 32) * 4;
         return true;
     }
+};
 
-    QRgb Pixel(const uint8_t* row, int32_t x) const {
-        uint32_t index;
-        switch (bpp) {
-            case 24: {
-                const uint8_t* q = row + size_t(x) * 3;
-                return qRgb(q[2], q[1], q[0]);
-            }
+// Converts bitmap rows into 32-bit pixels; an index beyond the palette gives black.
+class RowConverter {
+public:
+    explicit RowConverter(const DibLayout& dib) : m_bpp(dib.bpp) {
+        if (m_bpp == 24) return;
+        std::fill(std::begin(m_colors), std::end(m_colors), qRgb(0, 0, 0));
+        for (uint32_t i = 0; i < dib.colors; ++i) {
+            const uint8_t* e = dib.palette + 4 * i;
+            m_colors[i] = qRgb(e[2], e[1], e[0]);
+        }
+    }
+
+    // Columns first .. first + count - 1 of the row.
+    void Convert(const uint8_t* row, int32_t first, int32_t count, QRgb* out) const {
+        switch (m_bpp) {
+            case 24:
+                Convert24(row + size_t(first) * 3, count, out);
+                break;
             case 8:
-                index = row[x];
+                for (int32_t c = 0; c < count; ++c) out[c] = m_colors[row[first + c]];
                 break;
             case 4:
-                index = (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
+                for (int32_t c = 0, x = first; c < count; ++c, ++x) {
+                    const uint8_t pair = row[x >> 1];
+                    out[c] = m_colors[(x & 1) ? (pair & 0x0F) : (pair >> 4)];
+                }
                 break;
             default:
-                index = (row[x >> 3] >> (7 - (x & 7))) & 1;
+                for (int32_t c = 0, x = first; c < count; ++c, ++x) {
+                    out[c] = m_colors[(row[x >> 3] >> (7 - (x & 7))) & 1];
+                }
                 break;
         }
-        if (index >= colors) return qRgb(0, 0, 0);
-        const uint8_t* e = palette + 4 * index;
-        return qRgb(e[2], e[1], e[0]);
     }
+
+private:
+    // Four pixels at a time from three words: b0 g0 r0 b1 | g1 r1 b2 g2 | r2 b3 g3 r3; the
+    // alpha byte covers the neighbour's byte that each shift leaves on top.
+    static void Convert24(const uint8_t* p, int32_t count, QRgb* out) {
+        constexpr QRgb kOpaque = 0xFF000000u;
+        int32_t c = 0;
+        for (; c + 4 <= count; c += 4, p += 12) {
+            const uint32_t w0 = ReadU32(p), w1 = ReadU32(p + 4), w2 = ReadU32(p + 8);
+            out[c] = kOpaque | w0;
+            out[c + 1] = kOpaque | w0 >> 24 | w1 << 8;
+            out[c + 2] = kOpaque | w1 >> 16 | w2 << 16;
+            out[c + 3] = kOpaque | w2 >> 8;
+        }
+        for (; c < count; ++c, p += 3) out[c] = qRgb(p[2], p[1], p[0]);
+    }
+
+    uint32_t m_bpp;
+    QRgb m_colors[256] = {};
 };
 
 QRect ToQRect(const CDrawContext::Rect& r) {
@@ -102,15 +136,61 @@ void CQtDrawContext::PutDibRows(int32_t x, int32_t y, int32_t width, int32_t hei
     const int32_t w = std::min(width, dib.width);
     const int32_t h = std::min(height, dib.height);
     if (w <= 0 || h <= 0) return;
+    const auto* rows = static_cast<const uint8_t*>(bits);
+    const RowConverter converter(dib);
+    // Block line `line` from the top is bitmap row h - 1 - line.
+    const auto blockLine = [&](int32_t line) { return rows + size_t(h - 1 - line) * dib.stride; };
+
+    QRect area;
+    if (QImage* device = DirectTarget(area)) {
+        // Painting an opaque image here would copy its pixels: convert straight into the device.
+        const int32_t left = static_cast<int32_t>(std::max<int64_t>(x, area.left()));
+        const int32_t top = static_cast<int32_t>(std::max<int64_t>(y, area.top()));
+        const int32_t right =
+            static_cast<int32_t>(std::min<int64_t>(int64_t{x} + w, area.right() + 1));
+        const int32_t bottom =
+            static_cast<int32_t>(std::min<int64_t>(int64_t{y} + h, area.bottom() + 1));
+        if (right <= left || bottom <= top) return;
+        uchar* deviceBits = device->bits();
+        const qsizetype deviceStride = device->bytesPerLine();
+        for (int32_t line = top; line < bottom; ++line) {
+            auto* out = reinterpret_cast<QRgb*>(deviceBits + line * deviceStride) + left;
+            converter.Convert(blockLine(static_cast<int32_t>(int64_t{line} - y)),
+                              static_cast<int32_t>(int64_t{left} - x), right - left, out);
+        }
+        return;
+    }
     QImage image(w, h, QImage::Format_RGB32);
     if (image.isNull()) return;
-    const auto* rows = static_cast<const uint8_t*>(bits);
     for (int32_t line = 0; line < h; ++line) {
-        const uint8_t* src = rows + size_t(h - 1 - line) * dib.stride;
-        auto* out = reinterpret_cast<QRgb*>(image.scanLine(line));
-        for (int32_t c = 0; c < w; ++c) out[c] = dib.Pixel(src, c);
+        converter.Convert(blockLine(line), 0, w, reinterpret_cast<QRgb*>(image.scanLine(line)));
     }
     m_painter.drawImage(QPoint(x, y), image);
+}
+
+QImage* CQtDrawContext::DirectTarget(QRect& area) const {
+    QPaintDevice* device = m_painter.device();
+    if (!device || device->devType() != QInternal::Image) return nullptr;
+    auto* image = static_cast<QImage*>(device);
+    switch (image->format()) {
+        case QImage::Format_RGB32:
+        case QImage::Format_ARGB32:
+        case QImage::Format_ARGB32_Premultiplied:
+            break;
+        default:
+            return nullptr;
+    }
+    const QPainter::CompositionMode mode = m_painter.compositionMode();
+    if (!m_painter.deviceTransform().isIdentity() || m_painter.opacity() != 1.0 ||
+        (mode != QPainter::CompositionMode_SourceOver && mode != QPainter::CompositionMode_Source))
+        return nullptr;
+    area = image->rect();
+    if (m_painter.hasClipping()) {
+        const QRegion clip = m_painter.clipRegion();
+        if (clip.rectCount() > 1) return nullptr;
+        area &= clip.boundingRect();
+    }
+    return image;
 }
 
 bool CQtDrawContext::ReadRows(int32_t x, int32_t y, int32_t width, int32_t height, uint8_t* rows,

@@ -4,7 +4,9 @@
 
 #include "CDrawContext.h"
 
+class QImage;
 class QPainter;
+class QRect;
 
 class CQtDrawContext final : public CDrawContext {
 public:
@@ -19,5 +21,10 @@ public:
                   size_t stride) const override;
 
 private:
+    // The painter's image when rows can be written into it directly, with the part they may go
+    // to: a 32-bit image painted without transform, opacity or a blending mode and clipped at
+    // most to one rectangle, where drawing an opaque image copies its pixels.
+    QImage* DirectTarget(QRect& area) const;
+
     QPainter& m_painter;
 };

@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -122,6 +124,18 @@ TEST(LongLoopFilter, RecordsEscapeAndSwallowsInputAndCloseRequests) {
     EXPECT_EQ(clicks, 1);
 }
 
+TEST(LongLoopFilter, AnEscapeDuringTheLoopIsSeenWithinTheEventPeriod) {
+    QPushButton button;
+    button.show();
+    CLongLoopFilter loop;
+    EXPECT_FALSE(loop.PollEscape());
+    // Polls in quick succession skip event delivery; one after the period delivers again.
+    QCoreApplication::postEvent(&button,
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    QThread::msleep(25);
+    EXPECT_TRUE(loop.PollEscape());
+}
+
 TEST(LongLoopFilter, HoldsPostedCommandsUntilTheLoopEnds) {
     struct Receiver : QObject {
         std::vector<int> seen;
@@ -164,6 +178,23 @@ TEST(QtProgress, DrivesTheProgressBar) {
     EXPECT_EQ(bar.value(), 120);
     CQtProgress none(nullptr);
     none.StepIt();  // a missing bar is ignored
+}
+
+TEST(QtProgress, SmallStepsReachTheBarWithinAPercentAndAtTheEnd) {
+    QProgressBar bar;
+    bar.resize(300, 20);
+    CQtProgress progress(&bar);
+    progress.SetRange(0, 4000);
+    progress.SetStep(1);
+    int lag = 0;
+    for (int row = 1; row <= 4000; ++row) {
+        progress.StepIt();
+        lag = std::max(lag, row - bar.value());
+    }
+    EXPECT_LE(lag, 40);
+    EXPECT_EQ(bar.value(), 4000);
+    progress.SetPos(1);
+    EXPECT_EQ(bar.value(), 1);
 }
 
 TEST(QtStringLookup, TableTextsWithoutCatalogueAreGerman) {

@@ -3,6 +3,9 @@
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <cmath>
+#include <functional>
+#include <random>
 
 #include "AppTestSupport.h"
 #include "CChildFrame.h"
@@ -62,6 +65,28 @@ protected:
 const QRgb kRed = qRgb(255, 0, 0);
 const QRgb kBlue = qRgb(0, 0, 255);
 const QRgb kWhite = qRgb(255, 255, 255);
+
+// What the display bitmap shows of an image drawn at width x height: every display pixel the
+// image pixel that nearest-neighbour sampling picks (single-precision scale factors, rows
+// bottom-up), blended over white by the alpha plane when there is one.
+QImage ExpectedDisplay(const CRaster& image, int width, int height) {
+    const int w = int(image.GetWidth()), h = int(image.GetHeight());
+    const float sx = float(w) / float(width), sy = float(h) / float(height);
+    QImage expected(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        const int row = std::clamp(h - int(std::ceil(float(y + 1) * sy)), 0, h - 1);
+        for (int x = 0; x < width; ++x) {
+            const int col = std::clamp(int(std::floor(float(x) * sx)), 0, w - 1);
+            const RGBQUAD c = image.GetPixelColor(col, row);
+            const uint32_t a = image.HasAlpha() ? image.GetAlpha(col, row) : 255;
+            const auto mix = [a](uint32_t v) {
+                return a == 0 ? 255 : a == 255 ? int(v) : int((255 * (255 - a) + v * a) >> 8);
+            };
+            expected.setPixel(x, y, qRgb(mix(c.rgbRed), mix(c.rgbGreen), mix(c.rgbBlue)));
+        }
+    }
+    return expected;
+}
 
 }  // namespace
 
@@ -198,6 +223,92 @@ TEST_F(ViewTest, AnImageTooLargeForTheDisplayIsShownReduced) {
     view->BuildDisplayBitmap(true);
     EXPECT_DOUBLE_EQ(view->ReductionFactor(), 1.6 * 1.6);
     EXPECT_EQ(view->DisplaySize(), QSize(39, 31));
+}
+
+TEST_F(ViewTest, TheDisplayBitmapShowsEveryPixelOfEveryKindOfImage) {
+    // Odd widths pad every row; the palettes and pixels are random.
+    const struct {
+        const char* name;
+        uint32_t bpp;
+        bool alpha;
+        bool reduced;
+    } cases[] = {
+        {"1 bit", 1, false, false},        {"4 bit", 4, false, false},
+        {"8 bit", 8, false, false},        {"24 bit", 24, false, false},
+        {"1 bit reduced", 1, false, true}, {"4 bit reduced", 4, false, true},
+        {"8 bit reduced", 8, false, true}, {"24 bit reduced", 24, false, true},
+        {"alpha", 24, true, false},        {"alpha reduced", 24, true, true},
+    };
+    std::mt19937 random(17);
+    for (const auto& c : cases) {
+        constexpr int kWidth = 101, kHeight = 67;
+        CTesseloView::SetDisplayPixelBudget(c.reduced ? kWidth * kHeight - 1 : m_budget);
+        CTesseloDoc* doc = App()->OnFileNew();
+        CRaster& image = doc->m_image;
+        image.Create(kWidth, kHeight, c.bpp, FORMAT_UNKNOWN);
+        for (uint32_t i = 0; i < image.GetNumColors(); ++i)
+            image.SetPaletteColor(uint8_t(i), uint8_t(random()), uint8_t(random()),
+                                  uint8_t(random()));
+        if (c.alpha) image.CreateAlpha();
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) {
+                if (c.bpp == 24)
+                    image.SetPixelColor(
+                        x, y, RGBQUAD{uint8_t(random()), uint8_t(random()), uint8_t(random()), 0});
+                else
+                    image.SetPixelIndex(x, y, uint8_t(random() % image.GetNumColors()));
+                if (c.alpha) image.SetAlpha(x, y, uint8_t(random()));
+            }
+        doc->SetImageChanged();
+        ProcessEvents();
+        CTesseloView* view = doc->GetFirstView();
+        const QSize size = c.reduced ? QSize(63, 41) : QSize(kWidth, kHeight);
+        ASSERT_EQ(view->DisplaySize(), size) << c.name;
+        EXPECT_EQ(view->DisplayBitmap().convertToFormat(QImage::Format_RGB32),
+                  ExpectedDisplay(image, size.width(), size.height()))
+            << c.name;
+        doc->OnCloseDocument();
+        ProcessEvents();
+    }
+}
+
+TEST_F(ViewTest, EveryPartOfTheDisplayIsDrawnWhenItComesIntoView) {
+    // A random picture at 100 %: every window pixel over the image shows the image pixel under
+    // it, through scrolling and a flip (the bitmap is drawn into again); at the end the whole
+    // bitmap is the image.
+    CTesseloView* view = Show(1000, 800);
+    CTesseloDoc* doc = view->GetDocument();
+    std::mt19937 random(5);
+    for (int y = 0; y < 800; ++y)
+        for (int x = 0; x < 1000; ++x)
+            doc->m_image.SetPixelColor(
+                x, y, RGBQUAD{uint8_t(random()), uint8_t(random()), uint8_t(random()), 0});
+    doc->SetImageChanged();
+    ProcessEvents();
+    const struct {
+        const char* name;
+        std::function<void()> step;
+    } steps[] = {
+        {"first paint", [] {}},
+        {"scrolled to the top",
+         [view] { view->OnScroll(Qt::Vertical, CTesseloView::SB_THUMBTRACK, 0); }},
+        {"scrolled to the right",
+         [view] { view->OnScroll(Qt::Horizontal, CTesseloView::SB_THUMBTRACK, 690); }},
+        {"flipped", [doc] { doc->OnMirrorVertical(); }},
+    };
+    for (const auto& s : steps) {
+        s.step();
+        const QImage shown = Render(view);
+        const QImage expected = ExpectedDisplay(doc->m_image, 1000, 800);
+        int wrong = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x) {
+                const QPointF p = view->ClientToImage(QPointF(x + 0.5, y + 0.5));
+                wrong += shown.pixel(x, y) != expected.pixel(int(p.x()), int(p.y()));
+            }
+        EXPECT_EQ(wrong, 0) << s.name;
+    }
+    EXPECT_EQ(view->DisplayBitmap(), ExpectedDisplay(doc->m_image, 1000, 800));
 }
 
 TEST_F(ViewTest, WhenNoDisplaySizeCanBeMadeTheWindowStaysEmptyAndRefusesPicks) {

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPicture>
 #include <cstring>
+#include <random>
 #include <vector>
 
 #include "CQtDrawContext.h"
@@ -23,6 +24,18 @@ bool Paint(QImage& device, F draw) {
     QPainter painter(&device);
     CQtDrawContext dc(painter);
     return draw(dc, painter);
+}
+
+// A 40-byte bitmap header followed by room for `colors` palette entries.
+std::vector<uint8_t> DibHeader(int32_t width, int32_t height, uint16_t bpp, uint32_t colors) {
+    std::vector<uint8_t> info(40 + 4 * size_t(colors), 0);
+    const uint32_t headSize = 40;
+    std::memcpy(info.data(), &headSize, 4);
+    std::memcpy(info.data() + 4, &width, 4);
+    std::memcpy(info.data() + 8, &height, 4);
+    std::memcpy(info.data() + 14, &bpp, 2);
+    std::memcpy(info.data() + 32, &colors, 4);
+    return info;
 }
 
 TEST(CQtDrawContext, DisabledImageDrawsNothing) {
@@ -143,15 +156,7 @@ TEST(CQtDrawContext, ClipLimitsDrawingAndIsRestored) {
 
 TEST(CQtDrawContext, PutsAndReadsBackDibRows) {
     // A 1-bit 3 × 2 bitmap: header, two palette entries, two rows of 4 bytes.
-    std::vector<uint8_t> info(40 + 8, 0);
-    const int32_t width = 3, height = 2, headSize = 40;
-    const uint16_t bpp = 1;
-    const uint32_t colors = 2;
-    std::memcpy(info.data(), &headSize, 4);
-    std::memcpy(info.data() + 4, &width, 4);
-    std::memcpy(info.data() + 8, &height, 4);
-    std::memcpy(info.data() + 14, &bpp, 2);
-    std::memcpy(info.data() + 32, &colors, 4);
+    std::vector<uint8_t> info = DibHeader(3, 2, 1, 2);
     const uint8_t palette[8] = {0, 0, 255, 0, 255, 0, 0, 0};  // red, blue
     std::memcpy(info.data() + 40, palette, 8);
     const uint8_t bits[8] = {0b10000000, 0, 0, 0, 0b01100000, 0, 0, 0};
@@ -181,6 +186,74 @@ TEST(CQtDrawContext, PutsAndReadsBackDibRows) {
     QPainter painter(&picture);
     CQtDrawContext dc(painter);
     EXPECT_FALSE(dc.ReadRows(0, 0, 1, 1, rows, 12));
+}
+
+// A bitmap block of random rows whose palette has `colors` entries (0 for 24 bits), so that
+// higher indexes lie beyond it; and the colour the block shows at column x, line y from the top.
+struct Dib {
+    int32_t width, height;
+    uint16_t bpp;
+    uint32_t colors;
+    std::vector<uint8_t> info;
+    std::vector<uint8_t> bits;
+    size_t stride;
+
+    Dib(int32_t w, int32_t h, uint16_t depth, uint32_t paletteSize, uint32_t seed)
+        : width(w), height(h), bpp(depth), colors(paletteSize) {
+        std::mt19937 random(seed);
+        info = DibHeader(width, height, bpp, colors);
+        for (size_t i = 40; i < info.size(); ++i) info[i] = uint8_t(random());
+        stride = ((size_t(width) * bpp + 31) / 32) * 4;
+        bits.resize(stride * size_t(height));
+        for (uint8_t& b : bits) b = uint8_t(random());
+    }
+
+    QRgb At(int32_t x, int32_t y) const {
+        const uint8_t* row = bits.data() + size_t(height - 1 - y) * stride;
+        if (bpp == 24) return qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+        uint32_t index = row[x * bpp / 8];
+        if (bpp == 4) index = (x & 1) ? (index & 15) : (index >> 4);
+        if (bpp == 1) index = (index >> (7 - (x & 7))) & 1;
+        if (index >= colors) return qRgb(0, 0, 0);
+        const uint8_t* e = info.data() + 40 + 4 * index;
+        return qRgb(e[2], e[1], e[0]);
+    }
+};
+
+TEST(CQtDrawContext, PutsRowsIntoEveryKindOfDevice) {
+    // Odd widths leave row padding; each palette stops short of the last index.
+    const Dib dibs[] = {{13, 5, 1, 1, 1}, {13, 5, 4, 15, 2}, {13, 5, 8, 255, 3}, {13, 5, 24, 0, 4}};
+    const QPoint places[] = {{2, 1}, {-3, -2}, {9, 6}};
+    // Rows go straight into a 32-bit image, also within a clip rectangle; into a 24-bit image
+    // they are painted.
+    enum class Device { Plain, Clipped, TwentyFourBit };
+    const QRect clip(1, 2, 12, 5);
+    for (const Dib& dib : dibs) {
+        for (const QPoint at : places) {
+            for (const Device kind : {Device::Plain, Device::Clipped, Device::TwentyFourBit}) {
+                QImage device = WhiteDevice(16, 9);
+                if (kind == Device::TwentyFourBit)
+                    device = device.convertToFormat(QImage::Format_RGB888);
+                Paint(device, [&](CDrawContext& dc, QPainter& painter) {
+                    if (kind == Device::Clipped) painter.setClipRect(clip);
+                    dc.PutDibRows(at.x(), at.y(), 11, 4, dib.info.data(), dib.bits.data());
+                    return true;
+                });
+                // The lowest 4 rows and leftmost 11 columns, bitmap row 3 on top.
+                for (int y = 0; y < device.height(); ++y) {
+                    for (int x = 0; x < device.width(); ++x) {
+                        const int c = x - at.x(), line = y - at.y();
+                        const bool inside = c >= 0 && c < 11 && line >= 0 && line < 4 &&
+                                            (kind != Device::Clipped || clip.contains(x, y));
+                        const QRgb expected = inside ? dib.At(c, line + 1) : qRgb(255, 255, 255);
+                        ASSERT_EQ(device.pixel(x, y), expected)
+                            << dib.bpp << " at " << at.x() << "," << at.y() << " device "
+                            << int(kind) << ": " << x << "," << y;
+                    }
+                }
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -102,6 +102,35 @@ TEST(CRasterDraw, ScaledResamplesOnlyTheVisiblePart) {
     }
 }
 
+TEST(CRasterDraw, ATallVisiblePartIsPutBandByBand) {
+    // Rows so wide that the off-screen bitmap holds only a few of them at a time: resampled
+    // (doubled rows) and blended (alpha 128 over white, unscaled), every row lands in its place.
+    constexpr int32_t kWide = 200000;
+    for (const bool blended : {false, true}) {
+        CRaster image(kWide, 5, 24);
+        for (int32_t y = 0; y < 5; ++y) image.SetPixelColor(kWide - 1, y, RGBQUAD{0, 0, 255, 0});
+        for (int32_t y = 0; y < 5; ++y) image.SetPixelColor(0, y, RGBQUAD{uint8_t(y), 9, 9, 0});
+        if (blended) {
+            image.CreateAlpha();
+            image.FillAlpha(128);
+        }
+        const int32_t lines = blended ? 5 : 10;
+        FakeDrawContext dc(kWide, lines, kWhite);
+        ASSERT_TRUE(image.Draw(&dc, 0, 0, kWide, lines));
+        EXPECT_GT(dc.Puts().size(), 1u) << blended;
+        for (int32_t y = 0; y < lines; ++y) {
+            const uint8_t row = uint8_t(4 - (blended ? y : y / 2));  // bottom-up
+            // (255 × 127 + v × 128) >> 8 per channel when blended.
+            const auto mix = [&](uint8_t v) {
+                return blended ? uint8_t((255 * 127 + v * 128) >> 8) : v;
+            };
+            EXPECT_EQ(dc.At(0, y), (Bgr{mix(row), mix(9), mix(9)})) << blended << " " << y;
+            EXPECT_EQ(dc.At(kWide - 1, y), (Bgr{mix(0), mix(0), mix(255)})) << blended << " " << y;
+            EXPECT_EQ(dc.At(kWide / 2, y), (Bgr{mix(0), mix(0), mix(0)})) << blended << " " << y;
+        }
+    }
+}
+
 TEST(CRasterDraw, TargetOutsideTheDeviceDrawsNothingButSucceeds) {
     CRaster image(2, 2, 24);
     image.CreateAlpha();
