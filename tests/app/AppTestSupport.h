@@ -125,3 +125,16 @@ protected:
     std::deque<ChooserScript> m_chooserScripts;
     std::vector<filechooser::Request> m_requests;
 };
+
+// The started program with one new document window, m_doc.
+class AppDocumentTest : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        ASSERT_TRUE(Start());
+        m_doc = App()->OnFileNew();
+        ASSERT_NE(m_doc, nullptr);
+    }
+
+    CTesseloDoc* m_doc = nullptr;
+};

@@ -21,13 +21,10 @@
 
 namespace {
 
-class CoordinatesDialogTest : public AppTest {
+class CoordinatesDialogTest : public AppDocumentTest {
 protected:
     void SetUp() override {
-        AppTest::SetUp();
-        ASSERT_TRUE(Start());
-        m_doc = App()->OnFileNew();
-        ASSERT_NE(m_doc, nullptr);
+        AppDocumentTest::SetUp();
         // A 100 x 50 target whose pixel (px, py) lies at (1000 + px, 2050 - py).
         m_doc->m_image.Create(100, 50, 24, FORMAT_UNKNOWN);
         m_doc->m_isSource = 0;
@@ -63,8 +60,6 @@ protected:
         return titles;
     }
     QStringList Names() const { return m_doc->m_measurePoints.names; }
-
-    CTesseloDoc* m_doc = nullptr;
 };
 
 TEST_F(CoordinatesDialogTest, PolygonProtocolGoesToTheClipboard) {

@@ -14,13 +14,10 @@
 
 namespace {
 
-class PickDialogTest : public AppTest {
+class PickDialogTest : public AppDocumentTest {
 protected:
     void SetUp() override {
-        AppTest::SetUp();
-        ASSERT_TRUE(Start());
-        m_doc = App()->OnFileNew();
-        ASSERT_NE(m_doc, nullptr);
+        AppDocumentTest::SetUp();
         m_bitmap.fill(Qt::gray);
     }
     // A dialog over display pixels 10..50 x 10..50; the click goes to display pixel (20, 30).
@@ -43,7 +40,6 @@ protected:
         });
     }
 
-    CTesseloDoc* m_doc = nullptr;
     QImage m_bitmap{100, 100, QImage::Format_RGB32};
 };
 

@@ -20,13 +20,10 @@ namespace {
 
 QPoint Truncated(QPointF p) { return QPoint(int(p.x()), int(p.y())); }
 
-class ViewToolsTest : public AppTest {
+class ViewToolsTest : public AppDocumentTest {
 protected:
     void SetUp() override {
-        AppTest::SetUp();
-        ASSERT_TRUE(Start());
-        m_doc = App()->OnFileNew();
-        ASSERT_NE(m_doc, nullptr);
+        AppDocumentTest::SetUp();
         m_view = m_doc->GetFirstView();
         App()->MainFrame()->resize(900, 700);
         App()->MainFrame()->show();
@@ -146,7 +143,6 @@ protected:
                      Truncated(m_view->ScrolledToDisplay(QPointF(b))));
     }
 
-    CTesseloDoc* m_doc = nullptr;
     CTesseloView* m_view = nullptr;
     std::pair<QPoint, QPoint> m_lastDrag;
     const qint64 m_budget = CTesseloView::DisplayPixelBudget();

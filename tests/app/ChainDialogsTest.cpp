@@ -31,12 +31,10 @@ protected:
     }
 };
 
-class ChainDialogsTest : public AppTest {
+class ChainDialogsTest : public AppDocumentTest {
 protected:
     void SetUp() override {
-        AppTest::SetUp();
-        ASSERT_TRUE(Start());
-        m_doc = App()->OnFileNew();
+        AppDocumentTest::SetUp();
         m_doc->m_image.Create(100, 100, 24, FORMAT_BMP);
         App()->MainFrame()->installEventFilter(&m_steps);
         ProcessEvents();
@@ -67,7 +65,6 @@ protected:
         return dialog;
     }
 
-    CTesseloDoc* m_doc = nullptr;
     StepRecorder m_steps;
 };
 

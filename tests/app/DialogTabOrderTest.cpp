@@ -64,15 +64,8 @@ void Constructed(const Visit& visit) {
     visit(dialog);
 }
 
-class DialogTabOrderTest : public AppTest {
+class DialogTabOrderTest : public AppDocumentTest {
 protected:
-    void SetUp() override {
-        AppTest::SetUp();
-        ASSERT_TRUE(Start());
-        m_doc = App()->OnFileNew();
-        ASSERT_NE(m_doc, nullptr);
-    }
-
     // Runs the command; the dialog it opens is shown and visited, then cancelled.
     void WhileOpen(int command, const Visit& visit) {
         m_dialogScripts.push_back([&visit](QDialog& dialog) {
@@ -106,8 +99,6 @@ protected:
             visit(dialog);
         });
     }
-
-    CTesseloDoc* m_doc = nullptr;
 };
 
 }  // namespace

@@ -74,14 +74,11 @@ CVerzeichnungPar KnownModel() {
     return par;
 }
 
-class DistortionDialogTest : public AppTest {
+class DistortionDialogTest : public AppDocumentTest {
 protected:
     void SetUp() override {
-        AppTest::SetUp();
+        AppDocumentTest::SetUp();
         ASSERT_FALSE(m_files.Path().empty());
-        ASSERT_TRUE(Start());
-        m_doc = App()->OnFileNew();
-        ASSERT_NE(m_doc, nullptr);
         ASSERT_NE(m_doc->m_image.Create(kWidth, kHeight, 8, 0), nullptr);
         m_doc->m_koosys = 2;
         m_doc->m_is3D = 0;
@@ -116,7 +113,6 @@ protected:
     // The current directory is the temp folder: every model solve writes its matrix files.
     TempDir m_files{true};
     QString m_folder;
-    CTesseloDoc* m_doc = nullptr;
     SyntheticField m_field;
     CDistortionCalibration m_correction;
 };

@@ -26,12 +26,10 @@ public:
     }
 };
 
-class ErgebnisseAusgleichDlgTest : public AppTest {
+class ErgebnisseAusgleichDlgTest : public AppDocumentTest {
 protected:
     void SetUp() override {
-        AppTest::SetUp();
-        ASSERT_TRUE(Start());
-        m_doc = App()->OnFileNew();
+        AppDocumentTest::SetUp();
         m_doc->m_image.Create(200, 100, 24, FORMAT_BMP);
         // A square of 20 m seen as a 200 x 100 image stretched in x: no perspective.
         Point("A", 0, 0, 0, 20);
@@ -69,7 +67,6 @@ protected:
 
     int DocumentCount() const { return int(App()->MainFrame()->MdiArea()->subWindowList().size()); }
 
-    CTesseloDoc* m_doc = nullptr;
     QStringList m_names;
     std::vector<double> m_x, m_y, m_refX, m_refY;
     std::vector<int> m_use;

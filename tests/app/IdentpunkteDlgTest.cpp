@@ -10,15 +10,8 @@
 
 namespace {
 
-class IdentpunkteDlgTest : public AppTest {
+class IdentpunkteDlgTest : public AppDocumentTest {
 protected:
-    void SetUp() override {
-        AppTest::SetUp();
-        ASSERT_TRUE(Start());
-        m_doc = App()->OnFileNew();
-        ASSERT_NE(m_doc, nullptr);
-    }
-
     // Points A, B, C in the given coordinate system, reference values 7.
     void MakePoints(int koosys, const QStringList& names = {"A", "B", "C"}) {
         m_doc->m_koosys = koosys;
@@ -53,7 +46,6 @@ protected:
         return widget;
     }
 
-    CTesseloDoc* m_doc = nullptr;
     std::unique_ptr<CIdentpunkteDlg> m_dialog;
 };
 

@@ -9,12 +9,10 @@
 
 namespace {
 
-class SettingsDialogTest : public AppTest {
+class SettingsDialogTest : public AppDocumentTest {
 protected:
     void SetUp() override {
-        AppTest::SetUp();
-        ASSERT_TRUE(Start());
-        m_doc = App()->OnFileNew();
+        AppDocumentTest::SetUp();
         ASSERT_EQ(GetActiveDocument(), m_doc);
     }
 
@@ -31,8 +29,6 @@ protected:
         else
             Field<QComboBox>(dialog, id)->setCurrentText(text);
     }
-
-    CTesseloDoc* m_doc = nullptr;
 };
 
 }  // namespace

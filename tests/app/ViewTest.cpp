@@ -13,9 +13,9 @@
 #include "CRaster.h"
 #include "CTesseloDoc.h"
 #include "CTesseloView.h"
-#include "controls/CMeasureCursors.h"
 #include "CommandIds.h"
 #include "QtStringLookup.h"
+#include "controls/CMeasureCursors.h"
 
 namespace {
 
