@@ -251,6 +251,11 @@ int CTesseloDoc::OpenImage(const QString& path) {
     QString extension;
     SplitFileName(path, nullptr, nullptr, &extension);
     const uint32_t type = ImageTypeFromExtension(extension.toLower());
+    // The image library has no text for a file it cannot open (missing, a folder, no access).
+    if (QFile file(path); !file.open(QIODevice::ReadOnly)) {
+        ui::Message(FormatText(10084, path).toStdString());
+        return 0;
+    }
     bool loaded = false;
     {
         ui::CWaitCursor wait;

@@ -313,6 +313,22 @@ TEST_F(DocumentTest, OpenFindsTheFormatFromTheLowerCasedExtensionOrTriesAll) {
     EXPECT_TRUE(m_ui.messages.empty());
 }
 
+TEST_F(DocumentTest, AnImageThatCannotBeOpenedIsNamedInTheMessage) {
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("folder.png")));
+    for (const char* name : {"missing.jpg", "folder.png"}) {
+        SCOPED_TRACE(name);
+        m_ui.messages.clear();
+        const QString path = Path(name);
+        ChooseFile(path);
+        App()->RouteCommand(cmd::ID_FILE_OPEN);
+        ProcessEvents();
+        EXPECT_EQ(m_ui.messages,
+                  std::vector<std::string>{"Fehler: Datei konnte nicht geöffnet werden!\n\n'" +
+                                           path.toStdString() + "'"});
+        EXPECT_EQ(Windows(), 0);
+    }
+}
+
 TEST_F(DocumentTest, SaveAsWritesEveryFormatOrRefusesWithTheMessage) {
     const struct {
         const char* name;
