@@ -6,6 +6,7 @@
 #include <climits>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "CChildFrame.h"
@@ -32,6 +33,19 @@ constexpr uint8_t kSaveJpegQuality = 90;
 void PostStep(int step) {
     if (CTesseloApp* app = CTesseloApp::Instance(); app && app->MainFrame())
         PostMessageTo(app->MainFrame(), msg::WM_APP_WORKFLOW_STEP, step, 0);
+}
+
+// Reduces the image in place to 8 bits with a palette of at most 256 colours.
+bool ReduceToGifColours(CRaster& image) {
+    CColorQuantizer quantizer(256, 7);
+    RGBQUAD palette[256] = {};
+    bool reduced = image.GetDIB() && quantizer.AddImage(image.GetDIB());
+    if (reduced) {
+        quantizer.WritePalette(palette);
+        reduced = image.ReduceBpp(8, true, palette, 256);
+    }
+    if (!image.HasPaletteAlpha()) image.EnablePaletteAlpha(false);
+    return reduced;
 }
 
 // A string-table text with its "%s" filled in.
@@ -251,6 +265,11 @@ int CTesseloDoc::OpenImage(const QString& path) {
     QString extension;
     SplitFileName(path, nullptr, nullptr, &extension);
     const uint32_t type = ImageTypeFromExtension(extension.toLower());
+    // The image library has no text for a file it cannot open (missing, a folder, no access).
+    if (QFile file(path); !file.open(QIODevice::ReadOnly)) {
+        ui::Message(FormatText(10084, path).toStdString());
+        return 0;
+    }
     bool loaded = false;
     {
         ui::CWaitCursor wait;
@@ -300,21 +319,16 @@ void CTesseloDoc::OnFileSaveAs() {
         ui::CWaitCursor wait;
         m_image.SetJpegQuality(kSaveJpegQuality);
         try {
-            bool reduced = true;
-            if (type == FORMAT_GIF) {
-                // GIF takes at most 256 colours: reduce the document's image in place.
-                CColorQuantizer quantizer(256, 7);
-                RGBQUAD palette[256] = {};
-                reduced = m_image.GetDIB() && quantizer.AddImage(m_image.GetDIB());
-                if (reduced) {
-                    quantizer.WritePalette(palette);
-                    reduced = m_image.ReduceBpp(8, true, palette, 256);
-                }
-                if (!m_image.HasPaletteAlpha()) m_image.EnablePaletteAlpha(false);
-            }
+            // GIF takes at most 256 colours: a reduced copy is saved, and the document keeps
+            // it only once it is saved, so that a failed save leaves the image as it was.
+            std::unique_ptr<CRaster> gif;
+            if (type == FORMAT_GIF) gif = std::make_unique<CRaster>(m_image);
+            CRaster& image = gif ? *gif : m_image;
             // The image library encodes into a temporary file and replaces the old one only on
             // success, so a failed save keeps an existing file intact.
-            saved = reduced && m_image.Save(QFile::encodeName(m_imagePath).constData(), type);
+            saved = (!gif || ReduceToGifColours(*gif)) &&
+                    image.Save(QFile::encodeName(m_imagePath).constData(), type);
+            if (saved && gif) m_image.MoveFrom(*gif);
             if (m_view) m_view->BuildDisplayBitmap(true);
         } catch (...) {
             saved = false;

@@ -19,6 +19,21 @@ std::string ResolvedTarget(const std::string& path) {
     return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
 }
 
+// The temporary's name: the target's with a unique suffix, its last part cut where the folder
+// would take no name that long, so that every name the target may have can be written.
+std::string TemporaryPattern(const std::string& target) {
+    constexpr const char* kSuffix = ".XXXXXX";
+    constexpr size_t kSuffixLength = 7;
+    const size_t slash = target.find_last_of('/');
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::string folder = nameStart == 0 ? std::string(".") : target.substr(0, nameStart);
+    const long limit = pathconf(folder.c_str(), _PC_NAME_MAX);
+    const size_t longest = limit > long(kSuffixLength) ? size_t(limit) : NAME_MAX;
+    std::string name = target.substr(nameStart);
+    if (name.size() + kSuffixLength > longest) name.resize(longest - kSuffixLength);
+    return target.substr(0, nameStart) + name + kSuffix;
+}
+
 mode_t NewFileMode() {
     const mode_t mask = umask(0);
     umask(mask);
@@ -49,7 +64,7 @@ bool CSafeFileWriter::Open() {
         if (access(target.c_str(), W_OK) != 0) return Fail(errno);
         mode = info.st_mode & 07777;
     }
-    m_tempPath = target + ".XXXXXX";
+    m_tempPath = TemporaryPattern(target);
     const int fd = mkstemp(m_tempPath.data());
     if (fd < 0) {
         const int error = errno;

@@ -1,6 +1,7 @@
 #pragma once
 // The per-user settings store: values by section and name under organisation "Zerbant",
-// application "Veltrano". Missing values give the caller's default; failures are not reported.
+// application "Veltrano". Missing values give the caller's default. A write that fails is not
+// reported and leaves the stored values as they were.
 
 #include <QString>
 

@@ -313,6 +313,22 @@ TEST_F(DocumentTest, OpenFindsTheFormatFromTheLowerCasedExtensionOrTriesAll) {
     EXPECT_TRUE(m_ui.messages.empty());
 }
 
+TEST_F(DocumentTest, AnImageThatCannotBeOpenedIsNamedInTheMessage) {
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("folder.png")));
+    for (const char* name : {"missing.jpg", "folder.png"}) {
+        SCOPED_TRACE(name);
+        m_ui.messages.clear();
+        const QString path = Path(name);
+        ChooseFile(path);
+        App()->RouteCommand(cmd::ID_FILE_OPEN);
+        ProcessEvents();
+        EXPECT_EQ(m_ui.messages,
+                  std::vector<std::string>{"Fehler: Datei konnte nicht geöffnet werden!\n\n'" +
+                                           path.toStdString() + "'"});
+        EXPECT_EQ(Windows(), 0);
+    }
+}
+
 TEST_F(DocumentTest, SaveAsWritesEveryFormatOrRefusesWithTheMessage) {
     const struct {
         const char* name;
@@ -332,6 +348,7 @@ TEST_F(DocumentTest, SaveAsWritesEveryFormatOrRefusesWithTheMessage) {
         {"big.ico", 256, 24, false},  // icons of at most 255 x 255
         {"t.pgx", 40, 24, false},     // gray images only
         {"t.xyz", 40, 24, false},     // no encoder for an unknown format
+        {"x/t.gif", 40, 24, false},   // a folder that does not exist
     };
     for (const auto& c : cases) {
         CTesseloDoc* doc = NewTarget(c.width, 30);
@@ -367,8 +384,9 @@ TEST_F(DocumentTest, SaveAsWritesEveryFormatOrRefusesWithTheMessage) {
             EXPECT_FALSE(QFile::exists(path)) << c.name;
         }
         if (QString::fromUtf8(c.name).endsWith(QLatin1String(".gif"))) {
-            EXPECT_EQ(doc->m_image.GetBpp(), 8u);  // the document keeps the reduced image
-            EXPECT_EQ(doc->m_image.GetNumColors(), 256u);
+            // The document keeps the reduced image once it is saved, else its own.
+            EXPECT_EQ(doc->m_image.GetBpp(), c.saves ? 8u : 24u) << c.name;
+            EXPECT_EQ(doc->m_image.GetNumColors(), c.saves ? 256u : 0u) << c.name;
         }
     }
     // Nothing but the saved images and the settings is left in the folder.

@@ -1,5 +1,9 @@
+#include <QDir>
+#include <QFile>
+
 #include "AppTestSupport.h"
 #include "CTesseloDoc.h"
+#include "FileSizeLimit.h"
 
 using SettingsTest = AppTest;
 
@@ -69,4 +73,39 @@ TEST_F(SettingsTest, JpegQualityKeepsTheLowByte) {
 TEST_F(SettingsTest, LoadSettingsWithoutDocumentDoesNothing) {
     ASSERT_EQ(GetActiveDocument(), nullptr);
     LoadSettings();  // must not crash
+}
+
+// A file-size limit stands in for a full disk. The store is larger than the limit, so a write
+// that went ahead would cut it short and lose the values at its end.
+TEST_F(SettingsTest, AWriteTheDiskRefusesKeepsEveryStoredValue) {
+    const QString folder = QString(2000, QLatin1Char('f'));
+    CProfile::WriteString("Verzeichnung", "Pfad", folder);
+    WriteSetting(settings::kRed, 10);
+    const QString store = m_dir.filePath(QStringLiteral("settings.ini"));
+    QFile file(store);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    {
+        FileSizeLimit limit(1000);
+        ASSERT_TRUE(limit.Active());
+        WriteSetting(settings::kGreen, 20);
+        CProfile::WriteString("Verzeichnung", "Format", QStringLiteral("kamera.verz"));
+    }
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    file.close();
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    EXPECT_EQ(CProfile::GetString("Verzeichnung", "Pfad"), folder);
+    EXPECT_EQ(ReadSetting(settings::kGreen), 0);
+
+    // Once there is room the write goes through and keeps the other values; each value written
+    // is read back at once, also when the file keeps its size.
+    for (int green = 20; green < 30; ++green) {
+        WriteSetting(settings::kGreen, green);
+        EXPECT_EQ(ReadSetting(settings::kGreen), green);
+    }
+    EXPECT_EQ(ReadSetting(settings::kRed), 10);
+    EXPECT_EQ(CProfile::GetString("Verzeichnung", "Pfad"), folder);
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }

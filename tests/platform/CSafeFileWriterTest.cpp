@@ -49,6 +49,18 @@ TEST(CSafeFileWriter, ReplacesTheWholeFileAndKeepsItsPermissions) {
     EXPECT_EQ(dir.EntryCount(), 3u);
 }
 
+TEST(CSafeFileWriter, TheLongestNameTheFolderTakesIsWrittenAndReplaced) {
+    TempDir dir;
+    const long longest = pathconf(dir.Path().c_str(), _PC_NAME_MAX);
+    ASSERT_GT(longest, 7);
+    const std::string path = dir.File(std::string(size_t(longest) - 4, 'n') + ".par");
+    std::string error;
+    ASSERT_TRUE(CSafeFileWriter::WriteFile(path, std::string("first"), &error)) << error;
+    ASSERT_TRUE(CSafeFileWriter::WriteFile(path, std::string("second"), &error)) << error;
+    EXPECT_EQ(TempDir::ReadText(path), "second");
+    EXPECT_EQ(dir.EntryCount(), 1u);
+}
+
 // A file-size limit stands in for a full disk: the write fails in the flush (content within
 // the stream's buffer) or already in the writes (content beyond it).
 TEST(CSafeFileWriter, AFailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
