@@ -6,6 +6,7 @@
 #include <climits>
 #include <cmath>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "CChildFrame.h"
@@ -387,19 +388,26 @@ void CTesseloDoc::OnCrop() {
     PostStep(9);
 }
 
+// The extent names the coordinates of the picture's edges, so it turns with the picture: every
+// pixel keeps the coordinates of what it shows, and the world and georeferencing files place
+// the mirrored picture where it belongs.
 void CTesseloDoc::OnMirrorHorizontal() {
+    bool mirrored = false;
     {
         ui::CWaitCursor wait;
-        m_image.Mirror();
+        mirrored = m_image.Mirror();
     }
+    if (mirrored) std::swap(m_extentLeft, m_extentRight);
     if (m_view) m_view->BuildDisplayBitmap(false);
 }
 
 void CTesseloDoc::OnMirrorVertical() {
+    bool flipped = false;
     {
         ui::CWaitCursor wait;
-        m_image.Flip();
+        flipped = m_image.Flip();
     }
+    if (flipped) std::swap(m_extentTop, m_extentBottom);
     if (m_view) m_view->BuildDisplayBitmap(false);
 }
 
