@@ -372,6 +372,9 @@ void CTesseloDoc::OnCrop() {
     }
 
     doc->TakeTargetSettings(*this);
+    // The pixels keep their size, so the resolution that gives the scale stays.
+    doc->m_image.SetXDPI(m_image.GetXDPI());
+    doc->m_image.SetYDPI(m_image.GetYDPI());
     // The new extent covers exactly the pixels kept.
     if (!IsUndefined(m_extentLeft) && !IsUndefined(m_extentBottom) && !IsUndefined(m_extentRight) &&
         !IsUndefined(m_extentTop) && w > 0 && h > 0) {
