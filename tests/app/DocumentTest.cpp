@@ -572,12 +572,8 @@ TEST_F(DocumentTest, MirroredAndFlippedPicturesKeepTheCoordinatesOfWhatTheyShow)
         const QString saved = Path("crop.png");
         ChooseFile(saved);
         ASSERT_TRUE(App()->RouteCommand(cmd::ID_FILE_SAVE_AS));
-        QFile world(saved + QLatin1Char('w'));
-        ASSERT_TRUE(world.open(QIODevice::ReadOnly));
-        const QList<QByteArray> lines = world.readAll().split('\n');
-        ASSERT_GE(lines.size(), 6);
-        double w[6];
-        for (int k = 0; k < 6; ++k) w[k] = lines[k].trimmed().toDouble();
+        const std::vector<double> w = ReadWorldFile(saved);
+        ASSERT_EQ(w.size(), 6u);
 
         // A pixel's red and green are its column and row in the rectified image: its centre
         // lay at (u, v) there, on the plane at S - u A + v B, and the world file places the

@@ -135,11 +135,8 @@ TEST_F(SideFilesTest, WorldFilePlacesEveryPixelAtItsCoordinatesInTheSystemsOrder
             m_doc->m_extentTop = e.top;
             QString text;
             ASSERT_EQ(m_doc->WriteWorldFile(m_image, text), 1);
-            const QList<QByteArray> lines =
-                QByteArray::fromStdString(Read(m_image + "w")).split('\n');
-            ASSERT_GE(lines.size(), 6);
-            double w[6];
-            for (int k = 0; k < 6; ++k) w[k] = lines[k].trimmed().toDouble();
+            const std::vector<double> w = ReadWorldFile(m_image);
+            ASSERT_EQ(w.size(), 6u);
             for (const auto& [i, t] :
                  {std::pair{0, 0}, {999, 0}, {0, 499}, {999, 499}, {300, 40}}) {
                 // The pixel's centre in the extent's axes, then in the system's order.
