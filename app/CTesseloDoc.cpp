@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "CChildFrame.h"
@@ -385,6 +386,9 @@ void CTesseloDoc::OnCrop() {
     }
 
     doc->TakeTargetSettings(*this);
+    // The pixels keep their size, so the resolution that gives the scale stays.
+    doc->m_image.SetXDPI(m_image.GetXDPI());
+    doc->m_image.SetYDPI(m_image.GetYDPI());
     // The new extent covers exactly the pixels kept.
     if (!IsUndefined(m_extentLeft) && !IsUndefined(m_extentBottom) && !IsUndefined(m_extentRight) &&
         !IsUndefined(m_extentTop) && w > 0 && h > 0) {
@@ -401,19 +405,26 @@ void CTesseloDoc::OnCrop() {
     PostStep(9);
 }
 
+// The extent names the coordinates of the picture's edges, so it turns with the picture: every
+// pixel keeps the coordinates of what it shows, and the world and georeferencing files place
+// the mirrored picture where it belongs.
 void CTesseloDoc::OnMirrorHorizontal() {
+    bool mirrored = false;
     {
         ui::CWaitCursor wait;
-        m_image.Mirror();
+        mirrored = m_image.Mirror();
     }
+    if (mirrored) std::swap(m_extentLeft, m_extentRight);
     if (m_view) m_view->BuildDisplayBitmap(false);
 }
 
 void CTesseloDoc::OnMirrorVertical() {
+    bool flipped = false;
     {
         ui::CWaitCursor wait;
-        m_image.Flip();
+        flipped = m_image.Flip();
     }
+    if (flipped) std::swap(m_extentTop, m_extentBottom);
     if (m_view) m_view->BuildDisplayBitmap(false);
 }
 

@@ -149,7 +149,8 @@ public:
     QString m_imagePath;  // path under which the target image was last saved
     QString m_pathName;   // file the document itself (the parameter body) was saved to
 
-    // Target extent: reference coordinates of the image's left, bottom, right and top edges.
+    // Target extent: reference coordinates of the image's left, bottom, right and top edges; a
+    // mirror or flip swaps a pair, so left may exceed right and bottom top.
     double m_extentLeft = UNDEFINED_VALUE, m_extentBottom = UNDEFINED_VALUE;
     double m_extentRight = UNDEFINED_VALUE, m_extentTop = UNDEFINED_VALUE;
     // Object plane of a 3D target: origin S, axes A and B (x, y, z each); a target pixel with

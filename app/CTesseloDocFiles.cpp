@@ -304,14 +304,16 @@ int CTesseloDoc::WriteWorldFile(const QString& imagePath, QString& text) const {
     const double width = m_image.GetWidth(), height = m_image.GetHeight();
     const double xmin = m_extentLeft, ymin = m_extentBottom;
     const double xmax = m_extentRight, ymax = m_extentTop;
+    // The lines: first coordinate per column, second per column, first per row, second per
+    // row, and both at the centre of the upper-left pixel.
     double lines[6] = {};
-    // In the systems whose first coordinate is north, the extent's second coordinate goes
-    // along the image's first axis.
     if (m_koosys == 1 || m_koosys == 4) {
-        lines[0] = (ymax - ymin) / height;
-        lines[3] = (xmin - xmax) / width;
-        lines[4] = ymin + lines[0] / 2;
-        lines[5] = xmax + lines[3] / 2;
+        // The systems whose first coordinate is north name the extent's second coordinate
+        // first; it runs down the rows and the extent's first along the columns.
+        lines[1] = (xmax - xmin) / width;
+        lines[2] = (ymin - ymax) / height;
+        lines[4] = ymax + lines[2] / 2;
+        lines[5] = xmin + lines[1] / 2;
     } else {
         lines[0] = (xmax - xmin) / width;
         lines[3] = (ymin - ymax) / height;

@@ -174,13 +174,12 @@ CErgebnisseAusgleichDlg::CErgebnisseAusgleichDlg(QWidget* parent)
     SetTabChain({m_list, targetSize, m_widthEdit, m_heightEdit, scaleMode, m_scale, m_dpi,
                  pixelMode, m_pixelSize, m_interpolateCheck, m_ok, cancel});
 
-    const std::pair<QLineEdit*, void (CErgebnisseAusgleichDlg::*)()> handlers[] = {
-        {m_widthEdit, &CErgebnisseAusgleichDlg::OnKillFocusWidth},
-        {m_heightEdit, &CErgebnisseAusgleichDlg::OnKillFocusHeight},
-        {m_pixelSize, &CErgebnisseAusgleichDlg::OnKillFocusPixelSize},
-        {m_dpi, &CErgebnisseAusgleichDlg::OnKillFocusDpi},
-        {m_scale, &CErgebnisseAusgleichDlg::OnKillFocusScale}};
-    for (const auto& [edit, handler] : handlers)
+    m_sizeFields = {{m_widthEdit, &CErgebnisseAusgleichDlg::OnKillFocusWidth},
+                    {m_heightEdit, &CErgebnisseAusgleichDlg::OnKillFocusHeight},
+                    {m_pixelSize, &CErgebnisseAusgleichDlg::OnKillFocusPixelSize},
+                    {m_dpi, &CErgebnisseAusgleichDlg::OnKillFocusDpi},
+                    {m_scale, &CErgebnisseAusgleichDlg::OnKillFocusScale}};
+    for (const auto& [edit, handler] : m_sizeFields)
         edit->installEventFilter(new CKillFocusFilter(edit, [this, h = handler] { (this->*h)(); }));
     connect(targetSize, &QRadioButton::clicked, this, &CErgebnisseAusgleichDlg::OnTargetSizeMode);
     connect(scaleMode, &QRadioButton::clicked, this, &CErgebnisseAusgleichDlg::OnScaleMode);
@@ -395,6 +394,13 @@ bool CErgebnisseAusgleichDlg::Rectify(CTesseloDoc& source, CTesseloDoc& target, 
     m_targetImage = &target.m_image;
     if (!m_entzerrung.PrepareTarget(*m_sourceImage, *m_targetImage, p, m_aspect)) return false;
     m_targetImage->SetJpegQuality(source.m_image.GetJpegQuality());
+    // A size fixed by scale and resolution travels in the image, so that the saved file prints
+    // at that scale.
+    const double dpi = FieldValue(m_dpi);
+    if (m_sizeMode == 1 && dpi >= 0.5 && dpi < double(INT_MAX)) {
+        m_targetImage->SetXDPI(int32_t(dpi + 0.5));
+        m_targetImage->SetYDPI(int32_t(dpi + 0.5));
+    }
 
     // The extent of the pixel grid that is sampled: each pixel spans p in both axes.
     double minX, minY, maxX, maxY;
@@ -417,7 +423,19 @@ bool CErgebnisseAusgleichDlg::Rectify(CTesseloDoc& source, CTesseloDoc& target, 
     return result != 0;
 }
 
+void CErgebnisseAusgleichDlg::ApplyFieldInEdit() {
+    QWidget* focused = focusWidget();
+    for (const auto& [edit, handler] : m_sizeFields) {
+        if (edit != focused) continue;
+        if (auto* number = qobject_cast<CNumEdit*>(edit)) number->OnKillFocus();
+        (this->*handler)();
+    }
+}
+
 void CErgebnisseAusgleichDlg::OnOK() {
+    // Enter starts the rectification while a size field still has the focus: what was typed
+    // there counts, as it would after leaving the field.
+    ApplyFieldInEdit();
     UpdateData(true);
     CTesseloDoc* source = m_sourceDoc;
     if (!source || !m_adjusted) return;

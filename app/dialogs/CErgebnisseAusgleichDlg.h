@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <utility>
 #include <vector>
 
 #include "CEntzerrung.h"
@@ -80,6 +81,8 @@ private:
     // 1 x 1 pixels or beyond the memory limit.
     bool TargetSizeFor(double p, int& width, int& height) const;
     bool Rectify(CTesseloDoc& source, CTesseloDoc& target, double p);
+    // Runs the leave handler of the size field that has the focus, as leaving it would.
+    void ApplyFieldInEdit();
 
     double m_aspect = 1.0;
     double m_extentX = 0.0;
@@ -98,6 +101,8 @@ private:
     QLineEdit* m_sourceHeightEdit;
     QProgressBar* m_progress;
     QPushButton* m_ok;
+    // The size fields with the handler that runs when one is left.
+    std::vector<std::pair<QLineEdit*, void (CErgebnisseAusgleichDlg::*)()>> m_sizeFields;
     CListCtrlEx* m_list;
     QButtonGroup* m_modes;
     QCheckBox* m_interpolateCheck;

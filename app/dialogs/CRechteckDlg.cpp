@@ -120,8 +120,17 @@ void CRechteckDlg::LabelCorners() {
     if (d > M_PI) d -= 2 * M_PI;
     m_orientation = d > 0.0 ? 1 : 0;
     const int step = m_orientation ? 1 : -1;
-    const int previous = WrapIndex(s - step, 4);
-    if (x[size_t(previous)] < x[size_t(s)]) s = WrapIndex(s + step, 4);
+    // The lowest corner is the left or the right end of the bottom edge, the flatter of its two
+    // edges: the edge to the previous corner when it is "LU", to the next when it is "RU".
+    // Whether a side edge leans left or right (perspective, a turned camera) does not count.
+    // The slopes |dy| / |dx| are compared multiplied out, so a vertical edge needs no division.
+    const size_t lowest = size_t(s);
+    const size_t previous = size_t(WrapIndex(s - step, 4));
+    const size_t next = size_t(WrapIndex(s + step, 4));
+    const double previousSlope =
+        std::fabs(y[previous] - y[lowest]) * std::fabs(x[next] - x[lowest]);
+    const double nextSlope = std::fabs(y[next] - y[lowest]) * std::fabs(x[previous] - x[lowest]);
+    if (nextSlope < previousSlope) s = int(next);
     m_start = s;
     const QString labels = LoadQString(10052);
     for (int k = 0; k < 4; ++k) m_labels[WrapIndex(s + step * k, 4)] = GetListToken(labels, k);

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <deque>
@@ -41,6 +42,16 @@ public:
     std::vector<std::string> messages;
     std::deque<ui::Answer> answers;
 };
+
+// The numbers of the world file beside a saved image, one per line (six when it is whole).
+inline std::vector<double> ReadWorldFile(const QString& imagePath) {
+    std::vector<double> numbers;
+    QFile file(imagePath + QLatin1Char('w'));
+    if (!file.open(QIODevice::ReadOnly)) return numbers;
+    for (const QByteArray& line : file.readAll().split('\n'))
+        if (!line.trimmed().isEmpty()) numbers.push_back(line.trimmed().toDouble());
+    return numbers;
+}
 
 // Hands the next shown window of type Window to `look` once the modal run that shows it has
 // started; `look` must close it.

@@ -176,6 +176,38 @@ TEST_F(ChainDialogsTest, RectangleCornersAreLabelledWhateverTheMeasuringOrder) {
     }
 }
 
+TEST_F(ChainDialogsTest, RectangleCornersOfATurnedOrTiltedPhotoAreLabelledInEveryOrder) {
+    // The image corners of a rectangle as "LU", "LO", "RO", "RU" (x right, y down).
+    const struct {
+        const char* name;
+        double x[4], y[4];
+    } photos[] = {
+        {"upright, bottom corners on one row", {10, 10, 90, 90}, {80, 20, 20, 80}},
+        {"from below", {10, 25, 75, 90}, {82, 20, 20, 80}},
+        {"from above, right bottom lowest", {25, 10, 90, 75}, {80, 20, 20, 82}},
+        {"turned 10 degrees clockwise", {5.4, 15.8, 94.6, 84.2}, {72.6, 13.5, 27.4, 86.5}},
+        {"turned 10 degrees counter-clockwise", {15.8, 5.4, 84.2, 94.6}, {86.5, 27.4, 13.5, 72.6}},
+    };
+    const QStringList names = {"LU", "LO", "RO", "RU"};
+    for (const auto& photo : photos)
+        for (int first = 0; first < 4; ++first)
+            for (int step : {1, -1}) {
+                SCOPED_TRACE(testing::Message()
+                             << photo.name << ", from " << names[first].toStdString()
+                             << (step > 0 ? " clockwise" : " counter-clockwise"));
+                m_doc->m_corners.Clear();
+                QStringList expected;
+                for (int k = 0; k < 4; ++k) {
+                    const int corner = CRechteckDlg::WrapIndex(first + step * k, 4);
+                    m_doc->m_corners.Append(photo.x[corner], photo.y[corner]);
+                    expected << names[corner];
+                }
+                auto dialog = RectangleDialog();
+                ASSERT_TRUE(dialog->OnInitDialog());
+                EXPECT_EQ(dialog->Labels(), expected);
+            }
+}
+
 TEST_F(ChainDialogsTest, RectangleRefusesMissingCornersAndInvalidSizes) {
     for (const auto& [x, y] : {std::pair{10.0, 90.0}, {12.0, 10.0}, {88.0, 12.0}})
         m_doc->m_corners.Append(x, y);

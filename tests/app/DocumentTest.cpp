@@ -567,6 +567,62 @@ TEST_F(DocumentTest, MirrorAndFlipTwiceRestoreTheImage) {
     EXPECT_EQ(view->DisplayBitmap().pixel(6, 0), qRgb(6, 0, 7));
 }
 
+TEST_F(DocumentTest, MirroredAndFlippedPicturesKeepTheCoordinatesOfWhatTheyShow) {
+    const struct {
+        const char* name;
+        std::vector<int> commands;
+    } cases[] = {
+        {"mirrored", {cmd::ID_MIRROR_HORIZONTAL}},
+        {"flipped", {cmd::ID_MIRROR_VERTICAL}},
+        {"mirrored and flipped", {cmd::ID_MIRROR_HORIZONTAL, cmd::ID_MIRROR_VERTICAL}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTesseloDoc* doc = NewTarget(40, 20);  // 0.1 per pixel: 100..104, 200..202
+        doc->m_koosys = 0;
+        doc->m_is3D = 1;
+        const double plane[9] = {10, 20, 30, 1, 0, 0, 0, 0, 1};
+        std::copy(std::begin(plane), std::end(plane), doc->m_plane);
+        for (int id : c.commands) ASSERT_TRUE(App()->RouteCommand(id));
+        CTesseloDoc* crop = Crop(doc);
+        ASSERT_NE(crop, doc);
+        crop->m_worldFile = 1;
+        const QString saved = Path("crop.png");
+        ChooseFile(saved);
+        ASSERT_TRUE(App()->RouteCommand(cmd::ID_FILE_SAVE_AS));
+        const std::vector<double> w = ReadWorldFile(saved);
+        ASSERT_EQ(w.size(), 6u);
+
+        // A pixel's red and green are its column and row in the rectified image: its centre
+        // lay at (u, v) there, on the plane at S - u A + v B, and the world file places the
+        // saved pixel's centre there too. The largest miss of each.
+        double target = 0.0, plane3D = 0.0, worldFile = 0.0;
+        for (CTesseloDoc* d : {doc, crop}) {
+            const int width = int(d->m_image.GetWidth()), height = int(d->m_image.GetHeight());
+            for (int t = 0; t < height; ++t)
+                for (int i = 0; i < width; ++i) {
+                    const RGBQUAD p = d->m_image.GetPixelColor(i, height - 1 - t);
+                    const double u = 100.0 + (p.rgbRed + 0.5) / 10;
+                    const double v = 202.0 - (p.rgbGreen + 0.5) / 10;
+                    double x, y, z;
+                    ASSERT_EQ(d->PixelToTarget(i + 0.5, t + 0.5, x, y), 1);
+                    target = std::max({target, std::fabs(x - u), std::fabs(y - v)});
+                    ASSERT_EQ(d->PixelToPlane3D(i + 0.5, t + 0.5, x, y, z), 1);
+                    plane3D = std::max({plane3D, std::fabs(x - (10 - u)), std::fabs(z - (30 + v))});
+                    if (d == crop)
+                        worldFile = std::max({worldFile, std::fabs(w[0] * i + w[2] * t + w[4] - u),
+                                              std::fabs(w[1] * i + w[3] * t + w[5] - v)});
+                }
+        }
+        EXPECT_LT(target, 1e-9);
+        EXPECT_LT(plane3D, 1e-9);
+        EXPECT_LT(worldFile, 1e-6);  // six decimals in the file
+        crop->OnCloseDocument();
+        doc->OnCloseDocument();
+        ProcessEvents();
+    }
+}
+
 TEST_F(DocumentTest, CommandsFollowTheKindOfDocumentAndTheTool) {
     const int sourceOnly[] = {cmd::ID_RECTIFY, cmd::ID_LOAD_PARAMETERS, cmd::ID_SAVE_PARAMETERS};
     const int targetOnly[] = {cmd::ID_FILE_SAVE, cmd::ID_FILE_SAVE_AS, cmd::ID_MIRROR_HORIZONTAL,

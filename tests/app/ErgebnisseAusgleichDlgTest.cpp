@@ -1,6 +1,7 @@
 // The adjustment results dialog: refusals on opening, the three ways to size the target, the
-// size check and the Escape abort of the rectification.
+// size check, the Escape abort of the rectification and the resolution the target keeps.
 #include <QCoreApplication>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -11,6 +12,8 @@
 #include "CLongLoopFilter.h"
 #include "CMainFrame.h"
 #include "CTesseloDoc.h"
+#include "CTesseloView.h"
+#include "CommandIds.h"
 #include "controls/CListCtrlEx.h"
 #include "controls/CNumEdit.h"
 #include "dialogs/CErgebnisseAusgleichDlg.h"
@@ -219,4 +222,48 @@ TEST_F(ErgebnisseAusgleichDlgTest, EscapeDuringTheRectificationAsksAndMayDiscard
         App()->SetActiveDocument(m_doc);
     }
     ui::Install(&m_ui);
+}
+
+TEST_F(ErgebnisseAusgleichDlgTest, ScaleAndResolutionTravelWithTheTargetIntoItsFilesAndCrops) {
+    auto dialog = MakeDialog();
+    ASSERT_TRUE(dialog->OnInitDialog());
+    Field<QRadioButton>(*dialog, "1025")->click();
+    auto* scale = Field<CNumEdit>(*dialog, "1020");
+    scale->setText(QStringLiteral("1000"));
+    dialog->OnKillFocusScale();
+    // The resolution is typed last and Enter pressed while the field still has the focus.
+    auto* dpi = Field<CNumEdit>(*dialog, "1024");
+    dialog->show();
+    dpi->setFocus();
+    dpi->setText(QStringLiteral("127"));
+    dialog->OnOK();
+    ASSERT_EQ(dialog->result(), QDialog::Accepted);
+    CTesseloDoc* target = GetActiveDocument();
+    ASSERT_NE(target, m_doc);
+
+    // 1 : 1000 at 127 dpi: a pixel is 1000 × 0.0254 / 127 = 0.2 m, so the 20 m square takes
+    // 100 pixels, and the image says 127 dpi.
+    EXPECT_EQ(target->m_image.GetWidth(), 100u);
+    EXPECT_NEAR((target->m_extentRight - target->m_extentLeft) / target->m_image.GetWidth(), 0.2,
+                1e-12);
+    EXPECT_EQ(target->m_image.GetXDPI(), 127);
+    EXPECT_EQ(target->m_image.GetYDPI(), 127);
+
+    // A crop keeps the pixels' size and so the resolution; its saved file carries it.
+    target->GetFirstView()->m_tool = 1;
+    target->m_cropValid = 1;
+    target->m_cropX0 = target->m_cropY0 = 10.0;
+    target->m_cropX1 = target->m_cropY1 = 59.0;
+    ASSERT_TRUE(App()->RouteCommand(cmd::ID_CROP));
+    CTesseloDoc* crop = GetActiveDocument();
+    ASSERT_NE(crop, target);
+    EXPECT_EQ(crop->m_image.GetXDPI(), 127);
+    const QString saved = m_dir.filePath(QStringLiteral("crop.png"));
+    ChooseFile(saved);
+    ASSERT_TRUE(App()->RouteCommand(cmd::ID_FILE_SAVE_AS));
+    CRaster reloaded;
+    ASSERT_TRUE(reloaded.Load(QFile::encodeName(saved).constData(), FORMAT_PNG));
+    EXPECT_EQ(reloaded.GetWidth(), 50u);
+    EXPECT_EQ(reloaded.GetXDPI(), 127);
+    EXPECT_EQ(reloaded.GetYDPI(), 127);
 }

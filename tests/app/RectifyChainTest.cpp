@@ -186,12 +186,8 @@ TEST_P(RectifyChainTest, TargetPatternIsTrueToScale) {
     EXPECT_EQ(reloaded.GetWidth(), image.GetWidth());
     EXPECT_EQ(reloaded.GetHeight(), image.GetHeight());
 
-    QFile world(saved + QLatin1Char('w'));
-    ASSERT_TRUE(world.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = world.readAll().split('\n');
-    ASSERT_GE(lines.size(), 6);
-    double v[6];
-    for (int k = 0; k < 6; ++k) v[k] = lines[k].trimmed().toDouble();
+    const std::vector<double> v = ReadWorldFile(saved);
+    ASSERT_EQ(v.size(), 6u);
     // Six decimals in the file: a micrometre is the resolution.
     EXPECT_NEAR(v[0], kPixel, 1e-6);
     EXPECT_NEAR(v[1], 0.0, 1e-6);

@@ -104,7 +104,8 @@ std::string WorldFile(std::initializer_list<double> lines) {
 
 TEST_F(SideFilesTest, WorldFileFollowsTheAxesOfTheSystem) {
     QString text;
-    // Systems whose first coordinate is east, and those whose first coordinate is north.
+    // Systems whose first coordinate is east, and those whose first coordinate is north, which
+    // runs down the rows.
     for (int koosys : {0, 2, 3}) {
         m_doc->m_koosys = koosys;
         ASSERT_EQ(m_doc->WriteWorldFile(m_image, text), 1);
@@ -114,10 +115,38 @@ TEST_F(SideFilesTest, WorldFileFollowsTheAxesOfTheSystem) {
     for (int koosys : {1, 4}) {
         m_doc->m_koosys = koosys;
         ASSERT_EQ(m_doc->WriteWorldFile(m_image, text), 1);
-        EXPECT_EQ(Read(m_image + "w"),
-                  WorldFile({50.0 / 500, 0, 0, -100.0 / 1000, 200.05, 199.95}));
+        EXPECT_EQ(Read(m_image + "w"), WorldFile({0, 0.1, -0.1, 0, 249.95, 100.05}));
     }
     EXPECT_EQ(text.toStdString(), "\n\nGeoreferenzierung:\n   " + m_image.toStdString() + "w");
+}
+
+TEST_F(SideFilesTest, WorldFilePlacesEveryPixelAtItsCoordinatesInTheSystemsOrder) {
+    // The 1000 x 500 target, also mirrored and flipped (the extent swapped).
+    const struct {
+        double left, bottom, right, top;
+    } extents[] = {{100, 200, 200, 250}, {200, 250, 100, 200}};
+    for (const auto& e : extents)
+        for (int koosys = 0; koosys <= 4; ++koosys) {
+            SCOPED_TRACE(testing::Message() << "system " << koosys << ", left " << e.left);
+            m_doc->m_koosys = koosys;
+            m_doc->m_extentLeft = e.left;
+            m_doc->m_extentBottom = e.bottom;
+            m_doc->m_extentRight = e.right;
+            m_doc->m_extentTop = e.top;
+            QString text;
+            ASSERT_EQ(m_doc->WriteWorldFile(m_image, text), 1);
+            const std::vector<double> w = ReadWorldFile(m_image);
+            ASSERT_EQ(w.size(), 6u);
+            for (const auto& [i, t] :
+                 {std::pair{0, 0}, {999, 0}, {0, 499}, {999, 499}, {300, 40}}) {
+                // The pixel's centre in the extent's axes, then in the system's order.
+                double a = 0, b = 0;
+                ASSERT_EQ(m_doc->PixelToTarget(i + 0.5, t + 0.5, a, b), 1);
+                if (koosys == 1 || koosys == 4) std::swap(a, b);
+                EXPECT_NEAR(w[0] * i + w[2] * t + w[4], a, 1e-6) << i << ", " << t;
+                EXPECT_NEAR(w[1] * i + w[3] * t + w[5], b, 1e-6) << i << ", " << t;
+            }
+        }
 }
 
 TEST_F(SideFilesTest, GeoRefFileOfA2DTarget) {
