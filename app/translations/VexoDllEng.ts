@@ -337,6 +337,26 @@ Right mouse button:  points on/off</translation>
         <source>OK</source>
         <translation>OK</translation>
     </message>
+    <message>
+        <source>Rechts</source>
+        <translation>Right</translation>
+    </message>
+    <message>
+        <source>Hoch</source>
+        <translation>Up</translation>
+    </message>
+    <message>
+        <source>Ost</source>
+        <translation>East</translation>
+    </message>
+    <message>
+        <source>Nord</source>
+        <translation>North</translation>
+    </message>
+    <message>
+        <source>H</source>
+        <translation>H</translation>
+    </message>
 </context>
 <context>
     <name>CKoordinatenDlg</name>
