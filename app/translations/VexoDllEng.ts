@@ -796,18 +796,6 @@ Right mouse button:  points on/off</translation>
 <context>
     <name>FileChooser</name>
     <message>
-        <source>Suchen in:</source>
-        <translation>Look in:</translation>
-    </message>
-    <message>
-        <source>Dateiname:</source>
-        <translation>File name:</translation>
-    </message>
-    <message>
-        <source>Dateityp:</source>
-        <translation>Files of type:</translation>
-    </message>
-    <message>
         <source>Abbrechen</source>
         <translation>Cancel</translation>
     </message>
@@ -826,6 +814,18 @@ Right mouse button:  points on/off</translation>
     <message>
         <source>Öffnen</source>
         <translation>Open</translation>
+    </message>
+    <message>
+        <source>Suchen &amp;in:</source>
+        <translation>Look &amp;in:</translation>
+    </message>
+    <message>
+        <source>Datei&amp;name:</source>
+        <translation>File &amp;name:</translation>
+    </message>
+    <message>
+        <source>Datei&amp;typ:</source>
+        <translation>Files of &amp;type:</translation>
     </message>
 </context>
 <context>
