@@ -150,14 +150,15 @@ protected:
         };
         WhileOpen(cmd::ID_APP_ABOUT, see("100"));
         WhileOpen(cmd::ID_SETTINGS, see("155"));
-        Run<CSpracheDlg>(seeAndCancel, "172");
-        Run<CInfoDlg>(seeAndCancel, "143");
-        Run<CPunktAuswaehlenDlg>(seeAndCancel, "131");
-        Run<CPunktbezeichnungDlg>(seeAndCancel, "132");
-        Run<CBitmapAcadDlg>(seeAndCancel, "150");
+        RunOwn<CSpracheDlg>(seeAndCancel, "172");
+        RunOwn<CInfoDlg>(seeAndCancel, "143");
+        RunOwn<CPunktAuswaehlenDlg>(seeAndCancel, "131");
+        RunOwn<CPunktbezeichnungDlg>(seeAndCancel, "132");
+        RunOwn<CBitmapAcadDlg>(seeAndCancel, "150");
         WhileRectangleOpen(see("151"));
 
-        // The control point route in 2D, with the distortion calculation, then in 3D.
+        // The control point route in 2D: the reference points dialog with its settings, the
+        // distortion correction with its calculation, the adjustment results.
         SetFacadePoints(2);
         WhenShown([&](QDialog& dialog) {
             see("134")(dialog);
@@ -175,6 +176,7 @@ protected:
         seeAndCancel("161");
         seeAndCancel("136");
         App()->RouteCommand(cmd::ID_RECTIFY);
+        // In 3D the plane fit comes between the distortion correction and the adjustment.
         SetFacadePoints(0);
         WhenShown([](QDialog& dialog) {
             Control<QPushButton>(dialog, "1")->click();
@@ -202,8 +204,9 @@ protected:
         return seen;
     }
 
+    // A dialog constructed and run here as its caller runs it.
     template <class Dialog>
-    void Run(const std::function<void(const char*)>& seeAndCancel, const char* name) {
+    void RunOwn(const std::function<void(const char*)>& seeAndCancel, const char* name) {
         seeAndCancel(name);
         Dialog dialog;
         dialog.DoModal();
