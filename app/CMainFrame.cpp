@@ -271,7 +271,9 @@ void CMainFrame::Retranslate() {
         action->setToolTip(*command.tip ? Tr(command.tip) : QString());
         action->setStatusTip(*command.tip ? Tr(command.tip) : QString());
     }
+    // The frame's context menu names the bars; the assistant bar's own title stays empty.
     if (m_toolBar) m_toolBar->setWindowTitle(Tr(QT_TRANSLATE_NOOP("CMainFrame", "Symbolleiste")));
+    m_assistantBar.toggleViewAction()->setText(Tr(QT_TRANSLATE_NOOP("CMainFrame", "Assistent")));
     // The lock indicators stay blank: the platform does not report the lock states.
     statusBar()->showMessage(LoadQString(57345));
     RebuildMenu();
@@ -350,8 +352,10 @@ void CMainFrame::FillWindowMenu(QMenu* menu) {
         QAction* entry =
             menu->addAction(QStringLiteral("&%1 %2").arg(number++).arg(window->windowTitle()));
         entry->setProperty(kWindowEntry, true);
-        entry->setCheckable(true);
-        entry->setChecked(frame && frame->GetDocument() == active);
+        // Only the active window carries a mark; the others show no empty box.
+        const bool current = frame && frame->GetDocument() == active;
+        entry->setCheckable(current);
+        entry->setChecked(current);
         QPointer<QMdiSubWindow> target(window);
         connect(entry, &QAction::triggered, this, [this, target] {
             if (target) m_mdiArea->setActiveSubWindow(target);

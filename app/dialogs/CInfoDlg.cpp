@@ -1,5 +1,6 @@
 #include "CInfoDlg.h"
 
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -8,11 +9,15 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
 constexpr int kSize = 96;
+
+// The axis names speak the interface language, as the coordinate systems' names do.
+QString AxisName(const char* name) { return QCoreApplication::translate("CInfoDlg", name); }
 
 void Arrow(QPainter& p, QPointF from, QPointF to, const QString& label, QPointF labelAt) {
     p.drawLine(from, to);
@@ -20,7 +25,9 @@ void Arrow(QPainter& p, QPointF from, QPointF to, const QString& label, QPointF 
     const QPointF n(-d.y(), d.x());
     p.drawLine(to, to - 7 * d + 4 * n);
     p.drawLine(to, to - 7 * d - 4 * n);
-    p.drawText(labelAt, label);
+    // A longer name moves left so that it stays inside the picture.
+    const qreal right = kSize - 2 - p.fontMetrics().horizontalAdvance(label);
+    p.drawText(QPointF(std::min(labelAt.x(), right), labelAt.y()), label);
 }
 
 // The axes of one system; kind 0 the screen, 1 the 2D, 2 the 3D reference system.
@@ -36,13 +43,13 @@ QPixmap Axes(int kind) {
         Arrow(p, o, {16, 84}, QStringLiteral("Y1"), {24, 84});
     } else if (kind == 1) {
         const QPointF o(16, 80);
-        Arrow(p, o, {84, 80}, QStringLiteral("Rechts"), {42, 74});
-        Arrow(p, o, {16, 12}, QStringLiteral("Hoch"), {22, 22});
+        Arrow(p, o, {84, 80}, AxisName(QT_TRANSLATE_NOOP("CInfoDlg", "Rechts")), {42, 74});
+        Arrow(p, o, {16, 12}, AxisName(QT_TRANSLATE_NOOP("CInfoDlg", "Hoch")), {22, 22});
     } else {
         const QPointF o(24, 76);
-        Arrow(p, o, {88, 76}, QStringLiteral("Ost"), {66, 92});
-        Arrow(p, o, {60, 44}, QStringLiteral("Nord"), {62, 42});
-        Arrow(p, o, {24, 10}, QStringLiteral("H"), {30, 18});
+        Arrow(p, o, {88, 76}, AxisName(QT_TRANSLATE_NOOP("CInfoDlg", "Ost")), {66, 92});
+        Arrow(p, o, {60, 44}, AxisName(QT_TRANSLATE_NOOP("CInfoDlg", "Nord")), {62, 42});
+        Arrow(p, o, {24, 10}, AxisName(QT_TRANSLATE_NOOP("CInfoDlg", "H")), {30, 18});
     }
     return pixmap;
 }

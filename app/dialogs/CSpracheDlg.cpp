@@ -11,8 +11,10 @@ constexpr int kFlagWidth = 32;
 constexpr int kFlagHeight = 20;
 }  // namespace
 
-CSpracheDlg::CSpracheDlg(QWidget* parent)
-    : CModalDialog(parent), m_english(new QPushButton(this)), m_german(new QPushButton(this)) {
+CSpracheDlg::CSpracheDlg(QWidget* parent) : CModalDialog(parent) {
+    // Created left to right, so that the dialog starts on "Deutsch" and Tab goes on to "English".
+    m_german = new QPushButton(this);
+    m_english = new QPushButton(this);
     setObjectName(QStringLiteral("172"));
     setWindowTitle(QStringLiteral("Tesselo"));
     auto* layout = new QGridLayout(this);

@@ -31,6 +31,9 @@ QString PlainLines(QString text) {
 
 std::string FileName(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
+// What a one-line edit needs beside its text: frame, inner margins and the cursor.
+constexpr int kEditFrameAndMargins = 16;
+
 // The progress bar of the calibration. Each step also delivers pending events, so that the
 // window stays painted while the long-loop guard swallows the user's input.
 class CCalibrationProgress final : public ui::CProgress {
@@ -73,6 +76,9 @@ CVerzeichnungBerechnenDlg::CVerzeichnungBerechnenDlg(QWidget* parent)
     m_model->setCurrentIndex(-1);
     m_offsetCheck->setObjectName(QStringLiteral("1060"));
     m_cameraEdit->setObjectName(QStringLiteral("1004"));
+    // The default camera name shows whole, in either language.
+    m_cameraEdit->setMinimumWidth(m_cameraEdit->fontMetrics().horizontalAdvance(m_cameraName) +
+                                  kEditFrameAndMargins);
     auto* compute = new QPushButton(tr("Berechnen"), this);
     compute->setObjectName(QStringLiteral("1045"));
     m_progress->setObjectName(QStringLiteral("1067"));

@@ -337,6 +337,26 @@ Right mouse button:  points on/off</translation>
         <source>OK</source>
         <translation>OK</translation>
     </message>
+    <message>
+        <source>Rechts</source>
+        <translation>Right</translation>
+    </message>
+    <message>
+        <source>Hoch</source>
+        <translation>Up</translation>
+    </message>
+    <message>
+        <source>Ost</source>
+        <translation>East</translation>
+    </message>
+    <message>
+        <source>Nord</source>
+        <translation>North</translation>
+    </message>
+    <message>
+        <source>H</source>
+        <translation>H</translation>
+    </message>
 </context>
 <context>
     <name>CKoordinatenDlg</name>
@@ -776,18 +796,6 @@ Right mouse button:  points on/off</translation>
 <context>
     <name>FileChooser</name>
     <message>
-        <source>Suchen in:</source>
-        <translation>Look in:</translation>
-    </message>
-    <message>
-        <source>Dateiname:</source>
-        <translation>File name:</translation>
-    </message>
-    <message>
-        <source>Dateityp:</source>
-        <translation>Files of type:</translation>
-    </message>
-    <message>
         <source>Abbrechen</source>
         <translation>Cancel</translation>
     </message>
@@ -806,6 +814,18 @@ Right mouse button:  points on/off</translation>
     <message>
         <source>Öffnen</source>
         <translation>Open</translation>
+    </message>
+    <message>
+        <source>Suchen &amp;in:</source>
+        <translation>Look &amp;in:</translation>
+    </message>
+    <message>
+        <source>Datei&amp;name:</source>
+        <translation>File &amp;name:</translation>
+    </message>
+    <message>
+        <source>Datei&amp;typ:</source>
+        <translation>Files of &amp;type:</translation>
     </message>
 </context>
 <context>

@@ -5,8 +5,10 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QLabel>
 #include <QStringList>
 #include <QTreeView>
+#include <utility>
 
 namespace filechooser {
 namespace {
@@ -22,6 +24,16 @@ void HideFileNameFields(QFileDialog& dialog) {
         if (QWidget* field = dialog.findChild<QWidget*>(QLatin1String(name))) field->hide();
     if (auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox")))
         buttons->setOrientation(Qt::Horizontal);
+}
+
+// Alt and a label's marked letter reach the field beside the label.
+void LeadLabelsToTheirFields(QFileDialog& dialog) {
+    const std::pair<const char*, const char*> buddies[] = {{"lookInLabel", "lookInCombo"},
+                                                           {"fileNameLabel", "fileNameEdit"},
+                                                           {"fileTypeLabel", "fileTypeCombo"}};
+    for (const auto& [label, field] : buddies)
+        if (auto* text = dialog.findChild<QLabel*>(QLatin1String(label)))
+            text->setBuddy(dialog.findChild<QWidget*>(QLatin1String(field)));
 }
 
 bool RunQFileDialog(const Request& request, QString* path) {
@@ -49,9 +61,10 @@ bool RunQFileDialog(const Request& request, QString* path) {
             break;
     }
     // The labels speak the interface language, not the toolkit's.
-    dialog.setLabelText(QFileDialog::LookIn, Tr(QT_TRANSLATE_NOOP("FileChooser", "Suchen in:")));
-    dialog.setLabelText(QFileDialog::FileName, Tr(QT_TRANSLATE_NOOP("FileChooser", "Dateiname:")));
-    dialog.setLabelText(QFileDialog::FileType, Tr(QT_TRANSLATE_NOOP("FileChooser", "Dateityp:")));
+    dialog.setLabelText(QFileDialog::LookIn, Tr(QT_TRANSLATE_NOOP("FileChooser", "Suchen &in:")));
+    dialog.setLabelText(QFileDialog::FileName, Tr(QT_TRANSLATE_NOOP("FileChooser", "Datei&name:")));
+    dialog.setLabelText(QFileDialog::FileType, Tr(QT_TRANSLATE_NOOP("FileChooser", "Datei&typ:")));
+    LeadLabelsToTheirFields(dialog);
     dialog.setLabelText(QFileDialog::Reject, Tr(QT_TRANSLATE_NOOP("FileChooser", "Abbrechen")));
     dialog.setLabelText(QFileDialog::Accept,
                         request.mode == Mode::Save

@@ -4,14 +4,16 @@
 #include <QTest>
 #include <functional>
 
-#include "AppTestSupport.h"
-#include "CTesseloDoc.h"
-#include "CommandIds.h"
-#include "controls/CListCtrlEx.h"
+#include "DialogTestSupport.h"
+#include "dialogs/CAboutDlg.h"
+#include "dialogs/CBitmapAcadDlg.h"
 #include "dialogs/CErgebnisseAusgleichDlg.h"
 #include "dialogs/CErgebnisseEbeneDlg.h"
-#include "dialogs/CIdentpunkteDlg.h"
 #include "dialogs/CKoordinatenDlg.h"
+#include "dialogs/CPunktAuswaehlenDlg.h"
+#include "dialogs/CPunktbezeichnungDlg.h"
+#include "dialogs/CSpracheDlg.h"
+#include "dialogs/CStreckeDlg.h"
 #include "dialogs/CVerzeichnungBerechnenDlg.h"
 #include "dialogs/CVerzeichnungKorrigierenDlg.h"
 
@@ -39,67 +41,7 @@ QStringList TabWalk(QWidget* start) {
     return names;
 }
 
-// Shown and active, so that focus changes reach the controls as they do for a user.
-void Show(QDialog& dialog) {
-    dialog.show();
-    dialog.activateWindow();
-    // Not qWaitForWindowActive: a dialog counts as active already while its parent is.
-    EXPECT_TRUE(QTest::qWaitFor([&dialog] { return QApplication::activeWindow() == &dialog; }));
-}
-
-template <class T = QWidget>
-T* Control(QWidget& dialog, const char* id) {
-    T* control = dialog.findChild<T*>(QLatin1String(id));
-    EXPECT_NE(control, nullptr) << id;
-    return control;
-}
-
-using Visit = std::function<void(QDialog&)>;
-
-// A dialog as constructed, before its initialisation fills it.
-template <class Dialog>
-void Constructed(const Visit& visit) {
-    Dialog dialog;
-    Show(dialog);
-    visit(dialog);
-}
-
-class DialogTabOrderTest : public AppDocumentTest {
-protected:
-    // Runs the command; the dialog it opens is shown and visited, then cancelled.
-    void WhileOpen(int command, const Visit& visit) {
-        m_dialogScripts.push_back([&visit](QDialog& dialog) {
-            Show(dialog);
-            visit(dialog);
-            return int(QDialog::Rejected);
-        });
-        App()->RouteCommand(command);
-        ProcessEvents();
-    }
-
-    // "Bild entzerren" over points A and B in the coordinate system: the reference points dialog.
-    void WhileReferencePointsOpen(int koosys, const std::function<void(CIdentpunkteDlg&)>& visit) {
-        m_doc->m_measureMode = 1;
-        m_doc->m_koosys = koosys;
-        m_doc->m_is3D = koosys < 2 ? 1 : 0;
-        m_doc->m_points = CControlPointList();
-        m_doc->m_points.Append(QStringLiteral("A"), 10.0, 20.0, 0.0, 0.0, 0.0);
-        m_doc->m_points.Append(QStringLiteral("B"), 30.0, 40.0, 0.0, 0.0, 0.0);
-        WhileOpen(cmd::ID_RECTIFY,
-                  [&visit](QDialog& dialog) { visit(static_cast<CIdentpunkteDlg&>(dialog)); });
-    }
-
-    // "Bild entzerren" over four corners: the rectangle dialog.
-    void WhileRectangleOpen(const Visit& visit) {
-        m_doc->m_measureMode = 0;
-        for (auto [x, y] : {std::pair{10.0, 90.0}, {10.0, 10.0}, {90.0, 10.0}, {90.0, 90.0}})
-            m_doc->m_corners.Append(x, y);
-        WhileOpen(cmd::ID_RECTIFY, [&visit](QDialog& dialog) {
-            Control<CListCtrlEx>(dialog, "1010")->setCurrentCell(0, 0);
-            visit(dialog);
-        });
-    }
-};
+using DialogTabOrderTest = DialogTest;
 
 }  // namespace
 
@@ -139,6 +81,12 @@ TEST_F(DialogTabOrderTest, TabFollowsTheTemplateOrderPastReadOnlyAndDisabledCont
          "1059 1060 1004 1045 1064 1063 1046 1047 1048 2"},
         {"distortion correction", Constructed<CVerzeichnungKorrigierenDlg>, "1065",
          "1065 1064 1069 1 2"},
+        {"about", Constructed<CAboutDlg>, "1036", "1036 1"},
+        {"point name", Constructed<CPunktbezeichnungDlg>, "1004", "1004 1 2"},
+        {"point pick", Constructed<CPunktAuswaehlenDlg>, "1", "1 2"},
+        {"distance", Constructed<CStreckeDlg>, "1053", "1053 2"},
+        {"cad transfer", Constructed<CBitmapAcadDlg>, "1024", "1024 1 2"},
+        {"language", Constructed<CSpracheDlg>, "1045", "1045 1046"},
     };
     for (const auto& c : cases) {
         std::string walked = "(not opened)";
@@ -167,4 +115,9 @@ TEST_F(DialogTabOrderTest, TypedValuesSeparatedByTabAreBothStored) {
         EXPECT_EQ(koosys < 2 ? p.r1[1] : p.r2[1], 5.0) << koosys;
         EXPECT_EQ(koosys < 2 ? p.r2[1] : p.r3[1], 6.0) << koosys;
     }
+}
+
+TEST_F(DialogTabOrderTest, LanguageDialogStartsOnItsLeftButton) {
+    Constructed<CSpracheDlg>(
+        [](QDialog& dialog) { EXPECT_EQ(ControlName(dialog.focusWidget()), "1045"); });
 }

@@ -1,7 +1,9 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
 #include <QPushButton>
+#include <QTest>
 
 #include "AppTestSupport.h"
 #include "dialogs/CFolderDialog.h"
@@ -152,4 +154,28 @@ TEST_F(FileDialogsTest, RealDialogsAreTitledAndTheFolderChooserAsksForNoFileName
     EXPECT_EQ(RunRealDialog(
                   request, [](QFileDialog&) {}, true),
               folder);
+}
+
+TEST_F(FileDialogsTest, RealDialogLabelsTakeAltAndTheirLetterToTheirFields) {
+    filechooser::Request request;
+    request.directory = m_dir.path();
+    RunRealDialog(request, [](QFileDialog& dialog) {
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        const struct {
+            const char* label;
+            const char* field;
+            Qt::Key key;
+        } labels[] = {
+            {"lookInLabel", "lookInCombo", Qt::Key_I},
+            {"fileNameLabel", "fileNameEdit", Qt::Key_N},
+            {"fileTypeLabel", "fileTypeCombo", Qt::Key_T},
+        };
+        for (const auto& l : labels) {
+            auto* field = dialog.findChild<QWidget*>(QLatin1String(l.field));
+            ASSERT_NE(field, nullptr) << l.field;
+            EXPECT_EQ(dialog.findChild<QLabel*>(QLatin1String(l.label))->buddy(), field);
+            QTest::keyClick(&dialog, l.key, Qt::AltModifier);
+            EXPECT_TRUE(field->hasFocus() || field->isAncestorOf(dialog.focusWidget())) << l.field;
+        }
+    });
 }

@@ -14,6 +14,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
+#include <memory>
 
 #include "AppTestSupport.h"
 #include "CMainFrame.h"
@@ -398,6 +399,20 @@ TEST_F(MainFrameTest, BarTogglesShowAndHideTheBars) {
     EXPECT_FALSE(App()->UpdateCommand(cmd::ID_VIEW_STATUS_BAR).IsChecked());
 }
 
+TEST_F(MainFrameTest, ContextMenuOfTheBarsNamesEachBar) {
+    ASSERT_TRUE(Start());
+    const auto entries = [this] {
+        const std::unique_ptr<QMenu> menu(Frame()->createPopupMenu());
+        QStringList texts;
+        for (QAction* action : menu->actions())
+            if (!action->isSeparator()) texts << action->text();
+        return texts;
+    };
+    EXPECT_EQ(entries(), (QStringList{"Assistent", "Symbolleiste"}));
+    App()->RouteCommand(cmd::ID_LANGUAGE_ENGLISH);
+    EXPECT_EQ(entries(), (QStringList{"Assistant", "Toolbar"}));
+}
+
 TEST_F(MainFrameTest, AboutDialogShowsTheVersionAndReportsAMissingManual) {
     ASSERT_TRUE(Start());
     const ProgramVersion v = GetProgramVersion();
@@ -444,10 +459,11 @@ TEST_F(MainFrameTest, WindowMenuListsTheDocumentWindowsAndActivatesThem) {
     firstEntry->trigger();
     EXPECT_EQ(GetActiveDocument(), first);
 
-    // Opened again, the list is rebuilt, not appended to.
+    // Opened again, the list is rebuilt, not appended to; only the active window is marked.
     emit window->aboutToShow();
-    int listed = 0;
+    QStringList listed;
     for (QAction* action : window->actions())
-        if (action->text().startsWith(QLatin1Char('&')) && action->text().at(1).isDigit()) ++listed;
-    EXPECT_EQ(listed, 2);
+        if (action->text().startsWith(QLatin1Char('&')) && action->text().at(1).isDigit())
+            listed << QStringLiteral("%1 %2").arg(action->isCheckable()).arg(action->isChecked());
+    EXPECT_EQ(listed, (QStringList{"1 1", "0 0"}));
 }
