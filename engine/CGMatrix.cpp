@@ -11,6 +11,10 @@
 #include "CGDiaMatrix.h"
 #include "CNumberText.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 struct FileCloser {
@@ -20,6 +24,22 @@ using FilePtr = std::unique_ptr<FILE, FileCloser>;
 
 // Largest matrix ReadText and LoadBinary accept, in elements.
 constexpr int64_t kMaxFileElements = int64_t{1} << 25;
+
+// x[c] -= f * y[c] for the count elements: two at a time where the processor can, with the same
+// rounding as one at a time.
+void SubtractScaled(double* x, const double* y, double f, int count) {
+    int c = 0;
+#if defined(__SSE2__)
+    const __m128d factor = _mm_set1_pd(f);
+    for (; c + 4 <= count; c += 4) {
+        const __m128d x0 = _mm_loadu_pd(x + c), x1 = _mm_loadu_pd(x + c + 2);
+        const __m128d y0 = _mm_loadu_pd(y + c), y1 = _mm_loadu_pd(y + c + 2);
+        _mm_storeu_pd(x + c, _mm_sub_pd(x0, _mm_mul_pd(factor, y0)));
+        _mm_storeu_pd(x + c + 2, _mm_sub_pd(x1, _mm_mul_pd(factor, y1)));
+    }
+#endif
+    for (; c < count; ++c) x[c] -= f * y[c];
+}
 
 }  // namespace
 
@@ -129,18 +149,32 @@ void CGMatrix::DeleteColumn(int col) {
 
 void CGMatrix::Multiply(const CGMatrix& a, const CGMatrix& b) {
     if (a.IsEmpty() || b.IsEmpty() || a.m_cols != b.m_rows) return;
-    // Built apart so that this object may also be an operand.
-    std::vector<double> result(size_t(a.m_rows) * size_t(b.m_cols));
+    const int inner = a.m_cols;
+    const int cols = b.m_cols;
+    // Rows of b without infinities or NaNs: a zero of a times such a row gives only zeros.
+    std::vector<char> finiteRow(size_t(inner), 0);
+    for (int k = 0; k < inner; ++k) {
+        const double* row = &b.m_data[b.IndexRowCol(k, 0)];
+        finiteRow[size_t(k)] =
+            std::all_of(row, row + cols, [](double v) { return std::isfinite(v); });
+    }
+    // Built apart so that this object may also be an operand. A row of the result is built
+    // row of b by row of b, so that b is read along its rows; every element still sums its
+    // products in the order of k, from +0. Such a sum is never -0, so the zero products of a
+    // zero of a and a finite row of b leave it as it is and are skipped: a sparse a costs
+    // only its non-zeros.
+    std::vector<double> result(size_t(a.m_rows) * size_t(cols), 0.0);
     for (int i = 0; i < a.m_rows; ++i) {
-        for (int j = 0; j < b.m_cols; ++j) {
-            double sum = 0.0;
-            for (int k = 0; k < a.m_cols; ++k)
-                sum += a.GetAtUnchecked(i, k) * b.GetAtUnchecked(k, j);
-            result[size_t(i) * b.m_cols + j] = sum;
+        double* out = &result[size_t(i) * size_t(cols)];
+        const double* aRow = &a.m_data[a.IndexRowCol(i, 0)];
+        for (int k = 0; k < inner; ++k) {
+            const double f = aRow[k];
+            if (f == 0.0 && finiteRow[size_t(k)]) continue;
+            const double* bRow = &b.m_data[b.IndexRowCol(k, 0)];
+            for (int j = 0; j < cols; ++j) out[j] += f * bRow[j];
         }
     }
     const int rows = a.m_rows;
-    const int cols = b.m_cols;
     m_data = std::move(result);
     m_rows = rows;
     m_cols = cols;
@@ -242,8 +276,8 @@ void CGMatrix::Invert() {
             double* rowI = &m_data[IndexRowCol(i, 0)];
             double* invI = &inv.m_data[inv.IndexRowCol(i, 0)];
             const double f = rowI[k];
-            for (int c = k; c < n; ++c) rowI[c] -= f * rowK[c];
-            for (int c = 0; c < n; ++c) invI[c] -= f * invK[c];
+            SubtractScaled(rowI + k, rowK + k, f, n - k);
+            SubtractScaled(invI, invK, f, n);
         }
     }
     m_data = std::move(inv.m_data);
