@@ -14,7 +14,9 @@
 // - pick: on a freshly opened image, a point pick's magnifier dialog until it has painted,
 //   beside the same pick once the display is drawn;
 // - open/png, open/tif (LZW): File Open until the view has painted, beside Pillow decoding the
-//   same file.
+//   same file;
+// - planefit/N: the plane fit of the plane dialog through N reference points (its normal
+//   equations have 2 N + 15 unknowns), alone.
 // Times are processor seconds (Pillow's own, taken inside its process around the save or the
 // decode alone); every iteration times the program and then its peers, ratios pair by pair.
 #include <QImage>
@@ -29,6 +31,7 @@
 #include "CQtDrawContext.h"
 #include "CRaster.h"
 #include "controls/CZoomPickerCtrl.h"
+#include "dialogs/CErgebnisseEbeneDlg.h"
 #include "dialogs/CPunktAuswaehlenDlg.h"
 
 namespace {
@@ -299,6 +302,30 @@ void BM_Open(benchmark::State& state, bool png) {
     pillow.Report(state, "pillow");
 }
 
+// The plane fit of n reference points on a facade leaning out of the vertical, with noise.
+void BM_PlaneFit(benchmark::State& state) {
+    const int n = int(state.range(0));
+    std::vector<double> eastings(static_cast<size_t>(n)), northings = eastings, heights = eastings;
+    uint32_t seed = 7;
+    const auto noise = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return (double(seed >> 8) / double(1u << 24) - 0.5) * 0.01;
+    };
+    for (int i = 0; i < n; ++i) {
+        const double u = (i * 37 % n) * 20.0 / n, w = (i * 53 % n) * 12.0 / n;
+        eastings[size_t(i)] = 1000 + 0.8 * u + noise();
+        northings[size_t(i)] = 2000 + 0.6 * u + 0.1 * w + noise();
+        heights[size_t(i)] = 300 + 0.99 * w + noise();
+    }
+    for (auto _ : state) {
+        double s[3], a[3], b[3];
+        const double start = ProcessCpuSeconds();
+        const bool fitted = CErgebnisseEbeneDlg::FitPlane(northings, eastings, heights, s, a, b);
+        state.SetIterationTime(ProcessCpuSeconds() - start);
+        if (!fitted) return state.SkipWithError("no plane");
+    }
+}
+
 // The usual table, then one line per comparison.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
@@ -350,6 +377,11 @@ void Register() {
     timed(benchmark::RegisterBenchmark("crop", BM_Crop), 7);
     timed(benchmark::RegisterBenchmark("zoom/out", BM_ZoomOut), 5);
     timed(benchmark::RegisterBenchmark("pick", BM_Pick), 5);
+    benchmark::RegisterBenchmark("planefit", BM_PlaneFit)
+        ->RangeMultiplier(2)
+        ->Range(25, 400)
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime();
     timed(benchmark::RegisterBenchmark("open/png", BM_Open, true), 5);
     timed(benchmark::RegisterBenchmark("open/tif", BM_Open, false), 5);
 }
