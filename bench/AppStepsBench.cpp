@@ -16,19 +16,22 @@
 // - open/png, open/tif (LZW): File Open until the view has painted, beside Pillow decoding the
 //   same file;
 // - planefit/N: the plane fit of the plane dialog through N reference points (its normal
-//   equations have 2 N + 15 unknowns), alone.
+//   equations have 2 N + 15 unknowns), alone;
+// - calibration/N: the distortion calibration from N points, with its matrix files.
 // Times are processor seconds (Pillow's own, taken inside its process around the save or the
 // decode alone); every iteration times the program and then its peers, ratios pair by pair.
 #include <QImage>
 #include <QMdiSubWindow>
 #include <QPainter>
 #include <QWidget>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <map>
 
 #include "AppBenchSupport.h"
 #include "CQtDrawContext.h"
+#include "CDistortionCalibration.h"
 #include "CRaster.h"
 #include "controls/CZoomPickerCtrl.h"
 #include "dialogs/CErgebnisseEbeneDlg.h"
@@ -326,6 +329,37 @@ void BM_PlaneFit(benchmark::State& state) {
     }
 }
 
+// The distortion calibration (radial and tangential, with offsets) from n points of a control
+// field seen slightly from the side, in a temporary folder for its matrix files.
+void BM_Calibration(benchmark::State& state) {
+    const int n = int(state.range(0));
+    const int side = int(std::ceil(std::sqrt(double(n))));
+    std::vector<double> x, y, refX, refY;
+    for (int i = 0; i < n; ++i) {
+        const double u = 100 + (i % side) * 3800.0 / side, v = 80 + (i / side) * 2800.0 / side;
+        const double r2 = (u - 2000) * (u - 2000) + (v - 1500) * (v - 1500);
+        x.push_back(u + 2e-8 * r2 * (u - 2000) / 1000);
+        y.push_back(v + 2e-8 * r2 * (v - 1500) / 1000);
+        const double w = 1 + 2e-5 * u;
+        refX.push_back(u / w * 0.01);
+        refY.push_back(-v / w * 0.01);
+    }
+    const std::vector<int> use(size_t(n), 1);
+    QTemporaryDir folder;
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder.path().toStdString());
+    for (auto _ : state) {
+        CDistortionCalibration calibration;
+        calibration.GetParameters().m_typ = 2;
+        calibration.GetParameters().m_offset = 1;
+        const double start = ProcessCpuSeconds();
+        const int done = calibration.Calibrate(x, y, refX, refY, use, 1, 4000, 3000, nullptr);
+        state.SetIterationTime(ProcessCpuSeconds() - start);
+        if (!done) state.SkipWithError("calibration failed");
+    }
+    std::filesystem::current_path(previous);
+}
+
 // The usual table, then one line per comparison.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
@@ -342,7 +376,9 @@ public:
         ConsoleReporter::Finalize();
         std::printf("\nMedians (processor time; ratios pair by pair):\n");
         for (const auto& [name, counters] : m_counters) {
-            std::printf("%-18s Tesselo %7.1f ms", name.c_str(), counters.at("tesselo_ms"));
+            const auto own = counters.find("tesselo_ms");
+            if (own == counters.end()) continue;  // timed alone, in the table above
+            std::printf("%-18s Tesselo %7.1f ms", name.c_str(), own->second);
             for (const auto& [key, value] : counters) {
                 const size_t at = key.find("_ms");
                 if (key == "tesselo_ms" || at == std::string::npos) continue;
@@ -380,6 +416,11 @@ void Register() {
     benchmark::RegisterBenchmark("planefit", BM_PlaneFit)
         ->RangeMultiplier(2)
         ->Range(25, 400)
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime();
+    benchmark::RegisterBenchmark("calibration", BM_Calibration)
+        ->RangeMultiplier(4)
+        ->Range(25, 1600)
         ->Unit(benchmark::kMillisecond)
         ->UseManualTime();
     timed(benchmark::RegisterBenchmark("open/png", BM_Open, true), 5);
