@@ -1,9 +1,11 @@
 #include "CGMatrix.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "CArchive.h"
@@ -39,6 +41,21 @@ void SubtractScaled(double* x, const double* y, double f, int count) {
     }
 #endif
     for (; c < count; ++c) x[c] -= f * y[c];
+}
+
+// Appends " %.6f" of the value. The conversion is exact, as printf's is, so the digits are the
+// same; it is done without printf's locale switch and arbitrary-precision arithmetic, which the
+// matrix files of every distortion solve would otherwise wait for.
+void AppendSixDecimals(std::string& text, double value) {
+    // The longest: a sign, 309 digits, the point and six decimals.
+    char buffer[320];
+    buffer[0] = ' ';
+    const auto [end, error] =
+        std::to_chars(buffer + 1, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
+    if (std::isfinite(value) && error == std::errc())
+        text.append(buffer, end);
+    else
+        text += CNumberText::Format(" %.6f", value);
 }
 
 }  // namespace
@@ -364,7 +381,7 @@ int CGMatrix::WriteText(const std::string& path) const {
     if (!file) return 0;
     std::string text = CNumberText::Format(" %i\r\n %i\r\n", m_rows, m_cols);
     for (int r = 0; r < m_rows; ++r) {
-        for (int c = 0; c < m_cols; ++c) text += CNumberText::Format(" %.6f", GetAtUnchecked(r, c));
+        for (int c = 0; c < m_cols; ++c) AppendSixDecimals(text, GetAtUnchecked(r, c));
         text += "\r\n";
     }
     std::fwrite(text.data(), 1, text.size(), file.get());

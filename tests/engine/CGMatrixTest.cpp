@@ -270,6 +270,48 @@ TEST_F(CGMatrixFiles, TextFileLayoutAndRoundTripInTheCLocale) {
     EXPECT_EQ(back.GetColumns(), 2);
 }
 
+TEST_F(CGMatrixFiles, TextFileNumbersAreThoseOfPrintf) {
+    // Six decimals of every kind of value, byte for byte as printf writes them: rounding that
+    // carries, values below half a millionth of either sign, huge and tiny magnitudes, the
+    // undefined value, infinities and NaN, and random values over many magnitudes.
+    std::vector<double> values = {0.0,
+                                  -0.0,
+                                  1e-7,
+                                  -1e-7,
+                                  4.9999999e-7,
+                                  5.0000001e-7,
+                                  2.5,
+                                  -9.9999995,
+                                  0.1234565,
+                                  123456.7890125,
+                                  1e22,
+                                  -3.3e200,
+                                  1.7e308,
+                                  -1.7e308,
+                                  5e-324,
+                                  2.2250738585072014e-308,
+                                  std::numeric_limits<double>::infinity(),
+                                  -std::numeric_limits<double>::infinity(),
+                                  std::numeric_limits<double>::quiet_NaN()};
+    std::mt19937 random(3);
+    std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
+    std::uniform_int_distribution<int> exponent(-12, 25);
+    while (values.size() < 2000)
+        values.push_back(mantissa(random) * std::pow(10.0, exponent(random)));
+    CGMatrix m(int(values.size()) / 4, 4);
+    std::string expected = " " + std::to_string(m.GetRows()) + "\r\n 4\r\n";
+    for (size_t i = 0; i < values.size(); ++i) {
+        m.SetAt(int(i / 4) + 1, int(i % 4) + 1, values[i]);
+        char number[400];
+        std::snprintf(number, sizeof number, " %.6f", values[i]);
+        expected += number;
+        if (i % 4 == 3) expected += "\r\n";
+    }
+    const std::string path = dir.File("V_H");
+    ASSERT_EQ(m.WriteText(path), 1);
+    EXPECT_EQ(TempDir::ReadText(path), expected);
+}
+
 TEST_F(CGMatrixFiles, MalformedTextFilesLeaveTheMatrixUnchanged) {
     const char* bodies[] = {" 2\n 2\n 1 2\n 3\n", " 2\n x\n",           " 1\n 2\n 1.0 2,5\n",
                             " -1\n 2\n",          " 100000\n 100000\n", ""};
