@@ -11,6 +11,9 @@
 // - zoom/out: on a freshly opened image, the zoom-out steps from 100 % until the whole image
 //   shows, each painted, beside the library drawing the image at the last zoom into a bitmap of
 //   the window's size;
+// - scroll: on a freshly opened image at 100 % in the maximized window, page steps across its
+//   width until the right edge shows, each painted, beside the library drawing each step's
+//   visible part;
 // - pick: on a freshly opened image, a point pick's magnifier dialog until it has painted,
 //   beside the same pick once the display is drawn;
 // - open/png, open/tif (LZW): File Open until the view has painted, beside Pillow decoding the
@@ -23,6 +26,7 @@
 #include <QImage>
 #include <QMdiSubWindow>
 #include <QPainter>
+#include <QScrollBar>
 #include <QWidget>
 #include <cmath>
 #include <cstdio>
@@ -30,8 +34,8 @@
 #include <map>
 
 #include "AppBenchSupport.h"
-#include "CQtDrawContext.h"
 #include "CDistortionCalibration.h"
+#include "CQtDrawContext.h"
 #include "CRaster.h"
 #include "controls/CZoomPickerCtrl.h"
 #include "dialogs/CErgebnisseEbeneDlg.h"
@@ -258,6 +262,50 @@ void BM_ZoomOut(benchmark::State& state) {
     library.Report(state, "library");
 }
 
+// Page steps to the right across the whole width of a freshly opened image at 100 % in the
+// maximized window, each painted, beside the library drawing each step's visible part into a
+// bitmap of the window's size.
+void BM_Scroll(benchmark::State& state) {
+    Fixture& f = GetFixture();
+    if (!f.ready) return state.SkipWithError("no fixture");
+    PairedTimes library;
+    for (auto _ : state) {
+        CTesseloDoc* doc = f.program.Open(f.jpeg);
+        if (!doc) return state.SkipWithError("open failed");
+        CTesseloView* view = doc->GetFirstView();
+        Maximize(view);
+        view->OnScroll(Qt::Horizontal, CTesseloView::SB_THUMBTRACK, 0);
+        if (!Program::Paint(doc)) return state.SkipWithError("paint failed");
+        const QSize window = view->viewport()->size();
+        std::vector<int> positions;
+        const double own = Timed([&] {
+            for (int steps = 0; steps < 100; ++steps) {
+                const int position = view->horizontalScrollBar()->value();
+                positions.push_back(position);
+                if (position >= view->horizontalScrollBar()->maximum()) break;
+                view->OnScroll(Qt::Horizontal, CTesseloView::SB_PAGEDOWN, 0);
+                if (!Program::Paint(doc)) return false;
+            }
+            return true;
+        });
+        const int top = view->verticalScrollBar()->value();
+        const double raster = Timed([&] {
+            QImage bitmap(window, QImage::Format_RGB32);
+            for (const int left : positions) {
+                QPainter painter(&bitmap);
+                painter.setClipRect(bitmap.rect());
+                CQtDrawContext dc(painter);
+                if (!doc->m_image.Draw(&dc, -left, -top, -1, -1)) return false;
+            }
+            return true;
+        });
+        Program::Close(doc);
+        if (own < 0 || raster < 0) return state.SkipWithError("scroll failed");
+        library.Add(state, own, raster);
+    }
+    library.Report(state, "library");
+}
+
 // A pick of the region 40 × 30 at the window's centre; the magnifier is painted, then the dialog
 // is cancelled.
 double PickSeconds(Program& program, CTesseloView* view) {
@@ -412,6 +460,7 @@ void Register() {
     timed(benchmark::RegisterBenchmark("mirror/vertical", BM_Mirror, false), 7);
     timed(benchmark::RegisterBenchmark("crop", BM_Crop), 7);
     timed(benchmark::RegisterBenchmark("zoom/out", BM_ZoomOut), 5);
+    timed(benchmark::RegisterBenchmark("scroll", BM_Scroll), 5);
     timed(benchmark::RegisterBenchmark("pick", BM_Pick), 5);
     benchmark::RegisterBenchmark("planefit", BM_PlaneFit)
         ->RangeMultiplier(2)
