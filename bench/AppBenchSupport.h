@@ -12,10 +12,12 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -184,4 +186,37 @@ inline double RunCommand(const std::string& command) {
 
 inline std::string SelfCommand() {
     return "'" + std::filesystem::read_symlink("/proc/self/exe").string() + "'";
+}
+
+// The usual table; the counters of every benchmark are kept for the closing lines that
+// Finalize prints.
+class CounterReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
+            auto& counters = m_counters[run.run_name.function_name];
+            for (const auto& [name, counter] : run.counters) counters[name] = counter.value;
+        }
+    }
+
+protected:
+    std::map<std::string, std::map<std::string, double>> m_counters;
+};
+
+// Runs the benchmarks that `registerAll` registers inside the program, then ends the process
+// without tearing the program down (its documents live on in the fixtures); `removeFiles`
+// runs last.
+[[noreturn]] inline void RunInProgram(int argc, char** argv, void (*registerAll)(),
+                                      CounterReporter& reporter,
+                                      const std::function<void()>& removeFiles) {
+    benchmark::Initialize(&argc, argv);
+    CTesseloApp app(argc, argv);
+    registerAll();
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    std::fflush(stdout);
+    removeFiles();
+    std::_Exit(0);
 }

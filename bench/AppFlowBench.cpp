@@ -283,18 +283,9 @@ void BM_Peak(benchmark::State& state, const char* step) {
     state.counters["ratio"] = Median(ratios);
 }
 
-// The usual table, then one line per comparison.
-class RatioReporter : public benchmark::ConsoleReporter {
+// The closing lines: one per comparison.
+class RatioReporter : public CounterReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
-            auto& counters = m_counters[run.run_name.function_name];
-            for (const auto& [name, counter] : run.counters) counters[name] = counter.value;
-        }
-    }
-
     void Finalize() override {
         ConsoleReporter::Finalize();
         std::printf("\nMedians (processor time; ratios pair by pair):\n");
@@ -318,8 +309,6 @@ private:
         std::printf("%-24s Tesselo %7.1f ms   %-6s %7.1f ms   ratio %.2f\n", label,
                     it->second["tesselo_ms"], peer, it->second["peer_ms"], it->second["ratio"]);
     }
-
-    std::map<std::string, std::map<std::string, double>> m_counters;
 };
 
 void Register() {
@@ -354,14 +343,8 @@ int main(int argc, char** argv) {
         CTesseloApp app(argc, argv);
         return MeasurePeak(argv[1] + 7, QString::fromLocal8Bit(argv[2]));
     }
-    benchmark::Initialize(&argc, argv);
-    CTesseloApp app(argc, argv);
-    Register();
     RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    // The program and its documents live on in the fixture; the process ends here.
-    std::fflush(stdout);
-    if (g_fixture) g_fixture->program.RemoveFiles();
-    std::_Exit(0);
+    RunInProgram(argc, argv, Register, reporter, [] {
+        if (g_fixture) g_fixture->program.RemoveFiles();
+    });
 }

@@ -408,18 +408,9 @@ void BM_Calibration(benchmark::State& state) {
     std::filesystem::current_path(previous);
 }
 
-// The usual table, then one line per comparison.
-class RatioReporter : public benchmark::ConsoleReporter {
+// The closing lines: one per comparison.
+class RatioReporter : public CounterReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
-            auto& counters = m_counters[run.run_name.function_name];
-            for (const auto& [name, counter] : run.counters) counters[name] = counter.value;
-        }
-    }
-
     void Finalize() override {
         ConsoleReporter::Finalize();
         std::printf("\nMedians (processor time; ratios pair by pair):\n");
@@ -437,9 +428,6 @@ public:
             std::printf("\n");
         }
     }
-
-private:
-    std::map<std::string, std::map<std::string, double>> m_counters;
 };
 
 void Register() {
@@ -480,14 +468,8 @@ void Register() {
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    benchmark::Initialize(&argc, argv);
-    CTesseloApp app(argc, argv);
-    Register();
     RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    // The program and its documents live on in the fixture; the process ends here.
-    std::fflush(stdout);
-    if (g_fixture) g_fixture->program.RemoveFiles();
-    std::_Exit(0);
+    RunInProgram(argc, argv, Register, reporter, [] {
+        if (g_fixture) g_fixture->program.RemoveFiles();
+    });
 }
