@@ -216,8 +216,9 @@ int CTesseloView::PickPointInRegion(const QRect& scrolled) {
     const QPoint b = Truncated(ScrolledToDisplay(
         QPointF(scrolled.x() + scrolled.width(), scrolled.y() + scrolled.height())));
     CPunktAuswaehlenDlg dialog(this);
-    // The picker may show rows around the region: the whole bitmap is drawn for it.
-    DrawDisplayPart(m_display.rect());
+    // The magnifier fits the region to its shape when it first paints; only the part it then
+    // shows is drawn.
+    dialog.Picker()->SetPrepare([this](const QRect& part) { DrawDisplayPart(part); });
     if (!dialog.Picker()->SetSource(&m_display, a.x(), a.y(), b.x(), b.y(), m_reduction,
                                     m_displaySize.width(), m_displaySize.height()))
         return 0;

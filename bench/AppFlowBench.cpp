@@ -15,43 +15,16 @@
 //
 // The program runs itself as helper: app_flow_bench --peak=STEP JPEG for one peak measurement,
 // app_flow_bench --engine=MODE BMP p1 ... p8 xmin ymin xmax ymax c aspect for the engine.
-#include <benchmark/benchmark.h>
-#include <time.h>
-
 #include <QCheckBox>
-#include <QCoreApplication>
-#include <QDialog>
-#include <QFile>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <deque>
-#include <filesystem>
-#include <functional>
 #include <map>
-#include <memory>
-#include <string>
-#include <vector>
 
-#include "BenchSupport.h"
+#include "AppBenchSupport.h"
 #include "CEntzerrung.h"
-#include "CMainFrame.h"
-#include "CProfile.h"
 #include "CRaster.h"
-#include "CTesseloApp.h"
-#include "CTesseloDoc.h"
-#include "CTesseloView.h"
-#include "CommandIds.h"
-#include "FileChooser.h"
-#include "ModalRunner.h"
-#include "RegistrySettings.h"
-#include "UserInterface.h"
 #include "controls/CNumEdit.h"
 #include "dialogs/CErgebnisseAusgleichDlg.h"
 
@@ -60,30 +33,6 @@ namespace {
 constexpr uint32_t kWidth = 6000;
 constexpr uint32_t kHeight = 4000;
 constexpr double kTargetPixels = 24e6;
-
-double ProcessCpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + t.tv_nsec / 1e9;
-}
-
-// Message boxes are answered with their default and never shown; Escape polls and the wait
-// cursor stay the program's own.
-class QuietUserInterface : public ui::CUserInterface {
-public:
-    explicit QuietUserInterface(ui::CUserInterface& program) : m_program(program) {}
-    ui::Answer MessageBox(const std::string&, ui::Buttons buttons, ui::Icon) override {
-        return buttons == ui::Buttons::YesNo || buttons == ui::Buttons::YesNoCancel
-                   ? ui::Answer::Yes
-                   : ui::Answer::Ok;
-    }
-    bool EscapePressed() override { return m_program.EscapePressed(); }
-    void BeginWaitCursor() override { m_program.BeginWaitCursor(); }
-    void EndWaitCursor() override { m_program.EndWaitCursor(); }
-
-private:
-    ui::CUserInterface& m_program;
-};
 
 // The warp of the rectangle route as the adjustment results hold it before the OK click, as
 // the arguments of an engine process: p1 ... p8, the extent, the pixel size and the aspect.
@@ -95,94 +44,6 @@ struct Warp {
         for (double v : values) text += " " + QString::number(v, 'g', 17).toStdString();
         return text;
     }
-};
-
-// The running program with its settings in a temporary folder; dialogs and file choosers are
-// answered by scripts.
-class Program {
-public:
-    using Script = std::function<int(QDialog&)>;
-
-    bool Start() {
-        if (!m_dir.isValid()) return false;
-        CProfile::SetFile(m_dir.filePath(QStringLiteral("settings.ini")));
-        WriteSetting(settings::kLanguage, 0);
-        if (!CTesseloApp::Instance()->InitInstance(QStringList())) return false;
-        m_quiet = std::make_unique<QuietUserInterface>(ui::Get());
-        ui::Install(m_quiet.get());
-        modal::SetRunner([this](QDialog& dialog) {
-            if (m_scripts.empty()) return int(QDialog::Rejected);
-            Script script = std::move(m_scripts.front());
-            m_scripts.pop_front();
-            return script(dialog);
-        });
-        filechooser::SetChooser([this](const filechooser::Request&, QString* path) {
-            *path = m_chosen;
-            return !m_chosen.isEmpty();
-        });
-        Settle();
-        return true;
-    }
-
-    QString Path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
-    // The process ends without tearing the program down: the folder goes first.
-    void RemoveFiles() { m_dir.remove(); }
-
-    static void Settle() {
-        for (int i = 0; i < 3; ++i) {
-            QCoreApplication::sendPostedEvents(nullptr, 0);
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            QCoreApplication::processEvents();
-        }
-    }
-
-    // Paints the document's view now, as its first paint event after an image change does.
-    static bool Paint(CTesseloDoc* doc) {
-        CTesseloView* view = doc ? doc->GetFirstView() : nullptr;
-        if (!view) return false;
-        view->viewport()->repaint();
-        return !view->RedrawPending();
-    }
-
-    // File Open of the file, and the new view's paint; the new document or null.
-    CTesseloDoc* Open(const QString& path) {
-        m_chosen = path;
-        CTesseloApp::Instance()->MainFrame()->OnFileOpen();
-        CTesseloDoc* doc = GetActiveDocument();
-        return doc && doc->m_image.IsValid() && Paint(doc) ? doc : nullptr;
-    }
-
-    // The rectangle route up to the adjustment results, whose dialog `results` then handles.
-    void RunRectangleRoute(CTesseloDoc* source, Script results) {
-        CTesseloApp::Instance()->SetActiveDocument(source);
-        m_scripts.push_back([](QDialog& dialog) {
-            dialog.findChild<QLineEdit*>(QStringLiteral("1025"))->setText(QStringLiteral("8"));
-            dialog.findChild<QLineEdit*>(QStringLiteral("1026"))->setText(QStringLiteral("5"));
-            dialog.findChild<QPushButton*>(QStringLiteral("1"))->click();
-            return dialog.result();
-        });
-        m_scripts.push_back(std::move(results));
-        CTesseloApp::Instance()->RouteCommand(cmd::ID_RECTIFY);
-        m_scripts.clear();
-    }
-
-    bool SaveAs(CTesseloDoc* doc, const QString& path) {
-        m_chosen = path;
-        CTesseloApp::Instance()->SetActiveDocument(doc);
-        doc->OnFileSaveAs();
-        return QFile::exists(path) && Paint(doc);
-    }
-
-    static void Close(CTesseloDoc* doc) {
-        doc->OnCloseDocument();
-        Settle();
-    }
-
-private:
-    QTemporaryDir m_dir;
-    std::unique_ptr<QuietUserInterface> m_quiet;
-    std::deque<Script> m_scripts;
-    QString m_chosen;
 };
 
 // A source document for the rectangle route: a rectangle of 8 × 5 m photographed slightly
@@ -256,39 +117,6 @@ Fixture& GetFixture() {
     return *fixture;
 }
 
-double Median(std::vector<double> values) {
-    if (values.empty()) return 0.0;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-// Each iteration times the program's side and then its peer's, so that both meet the same
-// load; the benchmark reports the medians of both and of the pair-by-pair ratios.
-class PairedTimes {
-public:
-    void Add(benchmark::State& state, double own, double peer) {
-        state.SetIterationTime(own);
-        m_own.push_back(own);
-        m_peer.push_back(peer);
-        m_ratio.push_back(own / peer);
-    }
-    void Report(benchmark::State& state) const {
-        state.counters["tesselo_ms"] = Median(m_own) * 1e3;
-        state.counters["peer_ms"] = Median(m_peer) * 1e3;
-        state.counters["ratio"] = Median(m_ratio);
-    }
-
-private:
-    std::vector<double> m_own, m_peer, m_ratio;
-};
-
-// Processor seconds of a command's process; negative when it failed.
-double RunCommand(const std::string& command) {
-    const double start = ChildrenCpuSeconds();
-    const int status = std::system(command.c_str());
-    return status == 0 ? ChildrenCpuSeconds() - start : -1.0;
-}
-
 // With `whole` the whole display bitmap is drawn too, as zooming out to the whole image does.
 void BM_Open(benchmark::State& state, bool whole) {
     Fixture& f = GetFixture();
@@ -355,10 +183,6 @@ int RunEngine(bool interpolate, const char* bitmap, char** arguments) {
                 double(target.GetWidth()) * target.GetHeight() / 1e6,
                 static_cast<unsigned long long>(Checksum(target)));
     return 0;
-}
-
-std::string SelfCommand() {
-    return "'" + std::filesystem::read_symlink("/proc/self/exe").string() + "'";
 }
 
 void BM_Rectify(benchmark::State& state, bool interpolate) {
@@ -459,18 +283,9 @@ void BM_Peak(benchmark::State& state, const char* step) {
     state.counters["ratio"] = Median(ratios);
 }
 
-// The usual table, then one line per comparison.
-class RatioReporter : public benchmark::ConsoleReporter {
+// The closing lines: one per comparison.
+class RatioReporter : public CounterReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
-            auto& counters = m_counters[run.run_name.function_name];
-            for (const auto& [name, counter] : run.counters) counters[name] = counter.value;
-        }
-    }
-
     void Finalize() override {
         ConsoleReporter::Finalize();
         std::printf("\nMedians (processor time; ratios pair by pair):\n");
@@ -494,8 +309,6 @@ private:
         std::printf("%-24s Tesselo %7.1f ms   %-6s %7.1f ms   ratio %.2f\n", label,
                     it->second["tesselo_ms"], peer, it->second["peer_ms"], it->second["ratio"]);
     }
-
-    std::map<std::string, std::map<std::string, double>> m_counters;
 };
 
 void Register() {
@@ -530,14 +343,8 @@ int main(int argc, char** argv) {
         CTesseloApp app(argc, argv);
         return MeasurePeak(argv[1] + 7, QString::fromLocal8Bit(argv[2]));
     }
-    benchmark::Initialize(&argc, argv);
-    CTesseloApp app(argc, argv);
-    Register();
     RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    // The program and its documents live on in the fixture; the process ends here.
-    std::fflush(stdout);
-    if (g_fixture) g_fixture->program.RemoveFiles();
-    std::_Exit(0);
+    RunInProgram(argc, argv, Register, reporter, [] {
+        if (g_fixture) g_fixture->program.RemoveFiles();
+    });
 }

@@ -102,6 +102,8 @@ void CZoomPickerCtrl::paintEvent(QPaintEvent*) {
         dstH -= Trunc(e * m_scaleY);
     }
     if (srcW <= 0 || srcH <= 0 || dstW <= 0 || dstH <= 0) return;
+    // A pixel more on every side: the scaler's rounding may reach just past the source.
+    if (m_prepare) m_prepare(QRect(srcX - 1, srcY - 1, srcW + 2, srcH + 2));
     painter.drawImage(QRect(dstX, dstY, dstW, dstH), *m_bitmap, QRect(srcX, srcY, srcW, srcH));
 }
 

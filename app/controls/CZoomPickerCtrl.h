@@ -9,7 +9,9 @@
 // pixel. Clicks on the white margin beside the bitmap pick nothing.
 
 #include <QImage>
+#include <QRect>
 #include <QWidget>
+#include <functional>
 
 class QLabel;
 
@@ -24,6 +26,9 @@ public:
     // height, else 1.
     int SetSource(const QImage* bitmap, int left, int top, int right, int bottom, double factor,
                   int width, int height);
+    // Called before each paint with the part of the display bitmap the paint reads, so that
+    // a bitmap drawn as it is needed can draw that part first; none by default.
+    void SetPrepare(std::function<void(const QRect&)> prepare) { m_prepare = std::move(prepare); }
     // Statics that show the position under the mouse and the magnification; null for none.
     void SetTextStatics(QLabel* xText, QLabel* yText, QLabel* ratioText);
 
@@ -53,6 +58,7 @@ private:
     bool m_initialised = false;
     int m_left = 0, m_top = 0, m_right = 0, m_bottom = 0;
     const QImage* m_bitmap = nullptr;
+    std::function<void(const QRect&)> m_prepare;
     int m_bitmapWidth = 0, m_bitmapHeight = 0;
     double m_scaleX = 1.0, m_scaleY = 1.0;
     double m_factor = 1.0;

@@ -289,6 +289,42 @@ TEST_F(ViewToolsTest, NewRegionKeepsDraggingAndAnIdleViewPicksNothing) {
     EXPECT_EQ(m_view->m_dragState, CTesseloView::kDragIdle);
 }
 
+TEST_F(ViewToolsTest, TheMagnifierShowsTheImageBeforeTheRestOfTheDisplayIsDrawn) {
+    // The magnifier draws only the part of the display bitmap it shows: what it shows of a part
+    // the window has not shown yet equals what it shows once the whole bitmap is drawn, across
+    // tile edges, at the image's edges (the fitted region reaches past them) and on a reduced
+    // bitmap. Each case has an image of its own width, so that its display bitmap is new.
+    struct Case {
+        int width;
+        double zoom;
+        bool reduced;
+        QRect scrolled;  // the dragged rectangle, outside the window's first paint
+    } cases[] = {
+        {1000, 1.0, false, {760, 505, 17, 13}},    {1008, 1.0, false, {993, 790, 14, 9}},
+        {1016, 2.56, false, {2560, 1990, 30, 60}}, {1024, 0.5, false, {450, 350, 10, 8}},
+        {1032, 1.0, true, {560, 460, 25, 25}},
+    };
+    const auto shownByMagnifier = [this](const QRect& scrolled) {
+        QImage shown;
+        m_dialogScripts.push_back([&shown](QDialog& d) {
+            shown = static_cast<CPunktAuswaehlenDlg&>(d).Picker()->grab().toImage();
+            return int(QDialog::Rejected);
+        });
+        EXPECT_EQ(m_view->PickPointInRegion(scrolled), 1);
+        return shown;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "width " << c.width << " zoom " << c.zoom << (c.reduced ? " reduced" : ""));
+        CTesseloView::SetDisplayPixelBudget(c.reduced ? c.width * 800 - 1 : m_budget);
+        LoadImage(c.width, 800, true);
+        ZoomAndScroll(c.zoom);
+        const QImage first = shownByMagnifier(c.scrolled);
+        m_view->DisplayBitmap();
+        EXPECT_EQ(first, shownByMagnifier(c.scrolled));
+    }
+}
+
 TEST_F(ViewToolsTest, RectangleCornersCloseAtTheFourthAndTheFifthReplacesTheNearest) {
     LoadImage(300, 200, true);
     ASSERT_TRUE(App()->RouteCommand(cmd::ID_MEASURE_RECTANGLE));

@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -22,7 +24,123 @@ CGMatrix FromRows(const std::vector<std::vector<double>>& rows) {
     return m;
 }
 
+// The product and the Gauss-Jordan inversion as plain loops, one element at a time: what the
+// matrix class must match bit for bit.
+std::vector<double> PlainProduct(const CGMatrix& a, const CGMatrix& b) {
+    std::vector<double> result;
+    for (int i = 1; i <= a.GetRows(); ++i) {
+        for (int j = 1; j <= b.GetColumns(); ++j) {
+            double sum = 0.0;
+            for (int k = 1; k <= a.GetColumns(); ++k) sum += a.GetAt(i, k) * b.GetAt(k, j);
+            result.push_back(sum);
+        }
+    }
+    return result;
+}
+
+struct PlainInverse {
+    std::vector<double> inverse;
+    double det = 0.0;
+};
+
+PlainInverse Invert(std::vector<double> m, int n) {
+    std::vector<double> inv(size_t(n) * n, 0.0);
+    for (int i = 0; i < n; ++i) inv[size_t(i) * n + i] = 1.0;
+    const auto at = [n](std::vector<double>& v, int r, int c) -> double& {
+        return v[size_t(r) * n + c];
+    };
+    double det = 1.0;
+    for (int k = 0; k < n; ++k) {
+        int pivotRow = k;
+        for (int r = k + 1; r < n; ++r)
+            if (std::fabs(at(m, r, k)) > std::fabs(at(m, pivotRow, k))) pivotRow = r;
+        if (!(std::fabs(at(m, pivotRow, k)) > 1e-10)) return {};
+        if (pivotRow != k) {
+            det = -det;
+            for (int c = 0; c < n; ++c) {
+                std::swap(at(m, pivotRow, c), at(m, k, c));
+                std::swap(at(inv, pivotRow, c), at(inv, k, c));
+            }
+        }
+        const double pivot = at(m, k, k);
+        det *= pivot;
+        for (int c = k; c < n; ++c) at(m, k, c) /= pivot;
+        for (int c = 0; c < n; ++c) at(inv, k, c) /= pivot;
+        for (int i = 0; i < n; ++i) {
+            if (i == k) continue;
+            const double f = at(m, i, k);
+            for (int c = k; c < n; ++c) at(m, i, c) -= f * at(m, k, c);
+            for (int c = 0; c < n; ++c) at(inv, i, c) -= f * at(inv, k, c);
+        }
+    }
+    return {inv, det};
+}
+
+bool SameBits(const std::vector<double>& a, const std::vector<double>& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
+}
+
+// A rows x cols matrix of values in -2..2, with about `zeros` of them (+0 or -0) zero.
+CGMatrix Random(int rows, int cols, double zeros, std::mt19937& random) {
+    std::uniform_real_distribution<double> value(-2.0, 2.0), chance(0.0, 1.0);
+    CGMatrix m(rows, cols);
+    for (int r = 1; r <= rows; ++r) {
+        for (int c = 1; c <= cols; ++c) {
+            const double v = value(random);
+            m.SetAt(r, c, chance(random) < zeros ? std::copysign(0.0, v) : v);
+        }
+    }
+    return m;
+}
+
 }  // namespace
+
+TEST(CGMatrix, ProductsAndInversesAreThoseOfThePlainLoopsBitForBit) {
+    // The product skips the zeros of its left operand and runs along the rows of the right
+    // one; the inversion works on two elements at a time. Neither may change a single bit:
+    // dense and sparse operands with signed zeros, odd sizes, rows with an infinity or a NaN,
+    // and bordered (indefinite) systems whose pivots are negative or need row swaps.
+    std::mt19937 random(11);
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct ProductCase {
+        int rows, inner, cols;
+        double zeros;
+        double special;  // written into row 2 of the right operand, unless 0
+    } products[] = {{7, 5, 6, 0.0, 0},
+                    {9, 13, 11, 0.8, 0},
+                    {4, 6, 3, 0.5, inf},
+                    {5, 4, 7, 0.5, nan},
+                    {1, 1, 1, 1.0, 0}};
+    for (const ProductCase& p : products) {
+        SCOPED_TRACE(testing::Message() << p.rows << " x " << p.inner << " x " << p.cols);
+        const CGMatrix a = Random(p.rows, p.inner, p.zeros, random);
+        CGMatrix b = Random(p.inner, p.cols, p.zeros, random);
+        if (p.special != 0) b.SetAt(2, 1, p.special);
+        CGMatrix product;
+        product.Multiply(a, b);
+        EXPECT_TRUE(SameBits(product.GetData(), PlainProduct(a, b)));
+    }
+
+    for (const int n : {1, 5, 13, 22}) {
+        SCOPED_TRACE(testing::Message() << "inverse of " << n << " x " << n);
+        // A sparse normal matrix bordered by conditions with signed zeros: its zero block on the
+        // diagonal makes pivots negative and rows swap.
+        const CGMatrix design = Random(2 * n, n, 0.6, random);
+        CGMatrix transposed(design);
+        transposed.Transpose();
+        CGMatrix m;
+        m.Multiply(transposed, design);
+        for (int i = 1; i <= n; ++i) m.SetAt(i, i, m.GetAt(i, i) + 1.0);
+        if (n > 2) m.Border(Random(2, n, 0.5, random));
+        const int size = m.GetRows();
+        const PlainInverse expected = Invert(m.GetData(), size);
+        ASSERT_NE(expected.det, 0.0);
+        m.Invert();
+        EXPECT_TRUE(SameBits(m.GetData(), expected.inverse));
+        EXPECT_TRUE(SameBits({m.GetDeterminant()}, {expected.det}));
+    }
+}
 
 TEST(CGMatrix, InvertsSmallCasesByHand) {
     struct Case {
@@ -150,6 +268,48 @@ TEST_F(CGMatrixFiles, TextFileLayoutAndRoundTripInTheCLocale) {
     ASSERT_EQ(back.ReadText(path), 1);
     EXPECT_EQ(back.GetData(), (std::vector<double>{1, 2, 3, 4}));
     EXPECT_EQ(back.GetColumns(), 2);
+}
+
+TEST_F(CGMatrixFiles, TextFileNumbersAreThoseOfPrintf) {
+    // Six decimals of every kind of value, byte for byte as printf writes them: rounding that
+    // carries, values below half a millionth of either sign, huge and tiny magnitudes, the
+    // undefined value, infinities and NaN, and random values over many magnitudes.
+    std::vector<double> values = {0.0,
+                                  -0.0,
+                                  1e-7,
+                                  -1e-7,
+                                  4.9999999e-7,
+                                  5.0000001e-7,
+                                  2.5,
+                                  -9.9999995,
+                                  0.1234565,
+                                  123456.7890125,
+                                  1e22,
+                                  -3.3e200,
+                                  1.7e308,
+                                  -1.7e308,
+                                  5e-324,
+                                  2.2250738585072014e-308,
+                                  std::numeric_limits<double>::infinity(),
+                                  -std::numeric_limits<double>::infinity(),
+                                  std::numeric_limits<double>::quiet_NaN()};
+    std::mt19937 random(3);
+    std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
+    std::uniform_int_distribution<int> exponent(-12, 25);
+    while (values.size() < 2000)
+        values.push_back(mantissa(random) * std::pow(10.0, exponent(random)));
+    CGMatrix m(int(values.size()) / 4, 4);
+    std::string expected = " " + std::to_string(m.GetRows()) + "\r\n 4\r\n";
+    for (size_t i = 0; i < values.size(); ++i) {
+        m.SetAt(int(i / 4) + 1, int(i % 4) + 1, values[i]);
+        char number[400];
+        std::snprintf(number, sizeof number, " %.6f", values[i]);
+        expected += number;
+        if (i % 4 == 3) expected += "\r\n";
+    }
+    const std::string path = dir.File("V_H");
+    ASSERT_EQ(m.WriteText(path), 1);
+    EXPECT_EQ(TempDir::ReadText(path), expected);
 }
 
 TEST_F(CGMatrixFiles, MalformedTextFilesLeaveTheMatrixUnchanged) {
