@@ -80,7 +80,7 @@ bool SaveImage(CRaster& image, const QString& path, uint32_t type) {
 }
 
 // A target document holding the whole photograph, with an extent and both side files asked.
-CTesseloDoc* MakeTarget(Program& program, CTesseloDoc* source) {
+CTesseloDoc* MakeTarget(CTesseloDoc* source) {
     source->m_cropX0 = source->m_cropY0 = 0;
     source->m_cropX1 = kWidth - 1;
     source->m_cropY1 = kHeight - 1;
@@ -117,7 +117,7 @@ Fixture& GetFixture() {
         script.close();
         CTesseloDoc* source = f->program.Open(f->png);
         if (!source) return f;
-        f->target = MakeTarget(f->program, source);
+        f->target = MakeTarget(source);
         Program::Close(source);
         f->ready = f->target != nullptr;
         return f;
@@ -220,10 +220,14 @@ void BM_Crop(benchmark::State& state) {
     library.Report(state, "library");
 }
 
-void Maximize(QWidget* view) {
-    QWidget* frame = view;
+// The photograph freshly opened in a maximized window, painted; null on failure.
+CTesseloDoc* OpenMaximized(Fixture& f) {
+    CTesseloDoc* doc = f.program.Open(f.jpeg);
+    if (!doc) return nullptr;
+    QWidget* frame = doc->GetFirstView();
     while (frame && !qobject_cast<QMdiSubWindow*>(frame)) frame = frame->parentWidget();
     if (frame) frame->showMaximized();
+    return Program::Paint(doc) ? doc : nullptr;
 }
 
 // Zoom-out steps from 100 % until the whole image fits the maximized window, each painted.
@@ -232,11 +236,9 @@ void BM_ZoomOut(benchmark::State& state) {
     if (!f.ready) return state.SkipWithError("no fixture");
     PairedTimes library;
     for (auto _ : state) {
-        CTesseloDoc* doc = f.program.Open(f.jpeg);
+        CTesseloDoc* doc = OpenMaximized(f);
         if (!doc) return state.SkipWithError("open failed");
         CTesseloView* view = doc->GetFirstView();
-        Maximize(view);
-        if (!Program::Paint(doc)) return state.SkipWithError("paint failed");
         const QSize window = view->viewport()->size();
         const double own = Timed([&] {
             while ((view->ScaledSize().width() > window.width() ||
@@ -270,10 +272,9 @@ void BM_Scroll(benchmark::State& state) {
     if (!f.ready) return state.SkipWithError("no fixture");
     PairedTimes library;
     for (auto _ : state) {
-        CTesseloDoc* doc = f.program.Open(f.jpeg);
+        CTesseloDoc* doc = OpenMaximized(f);
         if (!doc) return state.SkipWithError("open failed");
         CTesseloView* view = doc->GetFirstView();
-        Maximize(view);
         view->OnScroll(Qt::Horizontal, CTesseloView::SB_THUMBTRACK, 0);
         if (!Program::Paint(doc)) return state.SkipWithError("paint failed");
         const QSize window = view->viewport()->size();
