@@ -24,11 +24,6 @@ bool WriteTextFile(const QString& path, const QString& text, QString* error) {
 }
 
 void ReportWriteFailure(const QString& path, const QString& reason) {
-    // The path goes into the first "%s" and the reason into the second, whatever either holds.
-    QString text = LoadQString(10025);
-    const int first = text.indexOf(QStringLiteral("%s"));
-    if (first >= 0) text.replace(first, 2, path);
-    const int second = first < 0 ? -1 : text.indexOf(QStringLiteral("%s"), first + path.size());
-    if (second >= 0) text.replace(second, 2, reason);
-    ui::Message(text.toStdString(), ui::Buttons::Ok, ui::Icon::Error);
+    ui::Message(FillPlaceholders(LoadQString(10025), {path, reason}).toStdString(), ui::Buttons::Ok,
+                ui::Icon::Error);
 }

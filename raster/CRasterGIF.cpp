@@ -108,14 +108,13 @@ bool CRasterGIF::ReadDescriptor(CRasterStream* stream, int32_t descriptor[5]) {
     return true;
 }
 
-bool CRasterGIF::SkipSubBlocks(CRasterStream* stream, uint64_t* bytes) {
+bool CRasterGIF::SkipSubBlocks(CRasterStream* stream) {
     uint8_t junk[255];
     for (;;) {
         const long size = ReadByte(stream);
         if (size < 0) return false;
         if (size == 0) return true;
         if (!ReadBytes(stream, junk, static_cast<int32_t>(size))) return false;
-        if (bytes) *bytes += static_cast<uint64_t>(size);
     }
 }
 

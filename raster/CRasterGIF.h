@@ -40,9 +40,9 @@ private:
     bool ReadExtension(CRasterStream* stream);
     bool ReadDescriptor(CRasterStream* stream, int32_t descriptor[5]);
     bool ReadColorTable(CRasterStream* stream, uint8_t flags, ColorTable& table);
-    // Reads and drops data sub-blocks up to and including the zero-length one; adds the
-    // number of data bytes to *bytes when given.
-    bool SkipSubBlocks(CRasterStream* stream, uint64_t* bytes = nullptr);
+    // Reads and drops data sub-blocks up to and including the zero-length one; false when the
+    // data ends first.
+    bool SkipSubBlocks(CRasterStream* stream);
     long ReadByte(CRasterStream* stream);
     // Reads up to count bytes; returns how many the data held.
     int32_t ReadSome(CRasterStream* stream, uint8_t* buffer, int32_t count);

@@ -35,12 +35,6 @@ QFont ProtocolFont() {
     return font;
 }
 
-// The text with its first "%s" replaced.
-QString FillFirst(QString text, const QString& value) {
-    const int at = text.indexOf(QStringLiteral("%s"));
-    return at < 0 ? text : text.replace(at, 2, value);
-}
-
 }  // namespace
 
 CKoordinatenDlg::CKoordinatenDlg(QWidget* parent)
@@ -280,7 +274,7 @@ void CKoordinatenDlg::OnExport() {
     QString error;
     if (CMeasureProtocol::WriteExportFile(path, header, MeasuredPoints(*m_doc), m_doc->m_koosys,
                                           m_doc->m_decimals, &error)) {
-        ui::Message(FillFirst(LoadQString(10024), path).toStdString());
+        ui::Message(FillPlaceholders(LoadQString(10024), {path}).toStdString());
     } else {
         ReportWriteFailure(path, error);
     }

@@ -40,13 +40,10 @@ QString CStreckeDlg::DistanceText(const CTesseloDoc& doc) {
     const double d = std::sqrt(dx * dx + dy * dy);
     const std::string g = BuildNumberFormat("5.%if", doc.m_decimals);
     // Each "%s" of the text stands for one number.
-    QString text = LoadQString(10042);
-    for (double value : {d, dx, dy}) {
-        const int at = text.indexOf(QStringLiteral("%s"));
-        if (at < 0) break;
-        text.replace(at, 2, QString::fromStdString(CNumberText::Format(g.c_str(), value)));
-    }
-    return text;
+    const auto number = [&g](double value) {
+        return QString::fromStdString(CNumberText::Format(g.c_str(), value));
+    };
+    return FillPlaceholders(LoadQString(10042), {number(d), number(dx), number(dy)});
 }
 
 bool CStreckeDlg::OnInitDialog() {

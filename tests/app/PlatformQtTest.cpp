@@ -203,6 +203,16 @@ TEST(QtStringLookup, TableTextsWithoutCatalogueAreGerman) {
     EXPECT_TRUE(LoadQString(4711).isEmpty());
 }
 
+// A path holding "%s" must not take the reason meant for the text's next placeholder.
+TEST(QtStringLookup, PlaceholdersAreFilledInOrderAndNeverInsideAValue) {
+    const QString text = QStringLiteral("Datei %s: %s.");
+    EXPECT_EQ(FillPlaceholders(text, {QStringLiteral("/a/%s.txt"), QStringLiteral("voll")}),
+              QStringLiteral("Datei /a/%s.txt: voll."));
+    EXPECT_EQ(FillPlaceholders(text, {QStringLiteral("x")}), QStringLiteral("Datei x: %s."));
+    EXPECT_EQ(FillPlaceholders(QStringLiteral("ohne"), {QStringLiteral("x")}),
+              QStringLiteral("ohne"));
+}
+
 TEST(SpracheDlg, ResultOfEachWayOut) {
     CSpracheDlg german, english, closed;
     EXPECT_EQ(closed.Result(), -1);
