@@ -246,8 +246,8 @@ TEST(CRasterICO, RefusesDamagedAndUnsupportedFiles) {
     }
 }
 
-// An icon cut short inside its AND mask loads without the mask: the pixels as written, no
-// transparency from the mask; a 32-bit icon keeps its own alpha.
+// An icon cut short anywhere inside its AND mask loads without the mask: the pixels as written,
+// no transparency from the mask; a 32-bit icon keeps its own alpha.
 TEST(CRasterICO, CutInsideTheMaskLoadsWithoutIt) {
     struct Case {
         const char* name;
@@ -271,7 +271,7 @@ TEST(CRasterICO, CutInsideTheMaskLoadsWithoutIt) {
         CRaster whole;
         ASSERT_TRUE(DecodeBytes(whole, file, FORMAT_ICO)) << c.name;
         EXPECT_EQ(whole.GetTransIndex() >= 0, !ownAlpha) << c.name << ": the mask is used";
-        for (size_t missing : {kMaskSize, kMaskSize / 2, size_t{1}}) {
+        for (size_t missing = 1; missing <= kMaskSize; ++missing) {
             CRaster back;
             ASSERT_TRUE(DecodeBytes(back, {file.begin(), file.end() - long(missing)}, FORMAT_ICO))
                 << c.name << " " << missing;
