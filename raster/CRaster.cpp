@@ -17,6 +17,11 @@ uint32_t RoundBpp(uint32_t bpp) {
     return 24;
 }
 
+// Bytes of one pixel row, padded to a multiple of 4.
+uint64_t RowStride(uint32_t width, uint32_t bpp) {
+    return ((uint64_t{bpp} * width + 31) >> 5) << 2;
+}
+
 uint32_t ColorsForBpp(uint32_t bpp) {
     switch (bpp) {
         case 1: return 2;
@@ -72,6 +77,11 @@ void CRaster::InitDefaults(uint32_t imageType) {
     SetYDPI(96);
 }
 
+uint64_t CRaster::BlockBytes(uint32_t width, uint32_t height, uint32_t bpp) {
+    bpp = RoundBpp(bpp);
+    return sizeof(BITMAPINFOHEADER) + 4ull * ColorsForBpp(bpp) + RowStride(width, bpp) * height;
+}
+
 void* CRaster::Create(uint32_t width, uint32_t height, uint32_t bpp, uint32_t imageType) {
     Destroy();
     // Widths and heights are stored as signed header fields; larger values are not images.
@@ -81,9 +91,9 @@ void* CRaster::Create(uint32_t width, uint32_t height, uint32_t bpp, uint32_t im
     }
     bpp = RoundBpp(bpp);
     const uint32_t colors = ColorsForBpp(bpp);
-    const uint64_t stride = ((uint64_t{bpp} * width + 31) >> 5) << 2;
+    const uint64_t stride = RowStride(width, bpp);
     const uint64_t pixelBytes = stride * height;
-    const uint64_t total = sizeof(BITMAPINFOHEADER) + 4ull * colors + pixelBytes;
+    const uint64_t total = BlockBytes(width, height, bpp);
     if (total > RASTER_MAX_MEMORY) {
         SetLastError("RASTER_MAX_MEMORY exceeded");
         return nullptr;

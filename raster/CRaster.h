@@ -36,6 +36,9 @@ public:
     // Lifetime, copying, moving, sharing.
     void InitDefaults(uint32_t imageType);
     void* Create(uint32_t width, uint32_t height, uint32_t bpp, uint32_t imageType);
+    // Bytes of the bitmap block Create allocates for this size and depth (rounded as Create
+    // rounds it), for readers that check a claimed size before they allocate anything else.
+    static uint64_t BlockBytes(uint32_t width, uint32_t height, uint32_t bpp);
     void Destroy();
     // Copy and CopyInfo also take the source header's pixels per metre, so that the header
     // keeps agreeing with the DPI of the copied info record.

@@ -99,8 +99,8 @@ void CRasterICO::DecodeOrThrow(CRasterStream& stream) {
     const uint64_t withMask = uint64_t{kBitmapHeaderSize} + size_t{GetNumColors()} * 4 +
                               size_t{width} * height * 4 + mask.size();
     if (bitCount == 32 && LoadU32LE(entry + 8) < withMask) return;
-    ReadOrThrow(stream, mask.data(), mask.size());
-    ApplyMask(mask.data(), maskRow);
+    // An icon cut short inside its mask still shows its pixels, without the mask.
+    if (stream.ReadBytes(mask.data(), mask.size())) ApplyMask(mask.data(), maskRow);
 }
 
 void CRasterICO::ApplyMask(const uint8_t* mask, uint32_t maskRowBytes) {

@@ -21,10 +21,15 @@ namespace {
 constexpr size_t kStreamBufferSize = 4096;
 // Row pointers handed to the library per read or write call.
 constexpr JDIMENSION kRowsPerCall = 16;
-// Huffman coding spends at least one bit on every 8 x 8 block of a component (progressive DC),
-// so a byte covers at most 512 pixels; eight times that leaves room for arithmetic coding.
-// Pictures up to kAnyFilePixels may come from any file, so that a cut file still shows.
-constexpr uint64_t kMaxPixelsPerByte = 4096;
+// Huffman codes are at least one bit long, and one component covers the whole picture in 8 x 8
+// blocks: a sequential scan codes a DC value and an end of block for each block, a progressive
+// file a DC value for each in its DC scan (its AC scans may pass thousands of blocks with one
+// end-of-band run). So 64 pixels take at least one bit of the data after the first scan header:
+// a byte holds at most 512 pixels. Other components, scans, tables, restart markers and stuffed
+// bytes only add bytes. An adaptive arithmetic coder spends a small fraction of a bit on a block
+// of a flat picture: its files are held to the memory caps alone. Pictures up to kAnyFilePixels
+// may come from any file, so that a cut file still shows.
+constexpr uint64_t kMaxHuffmanPixelsPerByte = 512;
 constexpr uint64_t kAnyFilePixels = uint64_t{1} << 22;
 
 // libjpeg's standard error manager with an error exit that jumps back to the codec's entry.
@@ -207,37 +212,44 @@ JDIMENSION TopDownRows(const CRaster& image, JDIMENSION first, JDIMENSION height
     return count;
 }
 
+// Checks what the header claims before the library allocates anything for the image: the
+// decoded image within the cap, and for Huffman coding, data enough for the pixels.
+// left: the bytes after the first scan header, -1 when unknown.
+bool ClaimFits(CRaster& image, const jpeg_decompress_struct& cinfo, int64_t left) {
+    const int components = cinfo.output_components;
+    if (components != 1 && components != 3 && components != 4) {
+        image.SetLastError("JPEG: unsupported number of colour components");
+        return false;
+    }
+    const uint32_t bpp = 8 * static_cast<uint32_t>(components);
+    if (CRaster::BlockBytes(cinfo.output_width, cinfo.output_height, bpp) > RASTER_MAX_MEMORY) {
+        image.SetLastError("RASTER_MAX_MEMORY exceeded");
+        return false;
+    }
+    const uint64_t pixels = uint64_t{cinfo.output_width} * cinfo.output_height;
+    if (!cinfo.arith_code && left >= 0 &&
+        pixels > kAnyFilePixels + static_cast<uint64_t>(left) * kMaxHuffmanPixelsPerByte) {
+        image.SetLastError("JPEG file too short for its image size");
+        return false;
+    }
+    return true;
+}
+
 // The decoding steps that may end in a libjpeg error; a jump lands in CRasterJPG::Decode.
 // Holds no object with a destructor.
 bool DecodeImage(CRaster& image, jpeg_decompress_struct& cinfo, JpegErrorState& state, bool exif,
                  const CExifRecord& record) {
     cinfo.src = state.manager->Source();
     jpeg_read_header(&cinfo, TRUE);
-
-    // Check the size before the library allocates anything for the image (progressive files
-    // get whole-image coefficient buffers).
-    const uint64_t pixelBytes = (uint64_t{cinfo.image_width} * 3 + 3) * cinfo.image_height;
-    if (pixelBytes > RASTER_MAX_MEMORY) {
-        image.SetLastError("RASTER_MAX_MEMORY exceeded");
-        return false;
-    }
-    const uint64_t pixels = uint64_t{cinfo.image_width} * cinfo.image_height;
-    const int64_t left = state.manager->BytesLeft();
-    if (left >= 0 && pixels > kAnyFilePixels + static_cast<uint64_t>(left) * kMaxPixelsPerByte) {
-        image.SetLastError("JPEG file too short for its image size");
-        return false;
-    }
     // Colour files are decoded straight into the image's blue, green, red order; libjpeg-turbo
     // computes it with the same arithmetic as red, green, blue.
     const bool bgr = cinfo.out_color_space == JCS_RGB;
     if (bgr) cinfo.out_color_space = JCS_EXT_BGR;
+    jpeg_calc_output_dimensions(&cinfo);
+    if (!ClaimFits(image, cinfo, state.manager->BytesLeft())) return false;
     jpeg_start_decompress(&cinfo);
 
     const int components = cinfo.output_components;
-    if (components != 1 && components != 3 && components != 4) {
-        image.SetLastError("JPEG: unsupported number of colour components");
-        return false;
-    }
     if (!image.Create(cinfo.output_width, cinfo.output_height, 8 * components, FORMAT_JPG)) {
         return false;
     }
@@ -365,7 +377,8 @@ bool CRasterJPG::Decode(CRasterStream* stream) {
     volatile bool ok = false;
     if (setjmp(state.err.jump) == 0) {
         jpeg_create_decompress(&cinfo);
-        // Coefficient buffers of progressive files stay within the pixel block's budget.
+        // The whole-picture coefficient buffers of progressive and multi-scan files are held to
+        // the image's cap too; the library refuses a file that needs more.
         cinfo.mem->max_memory_to_use = static_cast<long>(RASTER_MAX_MEMORY);
         ok = DecodeImage(*this, cinfo, state, exif, m_exif);
     }

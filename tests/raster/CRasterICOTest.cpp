@@ -235,10 +235,50 @@ TEST(CRasterICO, RefusesDamagedAndUnsupportedFiles) {
         EXPECT_STREQ(image.GetLastError(), c.error) << c.name;
         EXPECT_FALSE(image.IsValid());
     }
+    // Up to the end of the pixels; a cut inside the mask loads (below).
     CRaster alpha;
     FillPattern(alpha, 6, 2, 24, true);
-    for (const auto& file : {valid, EncodeToBytes(alpha, FORMAT_ICO)}) {
-        ASSERT_NO_FATAL_FAILURE(ExpectEveryPrefixFails(file, FORMAT_ICO));
+    for (const auto& [file, maskSize] :
+         {std::pair{valid, size_t{4 * 3}},
+          std::pair{EncodeToBytes(alpha, FORMAT_ICO), size_t{4 * 2}}}) {
+        ASSERT_NO_FATAL_FAILURE(ExpectEveryPrefixFails(
+            std::vector<uint8_t>(file.begin(), file.end() - long(maskSize)), FORMAT_ICO));
+    }
+}
+
+// An icon cut short anywhere inside its AND mask loads without the mask: the pixels as written,
+// no transparency from the mask; a 32-bit icon keeps its own alpha.
+TEST(CRasterICO, CutInsideTheMaskLoadsWithoutIt) {
+    struct Case {
+        const char* name;
+        uint32_t bpp;
+        bool alpha;  // 8 bits: the alpha plane only marks the mask; 24 bits: written at 32
+    };
+    constexpr uint32_t kWidth = 9, kHeight = 5;
+    constexpr size_t kMaskSize = 4 * kHeight;
+    for (const Case& c :
+         {Case{"bpp8", 8, true}, Case{"bpp24", 24, false}, Case{"bpp32", 24, true}}) {
+        CRaster image;
+        FillPattern(image, kWidth, kHeight, c.bpp, c.alpha);
+        if (!c.alpha) {
+            image.SetTransIndex(0);
+            image.SetTransColor(image.GetPixelColor(0, 0));
+        }
+        const std::vector<uint8_t> file = EncodeToBytes(image, FORMAT_ICO);
+        const bool ownAlpha = c.bpp == 24 && c.alpha;
+        const std::vector<uint8_t> written = TopDownRgba(CRaster(image, true, true, ownAlpha));
+
+        CRaster whole;
+        ASSERT_TRUE(DecodeBytes(whole, file, FORMAT_ICO)) << c.name;
+        EXPECT_EQ(whole.GetTransIndex() >= 0, !ownAlpha) << c.name << ": the mask is used";
+        for (size_t missing = 1; missing <= kMaskSize; ++missing) {
+            CRaster back;
+            ASSERT_TRUE(DecodeBytes(back, {file.begin(), file.end() - long(missing)}, FORMAT_ICO))
+                << c.name << " " << missing;
+            EXPECT_EQ(back.GetTransIndex(), -1) << c.name << " " << missing;
+            EXPECT_EQ(back.HasAlpha(), ownAlpha) << c.name << " " << missing;
+            EXPECT_EQ(TopDownRgba(back), written) << c.name << " " << missing;
+        }
     }
 }
 

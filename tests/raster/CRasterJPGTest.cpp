@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <jpeglib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -258,6 +259,98 @@ TEST(JpegDecode, JfifDensityGivesDpiWithoutExif) {
     }
 }
 
+// A flat picture of about 24 megapixels: the best-compressing content, so the file lies nearest
+// to the reader's bound of pixels per byte. value: grey level, or blue, green, red.
+CRaster MakeFlatImage(uint32_t w, uint32_t h, uint32_t bpp, const std::vector<uint8_t>& value) {
+    CRaster image(w, h, bpp, FORMAT_BMP);
+    if (bpp == 8) image.SetGrayPalette();
+    for (uint32_t x = 0; x < w; ++x) {
+        std::copy(value.begin(), value.end(), image.GetBits(0) + x * value.size());
+    }
+    for (uint32_t y = 1; y < h; ++y)
+        std::memcpy(image.GetBits(y), image.GetBits(0), w * value.size());
+    return image;
+}
+
+// Every row of a decoded image the same, each byte within `tolerance` of the value (grey, or
+// blue, green, red).
+::testing::AssertionResult IsFlat(const CRaster& image, const std::vector<uint8_t>& value,
+                                  int tolerance) {
+    const size_t rowBytes = size_t{image.GetWidth()} * value.size();
+    const uint8_t* first = image.GetBits(0);
+    for (size_t i = 0; i < rowBytes; ++i) {
+        if (std::abs(first[i] - value[i % value.size()]) > tolerance) {
+            return ::testing::AssertionFailure() << "byte " << i << " is " << int(first[i]);
+        }
+    }
+    for (uint32_t y = 1; y < image.GetHeight(); ++y) {
+        if (std::memcmp(image.GetBits(y), first, rowBytes) != 0) {
+            return ::testing::AssertionFailure() << "row " << y << " differs from row 0";
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+struct FlatCase {
+    const char* name;
+    uint32_t width, height, bpp;
+    std::vector<uint8_t> value;
+};
+
+class JpegFlatPicture : public ::testing::TestWithParam<FlatCase> {};
+
+// Files this library writes of a flat picture read back whole; an odd width gives padded rows,
+// an odd height a short last row of blocks.
+TEST_P(JpegFlatPicture, WrittenHereReadsBack) {
+    const FlatCase& c = GetParam();
+    CRaster source = MakeFlatImage(c.width, c.height, c.bpp, c.value);
+    CRasterJPG image;
+    ASSERT_TRUE(DecodeBytes(EncodeToBytes(source), image)) << image.GetLastError();
+    EXPECT_EQ(image.GetWidth(), c.width);
+    EXPECT_EQ(image.GetHeight(), c.height);
+    ASSERT_EQ(image.GetBpp(), c.bpp);
+    // A flat block keeps its exact mean at quality 75; colour conversion rounds by a level.
+    EXPECT_TRUE(IsFlat(image, c.value, 1));
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, JpegFlatPicture,
+                         ::testing::Values(FlatCase{"Grey8", 5999, 4003, 8, {123}},
+                                           FlatCase{"Colour24", 6000, 4001, 24, {200, 140, 90}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The memory cap counts the image a file decodes to. A grey claim that fits at one byte a
+// pixel, though not at three, reaches the image's creation (the escape flag stops the decoding
+// there); the same claim in colour, and a grey one past the cap, are refused.
+TEST(JpegDecode, MemoryCapCountsTheDecodedDepth) {
+    struct Case {
+        int components;
+        uint32_t width, height;
+        const char* error;  // null: the image is created
+    };
+    for (const Case& c : {Case{1, 28000, 25600, nullptr},  // 717 MB; 2.15 GB at 24 bits
+                          Case{3, 28000, 25600, "RASTER_MAX_MEMORY exceeded"},
+                          Case{1, 46400, 46400, "RASTER_MAX_MEMORY exceeded"}}) {
+        std::vector<uint8_t> bytes = codectest::EncodeRawJpeg(
+            16, 16, c.components, c.components == 1 ? JCS_GRAYSCALE : JCS_RGB,
+            std::vector<uint8_t>(16 * 16 * size_t(c.components), 90));
+        codectest::SetJpegSize(bytes, c.width, c.height);
+        // As many bytes as Huffman codes need at least for the claimed pixels.
+        bytes.resize(bytes.size() + uint64_t{c.width} * c.height / 512);
+        CRasterJPG image;
+        image.SetEscape(1);
+        EXPECT_FALSE(DecodeBytes(bytes, image));
+        if (c.error) {
+            EXPECT_STREQ(image.GetLastError(), c.error) << c.width;
+            EXPECT_FALSE(image.IsValid());
+        } else {
+            EXPECT_STREQ(image.GetLastError(), "");
+            EXPECT_EQ(image.GetWidth(), c.width);
+            EXPECT_EQ(image.GetHeight(), c.height);
+            EXPECT_EQ(image.GetBpp(), 8u);
+        }
+    }
+}
+
 // Files written by the independent tools decode to the pixels those tools decode them to.
 class JpegInterop : public ::testing::Test {
 protected:
@@ -337,5 +430,81 @@ INSTANTIATE_TEST_SUITE_P(Kinds, JpegToolFiles,
                                            ToolFixture{"Progressive", "-interlace Plane", 24},
                                            ToolFixture{"Cmyk", "-colorspace CMYK", 24}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Files libjpeg-turbo's cjpeg writes of a flat 6000 x 4001 picture decode to the pixels its
+// djpeg decodes them to. Each row is a coding at its shape's extreme: Huffman-coded grey at the
+// shortest codes of a sequential file and of a progressive one (a DC scan, then end-of-band runs:
+// the reader's bound), colour with 4:1:1 subsampling likewise, and arithmetic coding, which holds
+// the picture in a few hundred bytes.
+struct CjpegCase {
+    const char* name;
+    const char* options;
+    const char* scans;  // scan script, or null
+    bool grey;
+};
+
+class JpegCjpegFiles : public ::testing::TestWithParam<CjpegCase> {
+protected:
+    void SetUp() override {
+        if (!external::CommandExists(kCjpeg) || !external::CommandExists(kDjpeg)) {
+            GTEST_SKIP() << "cjpeg and djpeg not installed";
+        }
+    }
+    const std::string kCjpeg = "/usr/bin/cjpeg";
+    const std::string kDjpeg = "/usr/bin/djpeg";
+    TempDir dir;
+};
+
+TEST_P(JpegCjpegFiles, DecodeLikeDjpeg) {
+    const CjpegCase& c = GetParam();
+    constexpr uint32_t kWidth = 6000, kHeight = 4001;
+    const uint32_t channels = c.grey ? 1 : 3;
+    const std::string source = dir.File(c.grey ? "flat.pgm" : "flat.ppm");
+    {
+        const uint8_t rgb[] = {90, 140, 200};
+        std::vector<uint8_t> samples(size_t{kWidth} * kHeight * channels);
+        for (size_t i = 0; i < samples.size(); ++i) samples[i] = rgb[i % channels];
+        ASSERT_TRUE(
+            codectest::WriteFile(source, codectest::Netpbm(kWidth, kHeight, !c.grey, samples)));
+    }
+    std::string options = c.options;
+    if (c.scans) {
+        const std::string script = dir.File("scans.txt");
+        ASSERT_TRUE(codectest::WriteFile(script, {c.scans, c.scans + std::strlen(c.scans)}));
+        options += " -scans " + script;
+    }
+    const std::string file = dir.File("flat.jpg");
+    ASSERT_TRUE(external::Run(kCjpeg + " " + options + " -outfile " + file + " " + source));
+    const std::string reference = dir.File("djpeg.pnm");
+    ASSERT_TRUE(external::Run(kDjpeg + " -pnm -outfile " + reference + " " + file));
+    pnm::Pixels theirs;
+    ASSERT_TRUE(pnm::Read(reference, theirs));
+    ASSERT_EQ(theirs.channels, channels);
+
+    CRaster image;
+    ASSERT_TRUE(image.Load(file.c_str(), FORMAT_JPG)) << image.GetLastError();
+    ASSERT_EQ(image.GetWidth(), kWidth);
+    ASSERT_EQ(image.GetHeight(), kHeight);
+    ASSERT_EQ(image.GetBpp(), c.grey ? 8u : 24u);
+    // The same library with the same settings: the same bytes, blue and red swapped.
+    const size_t rowBytes = size_t{kWidth} * channels;
+    std::vector<uint8_t> row(rowBytes);
+    for (uint32_t t = 0; t < kHeight; ++t) {
+        std::memcpy(row.data(), image.GetBits(kHeight - 1 - t), rowBytes);
+        if (channels == 3) image.SwapRedBlue(row.data(), int64_t(rowBytes));
+        ASSERT_EQ(0, std::memcmp(row.data(), &theirs.data[t * rowBytes], rowBytes)) << "row " << t;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codings, JpegCjpegFiles,
+    ::testing::Values(
+        CjpegCase{"GreyOptimized", "-optimize", nullptr, true},
+        CjpegCase{"GreyDcScanFirst", "", "0: 0 0 0 0;\n0: 1 63 0 0;\n", true},
+        CjpegCase{"Colour411DcScanFirst", "-sample 4x1",
+                  "0,1,2: 0 0 0 0;\n0: 1 63 0 0;\n1: 1 63 0 0;\n2: 1 63 0 0;\n", false},
+        CjpegCase{"ColourArithmetic", "-arithmetic", nullptr, false},
+        CjpegCase{"ColourArithmeticProgressive", "-arithmetic -progressive", nullptr, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -227,21 +227,103 @@ Bytes TextThenBytes(const char* text, size_t bytes) {
 
 // ---- JPEG ------------------------------------------------------------------------------------
 
-// A 16 x 16 colour JPEG written by libjpeg (progressive when asked) whose frame header is then
-// changed to claim 20000 x 20000.
-Bytes JpegClaimingHugeSize(bool progressive) {
-    Bytes bytes =
-        codectest::EncodeRawJpeg(16, 16, 3, JCS_RGB, Bytes(16 * 16 * 3, 128), progressive);
-    for (size_t i = 2; i + 9 < bytes.size(); ++i) {
-        if (bytes[i] == 0xFF && (bytes[i + 1] == 0xC0 || bytes[i + 1] == 0xC2)) {
-            for (size_t at : {i + 5, i + 7}) {
-                bytes[at] = 20000 >> 8;
-                bytes[at + 1] = 20000 & 0xFF;
-            }
-            break;
-        }
-    }
+using codectest::JpegCoding;
+
+// A 16 x 16 colour JPEG written by libjpeg in the given coding whose frame header is then
+// changed to claim width x height.
+Bytes JpegClaiming(JpegCoding coding, uint32_t width, uint32_t height) {
+    Bytes bytes = codectest::EncodeRawJpeg(16, 16, 3, JCS_RGB, Bytes(16 * 16 * 3, 128), coding);
+    codectest::SetJpegSize(bytes, width, height);
     return bytes;
+}
+
+constexpr uint32_t kFlatWidth = 6000, kFlatHeight = 4001;
+constexpr uint8_t kFlatGrey = 77;
+
+Bytes FlatGreyJpeg(JpegCoding coding) {
+    return codectest::EncodeRawJpeg(kFlatWidth, kFlatHeight, 1, JCS_GRAYSCALE,
+                                    Bytes(size_t{kFlatWidth} * kFlatHeight, kFlatGrey), coding);
+}
+
+// The bytes after the first scan header, in which every pixel of a Huffman-coded file takes at
+// least 1/64 bit; 0 when there is no scan.
+size_t JpegScanBytes(const Bytes& jpeg) {
+    size_t at = 2;
+    while (at + 4 <= jpeg.size() && jpeg[at] == 0xFF) {
+        const size_t end = at + 2 + ((jpeg[at + 2] << 8) | jpeg[at + 3]);
+        if (jpeg[at + 1] == 0xDA) return end <= jpeg.size() ? jpeg.size() - end : 0;
+        at = end;
+    }
+    return 0;
+}
+
+// The JPEG reader's bound: any file may claim 4 Mi pixels, and each byte of scan data 512 more.
+uint64_t JpegHuffmanLimit(const Bytes& jpeg) {
+    return (uint64_t{1} << 22) + uint64_t{512} * JpegScanBytes(jpeg);
+}
+
+bool DecodeMeasured(CRaster& image, const Bytes& bytes, uint64_t& peak) {
+    AllocationMeter meter;
+    const bool loaded = codectest::DecodeBytes(image, bytes, FORMAT_JPG);
+    peak = meter.PeakBytes();
+    return loaded;
+}
+
+void ExpectFlatGrey(const CRaster& image) {
+    ASSERT_EQ(image.GetWidth(), kFlatWidth);
+    ASSERT_EQ(image.GetHeight(), kFlatHeight);
+    ASSERT_EQ(image.GetBpp(), 8u);
+    for (uint32_t y = 0; y < kFlatHeight; ++y) {
+        const uint8_t* row = image.GetBits(y);
+        ASSERT_EQ(std::count(row, row + kFlatWidth, kFlatGrey), kFlatWidth) << "row " << y;
+    }
+}
+
+// The best a Huffman coder writes of a flat picture lies inside the bound. The same data
+// claiming as many rows as the bound allows loads as a cut file; one row more is refused before
+// anything is allocated.
+TEST(JpegHuffmanBound, BestCompressingFileLoadsAndTheLineLiesAtTheBound) {
+    if (!AllocationMeter::Available()) GTEST_SKIP() << "allocations cannot be counted here";
+    Bytes bytes = FlatGreyJpeg(JpegCoding::DcScanFirst);
+    const uint64_t pixels = uint64_t{kFlatWidth} * kFlatHeight;
+    ASSERT_GT(pixels, 500 * JpegScanBytes(bytes)) << "the file is not near the bound";
+    uint64_t peak = 0;
+    CRaster image;
+    ASSERT_TRUE(DecodeMeasured(image, bytes, peak)) << image.GetLastError();
+    ExpectFlatGrey(image);
+    EXPECT_LE(peak, kBudget);
+
+    const auto rows = static_cast<uint32_t>(JpegHuffmanLimit(bytes) / kFlatWidth);
+    for (const uint32_t height : {rows, rows + 1}) {
+        codectest::SetJpegSize(bytes, kFlatWidth, height);
+        CRaster claimed;
+        const bool loaded = DecodeMeasured(claimed, bytes, peak);
+        if (height == rows) {
+            EXPECT_TRUE(loaded) << claimed.GetLastError();
+            EXPECT_EQ(claimed.GetHeight(), rows);
+        } else {
+            EXPECT_FALSE(loaded);
+            EXPECT_STREQ(claimed.GetLastError(), "JPEG file too short for its image size");
+        }
+        EXPECT_LE(peak, kBudget) << height;
+    }
+}
+
+// An arithmetic coder holds a flat picture in far fewer bytes than Huffman codes can: such a
+// file is held to the memory cap alone.
+TEST(JpegHuffmanBound, ArithmeticFilesAreNotHeldToIt) {
+    if (!AllocationMeter::Available()) GTEST_SKIP() << "allocations cannot be counted here";
+    for (const JpegCoding coding : {JpegCoding::Arithmetic, JpegCoding::ArithmeticProgressive}) {
+        const Bytes bytes = FlatGreyJpeg(coding);
+        uint64_t peak = 0;
+        CRaster image;
+        ASSERT_TRUE(DecodeMeasured(image, bytes, peak)) << image.GetLastError();
+        ExpectFlatGrey(image);
+        EXPECT_LE(peak, kBudget);
+    }
+    ASSERT_GT(uint64_t{kFlatWidth} * kFlatHeight,
+              JpegHuffmanLimit(FlatGreyJpeg(JpegCoding::Arithmetic)))
+        << "the file is not past the Huffman bound";
 }
 
 // ---- BMP, GIF, TGA, PCX, WBMP, ICO -------------------------------------------------------------
@@ -408,8 +490,18 @@ const BombCase kBombs[] = {
     {"PcxImageSize", FORMAT_PCX, PcxClaiming, "corrupted PCX"},
     {"WbmpImageSize", FORMAT_WBMP, WbmpClaiming, "Corrupted WBMP"},
     {"IcoImageSize", FORMAT_ICO, IcoClaiming, "Unsupported icon image"},
-    {"JpegImageSize", FORMAT_JPG, [] { return JpegClaimingHugeSize(false); }, kJpegShort},
-    {"JpegProgressiveImageSize", FORMAT_JPG, [] { return JpegClaimingHugeSize(true); }, kJpegShort},
+    {"JpegImageSize", FORMAT_JPG, [] { return JpegClaiming(JpegCoding::Baseline, 20000, 20000); },
+     kJpegShort},
+    {"JpegProgressiveImageSize", FORMAT_JPG,
+     [] { return JpegClaiming(JpegCoding::Progressive, 20000, 20000); }, kJpegShort},
+    // Arithmetic files meet only the memory caps: the image's, and the library's for the
+    // coefficients a progressive file keeps of the whole picture.
+    {"JpegArithmeticImageSize", FORMAT_JPG,
+     [] { return JpegClaiming(JpegCoding::Arithmetic, 30000, 30000); },
+     "RASTER_MAX_MEMORY exceeded"},
+    {"JpegArithmeticCoefficients", FORMAT_JPG,
+     [] { return JpegClaiming(JpegCoding::ArithmeticProgressive, 20000, 20000); },
+     "Backing store not supported"},
 };
 
 class DecoderMemory : public ::testing::TestWithParam<BombCase> {};
