@@ -412,6 +412,9 @@ int CGMatrix::ReadText(const std::string& path) {
     int cols = 0;
     if (!CNumberText::ParseInt(next(), rows) || !CNumberText::ParseInt(next(), cols)) return 0;
     if (rows < 0 || cols < 0 || int64_t{rows} * cols > kMaxFileElements) return 0;
+    // Each value takes a separator and a digit at least: a count the bytes left cannot hold
+    // is refused before its storage is made.
+    if (int64_t{rows} * cols > int64_t(text.size() - pos) / 2) return 0;
     std::vector<double> data(size_t(rows) * cols);
     for (double& v : data) {
         if (!CNumberText::ParseDouble(next(), v)) return 0;

@@ -13,6 +13,7 @@
 #include "CGMatrix.h"
 #include "GermanLocale.h"
 #include "TempDir.h"
+#include "raster/AllocationMeter.h"
 
 namespace {
 
@@ -433,6 +434,37 @@ TEST_F(CGMatrixFiles, MalformedTextFilesLeaveTheMatrixUnchanged) {
     }
     CGMatrix m;
     EXPECT_EQ(m.ReadText(dir.File("missing")), 0);
+}
+
+TEST_F(CGMatrixFiles, TextFileCountsMustFitTheBytesLeft) {
+    // Every value takes at least a separator and a digit. The most compact files of their
+    // counts load; counts that claim more values than the bytes left could hold are refused
+    // before their storage is made, so a few bytes cannot cost a large matrix.
+    struct Case {
+        std::string body;
+        std::vector<double> loaded;  // empty: refused, the matrix stays [7]
+    } cases[] = {
+        {"2 2 1 2 3 4", {1, 2, 3, 4}},
+        {"1 3\t-1\n2\n3", {-1, 2, 3}},
+        {"2 2 1 2 3", {}},
+        {" 4000\n 4000\n 1\n", {}},
+        {" 8000\n 4000\n" + std::string(1000, ' '), {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.body.substr(0, 20));
+        const std::string path = dir.File("m.txt");
+        TempDir::WriteBytes(path, std::vector<uint8_t>(c.body.begin(), c.body.end()));
+        CGMatrix m = FromRows({{7}});
+        uint64_t peak = 0;
+        {
+            AllocationMeter meter;
+            EXPECT_EQ(m.ReadText(path), c.loaded.empty() ? 0 : 1);
+            peak = meter.PeakBytes();
+        }
+        // Beyond the file and the matrix only the stream's buffers.
+        if (AllocationMeter::Available()) EXPECT_LT(peak, 64u * 1024);
+        EXPECT_EQ(m.GetData(), c.loaded.empty() ? std::vector<double>{7} : c.loaded);
+    }
 }
 
 TEST_F(CGMatrixFiles, BinaryFormByteForByte) {
