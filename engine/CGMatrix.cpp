@@ -197,26 +197,31 @@ void CGMatrix::Multiply(const CGMatrix& a, const CGMatrix& b) {
     m_cols = cols;
 }
 
+// The copy has m's shape, whatever this object's was; it is built apart so that m may be this.
 void CGMatrix::MultiplyDiagLeft(const CGDiaMatrix& d, const CGMatrix& m) {
     if (m.IsEmpty() || d.GetSize() != m.m_rows) return;
-    CGMatrix result(m);
+    std::vector<double> result = m.m_data;
     for (int r = 0; r < m.m_rows; ++r) {
-        for (int c = 0; c < m.m_cols; ++c) result.m_data[IndexRowCol(r, c)] *= d.GetAtUnchecked(r);
+        for (int c = 0; c < m.m_cols; ++c) result[m.IndexRowCol(r, c)] *= d.GetAtUnchecked(r);
     }
-    m_data = std::move(result.m_data);
-    m_rows = m.m_rows;
-    m_cols = m.m_cols;
+    const int rows = m.m_rows;
+    const int cols = m.m_cols;
+    m_data = std::move(result);
+    m_rows = rows;
+    m_cols = cols;
 }
 
 void CGMatrix::MultiplyDiagRight(const CGMatrix& m, const CGDiaMatrix& d) {
     if (m.IsEmpty() || d.GetSize() != m.m_cols) return;
-    CGMatrix result(m);
+    std::vector<double> result = m.m_data;
     for (int r = 0; r < m.m_rows; ++r) {
-        for (int c = 0; c < m.m_cols; ++c) result.m_data[IndexRowCol(r, c)] *= d.GetAtUnchecked(c);
+        for (int c = 0; c < m.m_cols; ++c) result[m.IndexRowCol(r, c)] *= d.GetAtUnchecked(c);
     }
-    m_data = std::move(result.m_data);
-    m_rows = m.m_rows;
-    m_cols = m.m_cols;
+    const int rows = m.m_rows;
+    const int cols = m.m_cols;
+    m_data = std::move(result);
+    m_rows = rows;
+    m_cols = cols;
 }
 
 void CGMatrix::Subtract(const CGMatrix& other) {
@@ -407,6 +412,9 @@ int CGMatrix::ReadText(const std::string& path) {
     int cols = 0;
     if (!CNumberText::ParseInt(next(), rows) || !CNumberText::ParseInt(next(), cols)) return 0;
     if (rows < 0 || cols < 0 || int64_t{rows} * cols > kMaxFileElements) return 0;
+    // Each value takes a separator and a digit at least: a count the bytes left cannot hold
+    // is refused before its storage is made.
+    if (int64_t{rows} * cols > int64_t(text.size() - pos) / 2) return 0;
     std::vector<double> data(size_t(rows) * cols);
     for (double& v : data) {
         if (!CNumberText::ParseDouble(next(), v)) return 0;

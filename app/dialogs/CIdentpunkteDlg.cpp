@@ -12,7 +12,11 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <deque>
 #include <map>
+#include <optional>
+#include <string>
+#include <utility>
 
 #include "CEinstellungenDlg.h"
 #include "CErgebnisseAusgleichDlg.h"
@@ -58,26 +62,100 @@ bool IsBlank(QChar c) {
            c == QLatin1Char('\n');
 }
 
-QString Trimmed(const QString& text) {
+QStringView Trimmed(QStringView text) {
     qsizetype begin = 0, end = text.size();
     while (end > 0 && text.at(end - 1).isSpace()) --end;
     while (begin < end && text.at(begin).isSpace()) ++begin;
-    return text.mid(begin, end - begin);
+    return text.sliced(begin, end - begin);
 }
 
 // A coordinate field of the import: the whole token must be a finite number; "," is taken as
 // the decimal point as in the numeric fields.
-bool ParseCoordinate(QString token, double& value) {
-    token.replace(QLatin1Char(','), QLatin1Char('.'));
+bool ParseCoordinate(QStringView token, double& value) {
+    std::string text;
+    text.reserve(size_t(token.size()));
+    for (const QChar c : token) {
+        if (c.unicode() >= 0x80) return false;  // no number holds such a character
+        text += c == QLatin1Char(',') ? '.' : char(c.unicode());
+    }
     double parsed = 0.0;
-    if (!CNumberText::ParseDouble(token.toStdString(), parsed) || !std::isfinite(parsed))
-        return false;
+    if (!CNumberText::ParseDouble(text, parsed) || !std::isfinite(parsed)) return false;
     value = parsed;
     return true;
 }
 
+// The next line of the import file with its line end. It is read in pieces and joined once at
+// its size, so that a line of any length is held once and not in a growing buffer.
+QByteArray ReadLineBytes(QFile& file) {
+    char piece[4096];
+    std::vector<QByteArray> pieces;
+    qsizetype size = 0;
+    for (qint64 got; (got = file.readLine(piece, sizeof piece)) > 0;) {
+        pieces.emplace_back(piece, qsizetype(got));
+        size += qsizetype(got);
+        if (piece[got - 1] == '\n') break;
+    }
+    if (pieces.size() == 1) return pieces.front();
+    QByteArray bytes;
+    bytes.reserve(size);
+    for (QByteArray& p : pieces) {
+        bytes += p;
+        p = QByteArray();
+    }
+    return bytes;
+}
+
+// Files from Windows carry Windows-1252, newer ones UTF-8: a line is taken as UTF-8 when its
+// bytes form UTF-8 with a multi-byte sequence, as CWin1252::ToUtf8 takes them.
+QString DecodeLine(const QByteArray& bytes) {
+    const std::string_view view(bytes.constData(), size_t(bytes.size()));
+    if (CWin1252::TakenAsUtf8(view)) return QString::fromUtf8(QByteArrayView(bytes));
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (const char b : view) *out++ = QChar(char16_t(CWin1252::Character(uint8_t(b))));
+    return text;
+}
+
+// A string-table text around its "%s": what comes before it and what after.
+std::pair<std::string, std::string> TextAround(int id) {
+    const std::string text = LoadQString(id).toStdString();
+    const size_t at = text.find("%s");
+    if (at == std::string::npos) return {text, {}};
+    return {text.substr(0, at), text.substr(at + 2)};
+}
+
 QString Printf(int id, auto... args) {
     return QString::asprintf(LoadQString(id).toUtf8().constData(), args...);
+}
+
+// The import's report. A damaged file may list millions of incomplete lines: their numbers are
+// written once, straight into the report, and not through copies of a growing text.
+std::string ImportReport(int found, int missingCount, const QString& missing,
+                         const std::deque<int>& incomplete) {
+    std::string report = Printf(10085, found, found + missingCount).toStdString();
+    const std::string missingText =
+        missing.isEmpty() ? std::string()
+                          : Printf(10087, missingCount, missing.toUtf8().constData()).toStdString();
+    if (incomplete.empty() && missingText.empty()) return report;
+    const auto [errorsBefore, errorsAfter] = TextAround(10088);
+    const auto [linesBefore, linesAfter] = TextAround(10086);
+    size_t size = report.size() + errorsBefore.size() + errorsAfter.size() + missingText.size() +
+                  linesBefore.size() + linesAfter.size() + 2;
+    for (const int n : incomplete) size += std::to_string(n).size() + 2;
+    report.reserve(size);
+    report += errorsBefore;
+    if (!incomplete.empty()) {
+        report += linesBefore;
+        for (const int n : incomplete) {
+            if (n != incomplete.front()) report += ", ";
+            report += std::to_string(n);
+        }
+        report += linesAfter;
+        if (!missingText.empty()) report += "\n\n";
+    }
+    report += missingText;
+    report += errorsAfter;
+    return report;
 }
 
 }  // namespace
@@ -444,16 +522,16 @@ void CIdentpunkteDlg::OnImportAscii() {
     ImportAscii(dialog.GetPathName());
 }
 
-bool CIdentpunkteDlg::NextToken(QString& line, QString& token) {
-    token.clear();
+bool CIdentpunkteDlg::NextToken(QStringView& line, QStringView& token) {
+    token = QStringView();
     if (line.isEmpty()) return false;
     qsizetype end = 0;
     while (end < line.size() && line.at(end) != QLatin1Char(' ') &&
            line.at(end) != QLatin1Char('\t'))
         ++end;
-    token = line.left(end);
+    token = line.first(end);
     while (end < line.size() && IsBlank(line.at(end))) ++end;
-    line = line.mid(end);
+    line = line.sliced(end);
     return true;
 }
 
@@ -465,60 +543,52 @@ void CIdentpunkteDlg::ImportAscii(const QString& path) {
     }
     const int* mapping = AxisMapping(*m_koosys);
     const int fields = *m_is3D ? 3 : 2;
-    std::map<QString, std::array<double, 3>> imported;  // name -> R1, R2, R3
-    QString incomplete;
+    // R1, R2, R3 of the first complete line of each of the dialog's names; the file's other
+    // names are never looked up, so they are not kept.
+    std::map<QString, std::optional<std::array<double, 3>>, std::less<>> imported;
+    for (const QString& name : *m_names) imported.emplace(name, std::nullopt);
+    std::deque<int> incomplete;
     int lineNumber = 0;
-    while (!file.atEnd()) {
-        const QByteArray raw = file.readLine();
+    for (;;) {
+        // Each line holds its line end at least; nothing is read at the end or on a read error.
+        const QString text = DecodeLine(ReadLineBytes(file));
+        if (text.isEmpty()) break;
         ++lineNumber;
-        // Files from Windows carry Windows-1252, newer ones UTF-8.
-        QString line = Trimmed(QString::fromStdString(
-            CWin1252::ToUtf8(std::string_view(raw.constData(), size_t(raw.size())))));
+        QStringView line = Trimmed(text);
         if (line.isEmpty()) continue;
-        QString name, token;
+        QStringView name, token;
         double values[3] = {0.0, 0.0, 0.0};
         bool complete = NextToken(line, name);
         for (int c = 0; complete && c < fields; ++c)
             complete = NextToken(line, token) && ParseCoordinate(token, values[c]);
         if (!complete) {
-            incomplete += QStringLiteral("%1, ").arg(lineNumber);
+            incomplete.push_back(lineNumber);
             continue;
         }
-        if (!mapping || imported.count(name)) continue;
+        const auto it = imported.find(name);
+        if (!mapping || it == imported.end() || it->second) continue;
         std::array<double, 3> r{};
         for (int c = 0; c < 3; ++c) r[size_t(mapping[c] - 1)] = values[c];
-        imported.emplace(name, r);
+        it->second = r;
     }
     file.close();
 
     int found = 0, missingCount = 0;
     QString missing;
     for (int i = 0; i < PointCount(); ++i) {
-        const auto it = imported.find(m_names->at(i));
-        if (it == imported.end()) {
+        const std::optional<std::array<double, 3>>& r = imported.find(m_names->at(i))->second;
+        if (!r) {
             missing += m_names->at(i) + QStringLiteral(", ");
             ++missingCount;
             continue;
         }
-        (*m_r1)[i] = it->second[0];
-        (*m_r2)[i] = it->second[1];
-        (*m_r3)[i] = it->second[2];
+        (*m_r1)[i] = (*r)[0];
+        (*m_r2)[i] = (*r)[1];
+        (*m_r3)[i] = (*r)[2];
         ++found;
     }
-
-    QString report = Printf(10085, found, found + missingCount);
-    QString errors;
-    if (!incomplete.isEmpty()) {
-        incomplete.chop(2);
-        errors = Printf(10086, incomplete.toUtf8().constData());
-    }
-    if (!missing.isEmpty()) {
-        missing.chop(2);
-        if (!errors.isEmpty()) errors += QStringLiteral("\n\n");
-        errors += Printf(10087, missingCount, missing.toUtf8().constData());
-    }
-    if (!errors.isEmpty()) report += Printf(10088, errors.toUtf8().constData());
-    ui::Message(report.toStdString());
+    if (!missing.isEmpty()) missing.chop(2);
+    ui::Message(ImportReport(found, missingCount, missing, incomplete));
     FillList(-1);
     UpdateControls();
 }

@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <vector>
 
 #include "CDistortionCalibration.h"
@@ -57,7 +58,8 @@ public:
 
     // Splits the text before the first blank or TAB off the line into token; the rest,
     // without its leading blanks, TABs and line breaks, stays in line. False for an empty line.
-    static bool NextToken(QString& line, QString& token);
+    // Both are views into the line's text.
+    static bool NextToken(QStringView& line, QStringView& token);
 
     CDistortionCalibration& Calibration() { return m_calibration; }
     int EditMode() const { return m_editMode; }

@@ -107,3 +107,7 @@ std::string CWin1252::ToUtf8(std::string_view bytes) {
     for (char b : bytes) AppendUtf8(out, CodePoint(uint8_t(b)));
     return out;
 }
+
+bool CWin1252::TakenAsUtf8(std::string_view bytes) { return IsMultiByteUtf8(bytes); }
+
+char32_t CWin1252::Character(unsigned char byte) { return CodePoint(byte); }

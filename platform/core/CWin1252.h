@@ -12,4 +12,8 @@ public:
     // Windows-1252 to UTF-8. Bytes that already form valid UTF-8 with at least one multi-byte
     // sequence are taken as UTF-8, so readers accept both encodings.
     static std::string ToUtf8(std::string_view bytes);
+    // ToUtf8's test: true when the bytes are taken as UTF-8.
+    static bool TakenAsUtf8(std::string_view bytes);
+    // The character of one Windows-1252 byte.
+    static char32_t Character(unsigned char byte);
 };

@@ -7,6 +7,7 @@
 #include "controls/CListCtrlEx.h"
 #include "controls/CNumEdit.h"
 #include "dialogs/CIdentpunkteDlg.h"
+#include "raster/AllocationMeter.h"
 
 namespace {
 
@@ -71,6 +72,8 @@ TEST_F(IdentpunkteDlgTest, ImportPlacesTheColumnsByTheSystemsAxesAndReportsBadLi
         {"tabs, runs of blanks, CR LF, a comma as decimal point", 3,
          "  A\t\t1,5   -2.5e1  \r\n\r\nB 1 2\r\nC 1 2\r\n", 0.0, 1.5, -25.0,
          "3 von 3 Punkten gefunden"},
+        {"a no-break space (Windows-1252) ends a line like a blank", 3,
+         "A 1 2\xA0\r\nB 1 2\nC 1 2\n", 0.0, 1.0, 2.0, "3 von 3 Punkten gefunden"},
         {"the first line of a name wins", 2, "A 1 2\nA 5 6\nB 1 2\nC 1 2\n", 0.0, 1.0, 2.0,
          "3 von 3 Punkten gefunden"},
         {"3D line with two values is incomplete", 0, "A 1 2\nB 1 2 3\nC 1 2 3\n", 7.0, 7.0, 7.0,
@@ -112,6 +115,57 @@ TEST_F(IdentpunkteDlgTest, ImportMatchesNamesInWindows1252AndInUtf8) {
     EXPECT_EQ(m_ui.messages[0], "2 von 2 Punkten gefunden");
     EXPECT_EQ(m_doc->m_points.r2, (std::vector<double>{1.0, 3.0}));
     EXPECT_EQ(m_doc->m_points.r3, (std::vector<double>{2.0, 4.0}));
+}
+
+TEST_F(IdentpunkteDlgTest, ImportOfADamagedFileCostsASmallMultipleOfItsSize) {
+    // A line is held at most twice: as its bytes and as its characters (two bytes each), or as
+    // its characters and one field's copy. The report is held, and copied by the recorder; a
+    // file of many short incomplete lines makes it large, as every line number is listed.
+    if (!AllocationMeter::Available()) GTEST_SKIP() << "allocations cannot be counted here";
+    constexpr qsizetype kSize = 24 << 20;
+    constexpr qsizetype kShortLines = 1 << 20;
+    const std::string found1 =
+        "1 von 3 Punkten gefunden\n\nAufgetretene Fehler:\n\nFür 2 Punkte "
+        "wurden keine Koordinaten gefunden:\nB, C";
+    std::string lineNumbers = "1";
+    for (qsizetype n = 2; n <= kShortLines; ++n) lineNumbers += ", " + std::to_string(n);
+    const std::string noneFound =
+        "0 von 3 Punkten gefunden\n\nAufgetretene Fehler:\n\nFolgende "
+        "Datenzeilen im File sind unvollständig:\n";
+    const std::string missingAll = "\n\nFür 3 Punkte wurden keine Koordinaten gefunden:\nA, B, C";
+    struct Case {
+        const char* name;
+        int koosys;
+        QByteArray file;
+        std::string report;
+        double r2;  // of point A
+    } cases[] = {
+        {"one name without blanks", 2, "A" + QByteArray(kSize, 'x'), noneFound + "1" + missingAll,
+         7.0},
+        {"fields without end", 0, "A 1 2 3" + QByteArray(" 4").repeated(kSize / 2), found1, 2.0},
+        {"a number of many digits", 2, "A 1." + QByteArray(kSize, '0') + " 2\n", found1, 1.0},
+        {"Windows-1252 characters", 2, "A 5 6 " + QByteArray(kSize, '\x80'), found1, 5.0},
+        {"lines of one character", 2, QByteArray("x\n").repeated(kShortLines),
+         noneFound + lineNumbers + missingAll, 7.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_doc->m_points.Clear();
+        m_ui.messages.clear();
+        MakePoints(c.koosys);
+        const QString path = WriteFile(c.file);
+        uint64_t peak = 0;
+        {
+            AllocationMeter meter;
+            m_dialog->ImportAscii(path);
+            peak = meter.PeakBytes();
+        }
+        ASSERT_EQ(m_ui.messages.size(), 1u);
+        EXPECT_TRUE(m_ui.messages[0] == c.report) << m_ui.messages[0].substr(0, 300);
+        EXPECT_EQ(m_doc->m_points.r2[0], c.r2);
+        // Slack: the list, the dialog's names and the allocator's bookkeeping.
+        EXPECT_LE(peak, 3 * uint64_t(c.file.size()) + 2 * c.report.size() + (1u << 20));
+    }
 }
 
 TEST_F(IdentpunkteDlgTest, ImportOfAMissingFileChangesNothing) {

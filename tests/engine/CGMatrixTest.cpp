@@ -13,6 +13,7 @@
 #include "CGMatrix.h"
 #include "GermanLocale.h"
 #include "TempDir.h"
+#include "raster/AllocationMeter.h"
 
 namespace {
 
@@ -236,6 +237,57 @@ TEST(CGMatrix, ProductsRefuseBadShapesAndTolerateAliasing) {
     EXPECT_EQ(scaled.GetData(), (std::vector<double>{2, 4, 6, 40, 50, 60}));
 }
 
+TEST(CGMatrix, DiagonalProductsScaleRowsOrColumnsIntoAnyTarget) {
+    // D × M scales row i of M by d(i), M × D column j by d(j); the result takes M's shape
+    // whatever the target held before, also when the target is M itself. A diagonal whose size
+    // is not M's row count (left) or column count (right) leaves the target as it was.
+    const CGMatrix m = FromRows({{1, 2, 3}, {4, 5, 6}});
+    CGDiaMatrix rows(2), cols(3);
+    rows.SetAt(1, 10.0);
+    rows.SetAt(2, 100.0);
+    cols.SetAt(1, 10.0);
+    cols.SetAt(2, 100.0);
+    cols.SetAt(3, 1000.0);
+    const std::vector<double> scaledRows = {10, 20, 30, 400, 500, 600};
+    const std::vector<double> scaledCols = {10, 200, 3000, 40, 500, 6000};
+    const std::vector<double> untouched = {9, 9, 9, 9};
+    enum class Target { Fresh, Aliased, Wide, Narrow };
+    struct Case {
+        const char* name;
+        bool left;
+        const CGDiaMatrix& d;
+        Target target;
+        std::vector<double> expected;  // 2 x 3 unless it is the untouched 2 x 2 target
+    } cases[] = {
+        {"left into a fresh result", true, rows, Target::Fresh, scaledRows},
+        {"right into a fresh result", false, cols, Target::Fresh, scaledCols},
+        {"left onto the operand itself", true, rows, Target::Aliased, scaledRows},
+        {"right onto the operand itself", false, cols, Target::Aliased, scaledCols},
+        {"left into a wider target", true, rows, Target::Wide, scaledRows},
+        {"right into a narrower target", false, cols, Target::Narrow, scaledCols},
+        {"left by a diagonal of the column count", true, cols, Target::Narrow, untouched},
+        {"right by a diagonal of the row count", false, rows, Target::Narrow, untouched},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CGMatrix target;
+        if (c.target == Target::Aliased) target = m;
+        if (c.target == Target::Wide) target = CGMatrix(4, 5, CGMatrix::kFillAll, 9.0);
+        if (c.target == Target::Narrow) target = CGMatrix(2, 2, CGMatrix::kFillAll, 9.0);
+        const CGMatrix& operand = c.target == Target::Aliased ? target : m;
+        if (c.left)
+            target.MultiplyDiagLeft(c.d, operand);
+        else
+            target.MultiplyDiagRight(operand, c.d);
+        EXPECT_EQ(target.GetData(), c.expected);
+        EXPECT_EQ(target.GetColumns(), c.expected == untouched ? 2 : 3);
+        EXPECT_EQ(target.GetRows(), 2);
+    }
+    CGMatrix target = FromRows({{9}});
+    target.MultiplyDiagLeft(CGDiaMatrix(), CGMatrix());
+    EXPECT_EQ(target.GetData(), std::vector<double>{9});
+}
+
 TEST(CGMatrix, BuildsRowsBordersAndTruncates) {
     CGMatrix m(0, 3);
     m.AppendRow({{1, 5.0}, {4, 9.0}, {3, 2.0}});
@@ -252,6 +304,63 @@ TEST(CGMatrix, BuildsRowsBordersAndTruncates) {
     EXPECT_EQ(n.Border(FromRows({{1, 2}})), 0);  // C must have n = 3 columns
     n.Truncate(2, 2);
     EXPECT_EQ(n.GetData(), (std::vector<double>{1, 2, 3, 4}));
+}
+
+TEST(CGMatrix, ShapeOperationsOfANonSquareMatrixKeepEveryElementInPlace) {
+    // Each operation on [[1, 2, 3], [4, 5, 6]]: an index taken with the other dimension would
+    // put an element in the wrong place or read past the storage.
+    struct Case {
+        const char* name;
+        void (*apply)(CGMatrix&);
+        int rows, cols;
+        std::vector<double> expected;
+    } cases[] = {
+        {"transpose", [](CGMatrix& m) { m.Transpose(); }, 3, 2, {1, 4, 2, 5, 3, 6}},
+        {"swap columns 0 and 2",
+         [](CGMatrix& m) { m.SwapColumns(0, 2); },
+         2,
+         3,
+         {3, 2, 1, 6, 5, 4}},
+        {"swap rows", [](CGMatrix& m) { m.SwapRows(0, 1); }, 2, 3, {4, 5, 6, 1, 2, 3}},
+        {"delete column 2", [](CGMatrix& m) { m.DeleteColumn(2); }, 2, 2, {1, 3, 4, 6}},
+        {"insert before row 2",
+         [](CGMatrix& m) {
+             m.InsertRow(2, {{3, 9.0}});
+         },
+         3,
+         3,
+         {1, 2, 3, 0, 0, 9, 4, 5, 6}},
+        {"replace row 2",
+         [](CGMatrix& m) {
+             m.ReplaceRow(2, {{1, 8.0}});
+         },
+         2,
+         3,
+         {1, 2, 3, 8, 0, 0}},
+        {"set row 1", [](CGMatrix& m) { m.SetRow(1, 0.5); }, 2, 3, {0.5, 0.5, 0.5, 4, 5, 6}},
+        {"set column 3", [](CGMatrix& m) { m.SetColumn(3, 0.5); }, 2, 3, {1, 2, 0.5, 4, 5, 0.5}},
+        {"truncate to 1 x 2", [](CGMatrix& m) { m.Truncate(1, 2); }, 1, 2, {1, 2}},
+        {"diagonal of a non-square matrix",
+         [](CGMatrix& m) { m.SetDiagonal(0.0); },
+         2,
+         3,
+         {1, 2, 3, 4, 5, 6}},
+        {"border of a non-square matrix",
+         [](CGMatrix& m) {
+             m.Border(FromRows({{1, 1, 1}}));
+         },
+         2,
+         3,
+         {1, 2, 3, 4, 5, 6}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CGMatrix m = FromRows({{1, 2, 3}, {4, 5, 6}});
+        c.apply(m);
+        EXPECT_EQ(m.GetRows(), c.rows);
+        EXPECT_EQ(m.GetColumns(), c.cols);
+        EXPECT_EQ(m.GetData(), c.expected);
+    }
 }
 
 class CGMatrixFiles : public ::testing::Test {
@@ -325,6 +434,37 @@ TEST_F(CGMatrixFiles, MalformedTextFilesLeaveTheMatrixUnchanged) {
     }
     CGMatrix m;
     EXPECT_EQ(m.ReadText(dir.File("missing")), 0);
+}
+
+TEST_F(CGMatrixFiles, TextFileCountsMustFitTheBytesLeft) {
+    // Every value takes at least a separator and a digit. The most compact files of their
+    // counts load; counts that claim more values than the bytes left could hold are refused
+    // before their storage is made, so a few bytes cannot cost a large matrix.
+    struct Case {
+        std::string body;
+        std::vector<double> loaded;  // empty: refused, the matrix stays [7]
+    } cases[] = {
+        {"2 2 1 2 3 4", {1, 2, 3, 4}},
+        {"1 3\t-1\n2\n3", {-1, 2, 3}},
+        {"2 2 1 2 3", {}},
+        {" 4000\n 4000\n 1\n", {}},
+        {" 8000\n 4000\n" + std::string(1000, ' '), {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.body.substr(0, 20));
+        const std::string path = dir.File("m.txt");
+        TempDir::WriteBytes(path, std::vector<uint8_t>(c.body.begin(), c.body.end()));
+        CGMatrix m = FromRows({{7}});
+        uint64_t peak = 0;
+        {
+            AllocationMeter meter;
+            EXPECT_EQ(m.ReadText(path), c.loaded.empty() ? 0 : 1);
+            peak = meter.PeakBytes();
+        }
+        // Beyond the file and the matrix only the stream's buffers.
+        if (AllocationMeter::Available()) EXPECT_LT(peak, 64u * 1024);
+        EXPECT_EQ(m.GetData(), c.loaded.empty() ? std::vector<double>{7} : c.loaded);
+    }
 }
 
 TEST_F(CGMatrixFiles, BinaryFormByteForByte) {
