@@ -3,10 +3,13 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 #include "CLongLoopFilter.h"
+#include "WindowTitleRoom.h"
 
 namespace {
 
@@ -56,6 +59,17 @@ void TranslateButtons(QMessageBox& box) {
             button->setText(QCoreApplication::translate("CQtUserInterface", t.text));
 }
 
+// The box sizes itself for its text and buttons and a title without the window manager's icon
+// and buttons beside it; a strut across its grid keeps it wide enough for the whole title.
+void MakeRoomForTitle(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid) return;
+    const QMargins margins = grid->contentsMargins();
+    const int width = TitleBarWidth(box) - margins.left() - margins.right();
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Fixed, QSizePolicy::Minimum),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 }  // namespace
 
 ui::Answer CQtUserInterface::MessageBox(const std::string& text, ui::Buttons buttons,
@@ -63,6 +77,7 @@ ui::Answer CQtUserInterface::MessageBox(const std::string& text, ui::Buttons but
     QMessageBox box(ToQt(icon), m_caption, QString::fromStdString(text), ToQt(buttons),
                     QApplication::activeWindow());
     TranslateButtons(box);
+    MakeRoomForTitle(box);
     CLongLoopFilter* filter = CLongLoopFilter::Active();
     if (filter) filter->SetSuspended(true);
     const int result = box.exec();
