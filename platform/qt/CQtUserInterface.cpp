@@ -3,10 +3,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
-#include <QGridLayout>
 #include <QGuiApplication>
 #include <QMessageBox>
-#include <QSpacerItem>
 
 #include "CLongLoopFilter.h"
 #include "WindowTitleRoom.h"
@@ -59,17 +57,6 @@ void TranslateButtons(QMessageBox& box) {
             button->setText(QCoreApplication::translate("CQtUserInterface", t.text));
 }
 
-// The box sizes itself for its text and buttons and a title without the window manager's icon
-// and buttons beside it; a strut across its grid keeps it wide enough for the whole title.
-void MakeRoomForTitle(QMessageBox& box) {
-    auto* grid = qobject_cast<QGridLayout*>(box.layout());
-    if (!grid) return;
-    const QMargins margins = grid->contentsMargins();
-    const int width = TitleBarWidth(box) - margins.left() - margins.right();
-    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Fixed, QSizePolicy::Minimum),
-                  grid->rowCount(), 0, 1, grid->columnCount());
-}
-
 }  // namespace
 
 ui::Answer CQtUserInterface::MessageBox(const std::string& text, ui::Buttons buttons,
@@ -77,6 +64,7 @@ ui::Answer CQtUserInterface::MessageBox(const std::string& text, ui::Buttons but
     QMessageBox box(ToQt(icon), m_caption, QString::fromStdString(text), ToQt(buttons),
                     QApplication::activeWindow());
     TranslateButtons(box);
+    // The box sizes itself for a title without the window manager's icon and buttons beside it.
     MakeRoomForTitle(box);
     CLongLoopFilter* filter = CLongLoopFilter::Active();
     if (filter) filter->SetSuspended(true);

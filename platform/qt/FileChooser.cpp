@@ -38,6 +38,7 @@ public:
         QPushButton* open = buttons->button(QDialogButtonBox::Open);
         if (!open) return;
         QPushButton* choose = buttons->addButton(open->text(), QDialogButtonBox::AcceptRole);
+        choose->setIcon(open->icon());
         choose->setObjectName(QStringLiteral("chooseButton"));
         choose->setDefault(true);
         open->hide();  // after the box laid out its buttons anew, which shows them all

@@ -8,3 +8,7 @@ class QWidget;
 // The width a window needs so that its whole title shows: the title in a bold title-bar font
 // with room for the icon and the buttons on either side of it.
 int TitleBarWidth(const QWidget& window);
+
+// Keeps the window at least TitleBarWidth wide for the title it has now, through its layout
+// (a vertical box or a grid); a window with another layout stays as it is.
+void MakeRoomForTitle(QWidget& window);

@@ -7,13 +7,12 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QStyle>
 #include <QThread>
-#include <QTimer>
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "AppTestSupport.h"
 #include "CCommandRouter.h"
 #include "CLongLoopFilter.h"
 #include "CPostedEvents.h"
@@ -171,19 +170,10 @@ TEST(QtUserInterface, MessageBoxesHoldTheirWholeTitleBesideTheWindowButtons) {
     qtUi.SetCaption(QStringLiteral("Tesselo"));
     for (const char* text : {"?", "Manual not found", "Handbuch nicht gefunden"}) {
         int width = 0, needed = 0;
-        QTimer::singleShot(0, [&] {
-            for (QWidget* widget : QApplication::topLevelWidgets())
-                if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) {
-                    // The title in a bold title-bar font, centred between three buttons about
-                    // as wide as the bar is high on either side.
-                    QFont font = QApplication::font("QMdiSubWindowTitleBar");
-                    font.setBold(true);
-                    const int button =
-                        box->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, box);
-                    needed = QFontMetrics(font).horizontalAdvance(box->windowTitle()) + 6 * button;
-                    width = box->width();
-                    box->button(QMessageBox::Ok)->click();
-                }
+        LookAtNextWindow<QMessageBox>([&](QMessageBox& box) {
+            needed = WholeTitleWidth(box);
+            width = box.width();
+            box.button(QMessageBox::Ok)->click();
         });
         qtUi.MessageBox(text, ui::Buttons::Ok, ui::Icon::None);
         EXPECT_GT(needed, 0) << text;
