@@ -1,5 +1,11 @@
 #include "CChildFrame.h"
 
+#include <QAction>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QMenu>
+#include <iterator>
+
 #include "CTesseloDoc.h"
 #include "CTesseloView.h"
 #include "controls/CToolBarImages.h"
@@ -22,4 +28,29 @@ CChildFrame::~CChildFrame() {
     delete m_view;
     m_document->SetView(nullptr);
     m_document.reset();
+}
+
+void CChildFrame::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        m_document->RetranslateTitle();
+        RetranslateSystemMenu();
+    }
+    QMdiSubWindow::changeEvent(event);
+}
+
+void CChildFrame::RetranslateSystemMenu() {
+    // The toolkit names the entries of the window's menu once, when it builds it, in this order
+    // and with these texts of its own catalogue (the toolkit's, not ours); it never names them
+    // again.
+    static const char* const kEntries[] = {
+        "&Restore", "&Move", "&Size", "Mi&nimize", "Ma&ximize", "Stay on &Top", "&Close",
+    };
+    const QMenu* menu = systemMenu();
+    if (!menu) return;
+    QList<QAction*> entries;
+    for (QAction* action : menu->actions())
+        if (!action->isSeparator()) entries << action;
+    if (entries.size() != qsizetype(std::size(kEntries))) return;  // a menu of another make
+    for (qsizetype i = 0; i < entries.size(); ++i)
+        entries[i]->setText(QCoreApplication::translate("QMdiSubWindow", kEntries[i]));
 }

@@ -20,7 +20,14 @@ public:
     CTesseloDoc* GetDocument() const { return m_document.get(); }
     CTesseloView* GetView() const { return m_view; }
 
+protected:
+    // After a switch of the interface language the document's title and the window's own menu
+    // read in the new one.
+    void changeEvent(QEvent* event) override;
+
 private:
+    void RetranslateSystemMenu();
+
     std::unique_ptr<CTesseloDoc> m_document;
     CTesseloView* m_view;
 };

@@ -116,8 +116,22 @@ void CTesseloDoc::RegisterCommands() {
 }
 
 void CTesseloDoc::SetTitle(const QString& title) {
+    m_titleId = 0;
+    m_titleValue.clear();
     m_title = title;
     emit titleChanged(title);
+}
+
+void CTesseloDoc::SetTitle(int textId, const QString& value) {
+    m_titleId = textId;
+    m_titleValue = value;
+    RetranslateTitle();
+}
+
+void CTesseloDoc::RetranslateTitle() {
+    if (m_titleId == 0) return;
+    m_title = FormatText(m_titleId, m_titleValue);
+    emit titleChanged(m_title);
 }
 
 void CTesseloDoc::SetPointNameAsker(PointNameAsker asker) { g_pointNameAsker = std::move(asker); }
@@ -291,7 +305,7 @@ int CTesseloDoc::OpenImage(const QString& path) {
         return 0;
     }
     ArmFirstView();
-    SetTitle(FormatText(10065, path));
+    SetTitle(10065, path);
     if (m_view) {
         m_view->Repaint();
         m_view->SetImageSize(GetImageSize());
@@ -341,7 +355,7 @@ void CTesseloDoc::OnFileSaveAs() {
         m_imagePath.clear();
         return;
     }
-    SetTitle(FormatText(10067, m_imagePath));
+    SetTitle(10067, m_imagePath);
     QString text =
         QCoreApplication::translate("CTesseloDoc", "File gespeichert:\n%1").arg(m_imagePath);
     // The side files the settings ask for; each adds its line, written or failed.
@@ -401,7 +415,7 @@ void CTesseloDoc::OnCrop() {
     }
     doc->m_isSource = 0;
     doc->SetImageChanged();
-    doc->SetTitle(LoadQString(10016));
+    doc->SetTitle(10016);
     PostStep(9);
 }
 

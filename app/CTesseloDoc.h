@@ -25,6 +25,10 @@ public:
 
     const QString& GetTitle() const { return m_title; }
     void SetTitle(const QString& title);
+    // A title from the string table: the text with its "%s" filled by the value. It reads anew
+    // in the interface language after every switch (RetranslateTitle).
+    void SetTitle(int textId, const QString& value = QString());
+    void RetranslateTitle();
 
     CTesseloView* GetFirstView() const { return m_view; }
     void SetView(CTesseloView* view) { m_view = view; }
@@ -186,6 +190,8 @@ private:
     int AddNamedPoint(List& list, double x, double y);
 
     QString m_title;
+    int m_titleId = 0;  // the string-table text of the title; 0 for a title given as it stands
+    QString m_titleValue;
     CTesseloView* m_view = nullptr;  // owned by the frame, which outlives the document
     CChildFrame* m_frame = nullptr;
 };

@@ -467,7 +467,7 @@ void CErgebnisseAusgleichDlg::OnOK() {
     }
     target->SetImageChanged();
     if (m_targetKoosys != -1) WriteSetting(settings::kKoosysRect, m_targetKoosys);
-    target->SetTitle(LoadQString(10016));
+    target->SetTitle(10016);
     chain::PostWorkflowStep(8);
     accept();
 }

@@ -25,8 +25,6 @@ namespace {
 // Item role that keeps a row's point index.
 constexpr int kPointRole = Qt::UserRole + 1;
 
-const QString kTargetPrefix = QStringLiteral("ZIEL  -  ");
-
 QFont ProtocolFont() {
     QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::TypeWriter);
@@ -128,7 +126,9 @@ std::vector<CMeasuredPoint> CKoordinatenDlg::MeasuredPoints(const CTesseloDoc& d
 
 QString CKoordinatenDlg::DefaultExportName(const QString& title) {
     QString name = title;
-    if (name.startsWith(kTargetPrefix) && name.size() >= 10) name = name.mid(kTargetPrefix.size());
+    // The target prefix of the interface language ("ZIEL  -  " in German), as the title has it.
+    const QString prefix = LoadQString(10067).section(QStringLiteral("%s"), 0, 0);
+    if (name.startsWith(prefix) && name.size() > prefix.size()) name = name.mid(prefix.size());
     name = GetPathTitle(name);
     return name.isEmpty() ? QStringLiteral("*.dat") : name + QStringLiteral(".dat");
 }

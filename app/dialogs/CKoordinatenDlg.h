@@ -25,8 +25,8 @@ public:
     // that cannot be computed (no extent, a 2D target, no object plane) stays undefined and is
     // shown as "---".
     static std::vector<CMeasuredPoint> MeasuredPoints(const CTesseloDoc& doc);
-    // The default export file name of a document title: the title without the target prefix,
-    // folder and extension, with ".dat"; "*.dat" when nothing is left.
+    // The default export file name of a document title: the title without the target prefix of
+    // the interface language, folder and extension, with ".dat"; "*.dat" when nothing is left.
     static QString DefaultExportName(const QString& title);
 
     bool OnInitDialog() override;

@@ -4,9 +4,11 @@
 #include <QPalette>
 
 #include "ModalRunner.h"
+#include "WindowTitleRoom.h"
 
 int CModalDialog::DoModal() {
     if (!OnInitDialog()) return QDialog::Rejected;
+    MakeRoomForTitle(*this);  // for the title the initialisation gave
     return modal::Run(*this);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // A modal dialog in the framework's manner: DoModal runs OnInitDialog first, then the dialog
-// through the modal runner seam. A dialog whose initialisation fails (it cannot do its work)
-// returns as cancelled without showing.
+// through the modal runner seam, wide enough for its whole title under a window manager. A
+// dialog whose initialisation fails (it cannot do its work) returns as cancelled without showing.
 
 #include <QDialog>
 #include <initializer_list>

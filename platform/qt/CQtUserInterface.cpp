@@ -7,6 +7,7 @@
 #include <QMessageBox>
 
 #include "CLongLoopFilter.h"
+#include "WindowTitleRoom.h"
 
 namespace {
 
@@ -63,6 +64,8 @@ ui::Answer CQtUserInterface::MessageBox(const std::string& text, ui::Buttons but
     QMessageBox box(ToQt(icon), m_caption, QString::fromStdString(text), ToQt(buttons),
                     QApplication::activeWindow());
     TranslateButtons(box);
+    // The box sizes itself for a title without the window manager's icon and buttons beside it.
+    MakeRoomForTitle(box);
     CLongLoopFilter* filter = CLongLoopFilter::Active();
     if (filter) filter->SetSuspended(true);
     const int result = box.exec();

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
 #include <QStringList>
 #include <QTreeView>
 #include <utility>
@@ -17,14 +18,52 @@ Chooser g_chooser;
 
 QString Tr(const char* text) { return QCoreApplication::translate("FileChooser", text); }
 
-// A folder chooser picks the folder it shows: no file name to type, no file type to choose;
-// its two buttons stand side by side under the list.
-void HideFileNameFields(QFileDialog& dialog) {
-    for (const char* name : {"fileNameEdit", "fileNameLabel", "fileTypeCombo", "fileTypeLabel"})
-        if (QWidget* field = dialog.findChild<QWidget*>(QLatin1String(name))) field->hide();
-    if (auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox")))
+// The file dialog of every request. As a folder chooser it answers with the folder it shows:
+// an entry merely selected in the list (a sub-folder not opened, a file) is neither the answer
+// nor a reason to refuse one; only a folder the user opens becomes the folder shown.
+class ChooserDialog final : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    // No file name to type, no file type to choose; the two buttons stand side by side under
+    // the list. The toolkit's own accept button greys out while a file is selected and answers
+    // with the selection, so a button of our own with the same text takes its place.
+    void ChooseShownFolder() {
+        m_choosesShownFolder = true;
+        for (const char* name : {"fileNameEdit", "fileNameLabel", "fileTypeCombo", "fileTypeLabel"})
+            if (QWidget* field = findChild<QWidget*>(QLatin1String(name))) field->hide();
+        auto* buttons = findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+        if (!buttons) return;
         buttons->setOrientation(Qt::Horizontal);
-}
+        QPushButton* open = buttons->button(QDialogButtonBox::Open);
+        if (!open) return;
+        QPushButton* choose = buttons->addButton(open->text(), QDialogButtonBox::AcceptRole);
+        choose->setIcon(open->icon());
+        choose->setObjectName(QStringLiteral("chooseButton"));
+        choose->setDefault(true);
+        open->hide();  // after the box laid out its buttons anew, which shows them all
+    }
+
+    // The answer: the chosen folder in folder mode, else the selected file.
+    QString Chosen() const {
+        if (m_choosesShownFolder) return m_shownFolder;
+        const QStringList chosen = selectedFiles();
+        return chosen.isEmpty() ? QString() : chosen.first();
+    }
+
+    void accept() override {
+        if (!m_choosesShownFolder) {
+            QFileDialog::accept();
+            return;
+        }
+        m_shownFolder = directory().absolutePath();
+        QDialog::accept();
+    }
+
+private:
+    bool m_choosesShownFolder = false;
+    QString m_shownFolder;
+};
 
 // Alt and a label's marked letter reach the field beside the label.
 void LeadLabelsToTheirFields(QFileDialog& dialog) {
@@ -37,7 +76,7 @@ void LeadLabelsToTheirFields(QFileDialog& dialog) {
 }
 
 bool RunQFileDialog(const Request& request, QString* path) {
-    QFileDialog dialog(QApplication::activeWindow(), request.title, request.directory);
+    ChooserDialog dialog(QApplication::activeWindow(), request.title, request.directory);
     // The detail columns (size, type, date) show whole; the name takes the rest of the width.
     dialog.resize(dialog.sizeHint().expandedTo(QSize(820, 480)));
     if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
@@ -82,10 +121,9 @@ bool RunQFileDialog(const Request& request, QString* path) {
         dialog.setWindowTitle(request.mode == Mode::Save
                                   ? Tr(QT_TRANSLATE_NOOP("FileChooser", "Speichern unter"))
                                   : Tr(QT_TRANSLATE_NOOP("FileChooser", "Öffnen")));
-    if (request.mode == Mode::Folder) HideFileNameFields(dialog);
+    if (request.mode == Mode::Folder) dialog.ChooseShownFolder();
     if (dialog.exec() != QDialog::Accepted) return false;
-    const QStringList chosen = dialog.selectedFiles();
-    *path = chosen.isEmpty() ? QString() : chosen.first();
+    *path = dialog.Chosen();
     return true;
 }
 

@@ -20,7 +20,8 @@ struct Request {
     bool overwritePrompt = false;
 };
 
-// Answers a request: true and the chosen path, or false when the user cancelled.
+// Answers a request: true and the chosen path, or false when the user cancelled. A folder
+// chooser's path is the folder it shows, whatever entry is selected in it.
 using Chooser = std::function<bool(const Request& request, QString* path)>;
 
 bool Run(const Request& request, QString* path);

@@ -8,6 +8,8 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QFile>
+#include <QFontMetrics>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <deque>
@@ -51,6 +53,15 @@ inline std::vector<double> ReadWorldFile(const QString& imagePath) {
     for (const QByteArray& line : file.readAll().split('\n'))
         if (!line.trimmed().isEmpty()) numbers.push_back(line.trimmed().toDouble());
     return numbers;
+}
+
+// The least width at which a window manager shows the window's whole title: the title in a bold
+// title-bar font, centred between three buttons about as wide as the bar is high on either side.
+inline int WholeTitleWidth(const QWidget& window) {
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    const int button = window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
+    return QFontMetrics(font).horizontalAdvance(window.windowTitle()) + 6 * button;
 }
 
 // Hands the next shown window of type Window to `look` once the modal run that shows it has

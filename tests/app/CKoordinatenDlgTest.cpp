@@ -172,6 +172,11 @@ TEST_F(CoordinatesDialogTest, DefaultExportName) {
     EXPECT_EQ(CKoordinatenDlg::DefaultExportName("QUELLE  -  /a/b.c.tif"), "b.c.dat");
     EXPECT_EQ(CKoordinatenDlg::DefaultExportName("ZIEL  -  "), "ZIEL  -  .dat");  // too short
     EXPECT_EQ(CKoordinatenDlg::DefaultExportName(""), "*.dat");
+
+    // The English titles carry their own prefix.
+    App()->RouteCommand(cmd::ID_LANGUAGE_ENGLISH);
+    EXPECT_EQ(CKoordinatenDlg::DefaultExportName("TARGET  -  untitled"), "untitled.dat");
+    EXPECT_EQ(CKoordinatenDlg::DefaultExportName("TARGET  -  /data/Haus.jpg"), "Haus.dat");
 }
 
 TEST_F(CoordinatesDialogTest, ExportAsksForTheFileAndTheHeaderAndWritesTheDocumentsSystem) {

@@ -75,9 +75,11 @@ int TextRoom(const QLineEdit& edit) {
            margins.left() - margins.right() - 2 * innerMargin;
 }
 
-// Labels, buttons and edits whose text does not fit the control.
+// The title, labels, buttons and edits whose text does not fit.
 QStringList CutTexts(QDialog& dialog) {
     QStringList cut;
+    if (dialog.width() < WholeTitleWidth(dialog))
+        cut << QStringLiteral("title '%1'").arg(dialog.windowTitle());
     for (QWidget* widget : dialog.findChildren<QWidget*>()) {
         if (!widget->isVisibleTo(&dialog)) continue;
         QString text;

@@ -1,3 +1,4 @@
+#include <QAbstractItemView>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -13,6 +14,16 @@ using FileDialogsTest = AppTest;
 
 namespace {
 
+// The button that accepts the dialog as the user sees it.
+QAbstractButton* AcceptButton(QFileDialog& dialog) {
+    auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+    if (!buttons) return nullptr;
+    for (QAbstractButton* button : buttons->buttons())
+        if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole && button->isVisible())
+            return button;
+    return nullptr;
+}
+
 // Runs the real file dialog for the request: `look` sees it while it is shown, then it is
 // cancelled, or accepted as it stands. The chosen path, empty when cancelled.
 QString RunRealDialog(const filechooser::Request& request,
@@ -22,8 +33,7 @@ QString RunRealDialog(const filechooser::Request& request,
     LookAtNextWindow<QFileDialog>([&](QFileDialog& dialog) {
         look(dialog);
         seen = true;
-        auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
-        QPushButton* open = buttons ? buttons->button(QDialogButtonBox::Open) : nullptr;
+        QAbstractButton* open = AcceptButton(dialog);
         if (accept && open)
             open->click();
         else
@@ -178,4 +188,72 @@ TEST_F(FileDialogsTest, RealDialogLabelsTakeAltAndTheirLetterToTheirFields) {
             EXPECT_TRUE(field->hasFocus() || field->isAncestorOf(dialog.focusWidget())) << l.field;
         }
     });
+}
+
+TEST_F(FileDialogsTest, FolderChooserReturnsTheFolderItShowsWhateverIsSelectedInIt) {
+    const QString shown = m_dir.filePath(QStringLiteral("eich"));
+    ASSERT_TRUE(QDir().mkpath(shown + QStringLiteral("/kamera")));
+    QFile file(shown + QStringLiteral("/a.verz"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    filechooser::SetChooser({});
+
+    // Only opening a folder (double click, Enter) makes it the folder shown.
+    enum class Act { Select, DoubleClick, Enter };
+    const char* const acts[] = {"selected", "double-clicked", "entered with Enter"};
+    const struct {
+        const char* entry;
+        Act act;
+        const char* chosen;  // below the folder shown at the start
+    } cases[] = {
+        {"kamera", Act::Select, ""},
+        {"a.verz", Act::Select, ""},
+        {"kamera", Act::DoubleClick, "/kamera"},
+        {"kamera", Act::Enter, "/kamera"},
+    };
+    for (const auto& c : cases) {
+        const std::string what = std::string(c.entry) + " " + acts[int(c.act)];
+        LookAtNextWindow<QFileDialog>([&](QFileDialog& dialog) {
+            QAbstractItemView* list = nullptr;
+            for (const char* name : {"listView", "treeView"})
+                if (auto* view = dialog.findChild<QAbstractItemView*>(QLatin1String(name));
+                    view && view->isVisible())
+                    list = view;
+            QModelIndex entry;
+            const auto find = [&] {
+                const QAbstractItemModel* model = list->model();
+                for (int row = 0; row < model->rowCount(list->rootIndex()); ++row) {
+                    const QModelIndex index = model->index(row, 0, list->rootIndex());
+                    if (index.data().toString() == QLatin1String(c.entry)) entry = index;
+                }
+                return entry.isValid();
+            };
+            // The folder's entries are read in the background.
+            if (!list || !QTest::qWaitFor(find)) {
+                ADD_FAILURE() << what << ": entry not listed";
+                dialog.reject();
+                return;
+            }
+            list->scrollTo(entry);
+            const QPoint at = list->visualRect(entry).center();
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+            if (c.act == Act::DoubleClick)
+                QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+            if (c.act == Act::Enter) QTest::keyClick(list, Qt::Key_Return);
+            QAbstractButton* choose = AcceptButton(dialog);
+            if (!choose) {
+                ADD_FAILURE() << what << ": no choose button";
+                dialog.reject();
+                return;
+            }
+            EXPECT_EQ(choose->text(), QStringLiteral("Auswählen")) << what;
+            EXPECT_TRUE(choose->isEnabled()) << what;
+            choose->click();
+            if (dialog.isVisible()) dialog.reject();
+        });
+        QString folder = shown;
+        CFolderDialog chooser(&folder, QString(), QStringLiteral("*.verz"));
+        EXPECT_EQ(chooser.DoModal(), QDialog::Accepted) << what;
+        EXPECT_EQ(folder.toStdString(), (shown + QLatin1String(c.chosen)).toStdString()) << what;
+    }
 }

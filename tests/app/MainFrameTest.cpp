@@ -297,6 +297,59 @@ TEST_F(MainFrameTest, TitleFollowsTheActiveDocumentsTitle) {
     expectTitle(QStringLiteral("ZIEL  -  ") + saved);
 }
 
+TEST_F(MainFrameTest, DocumentWindowsFollowALanguageSwitch) {
+    ASSERT_TRUE(Start());
+    const QString source = OpenPicture("quelle.png");
+    OpenPicture("ziel.png");
+    CTesseloDoc* target = GetActiveDocument();
+    target->m_isSource = 0;
+    const QString saved = m_dir.filePath(QStringLiteral("gespeichert.png"));
+    ChooseFile(saved);
+    App()->RouteCommand(cmd::ID_FILE_SAVE_AS);
+    target->GetFirstView()->m_tool = 1;
+    target->m_cropValid = 1;
+    target->m_cropX0 = target->m_cropY0 = 1.0;
+    target->m_cropX1 = target->m_cropY1 = 4.0;
+    App()->RouteCommand(cmd::ID_CROP);
+    ProcessEvents();
+    ASSERT_EQ(Windows(), 3);
+
+    // Every document window, then the main window, which shows the active (cropped) one.
+    const auto titles = [this] {
+        QStringList seen;
+        for (const QMdiSubWindow* window : Frame()->MdiArea()->subWindowList())
+            seen << window->windowTitle();
+        seen << Frame()->windowTitle();
+        return seen.join(QLatin1Char('|')).toStdString();
+    };
+    const std::string from = source.toStdString(), to = saved.toStdString();
+    const std::string german = "QUELLE  -  " + from + "|ZIEL  -  " + to +
+                               "|ZIEL  -  unbenannt|Tesselo - ZIEL  -  unbenannt";
+    const std::string english = "SOURCE  -  " + from + "|TARGET  -  " + to +
+                                "|TARGET  -  untitled|Tesselo - TARGET  -  untitled";
+    // Each window's own menu (restore, move, ..., close) reads as in a window made now.
+    const auto menus = [this] {
+        const auto entries = [](const QMdiSubWindow& window) {
+            QStringList texts;
+            for (const QAction* action : window.systemMenu()->actions()) texts << action->text();
+            return texts.join(QLatin1Char(' '));
+        };
+        const QString fresh = entries(QMdiSubWindow());
+        QStringList stale;
+        for (const QMdiSubWindow* window : Frame()->MdiArea()->subWindowList())
+            if (entries(*window) != fresh) stale << window->windowTitle() + ": " + entries(*window);
+        return stale.join(QLatin1Char('\n')).toStdString();
+    };
+    for (const auto& [language, expected] : {std::pair{0, german},
+                                             {cmd::ID_LANGUAGE_ENGLISH, english},
+                                             {cmd::ID_LANGUAGE_GERMAN, german}}) {
+        if (language) App()->RouteCommand(language);
+        ProcessEvents();
+        EXPECT_EQ(titles(), expected);
+        EXPECT_EQ(menus(), "") << language;
+    }
+}
+
 TEST_F(MainFrameTest, WindowTitlesCarryNoSuffix) {
     // The window system appends an application display name to every window title.
     ASSERT_TRUE(Start());

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "AppTestSupport.h"
 #include "CCommandRouter.h"
 #include "CLongLoopFilter.h"
 #include "CPostedEvents.h"
@@ -161,6 +163,22 @@ TEST(LongLoopFilter, HoldsPostedCommandsUntilTheLoopEnds) {
     }
     QCoreApplication::sendPostedEvents(&receiver);
     EXPECT_EQ(receiver.seen, (std::vector<int>{57602, 0x8003}));
+}
+
+TEST(QtUserInterface, MessageBoxesHoldTheirWholeTitleBesideTheWindowButtons) {
+    CQtUserInterface qtUi;
+    qtUi.SetCaption(QStringLiteral("Tesselo"));
+    for (const char* text : {"?", "Manual not found", "Handbuch nicht gefunden"}) {
+        int width = 0, needed = 0;
+        LookAtNextWindow<QMessageBox>([&](QMessageBox& box) {
+            needed = WholeTitleWidth(box);
+            width = box.width();
+            box.button(QMessageBox::Ok)->click();
+        });
+        qtUi.MessageBox(text, ui::Buttons::Ok, ui::Icon::None);
+        EXPECT_GT(needed, 0) << text;
+        EXPECT_GE(width, needed) << text;
+    }
 }
 
 TEST(QtProgress, DrivesTheProgressBar) {
