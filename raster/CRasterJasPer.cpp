@@ -174,12 +174,19 @@ bool CRasterJasPer::Decode(CRasterStream* stream, uint32_t imageType) {
             throw JasPerFailure{"Can't allocate memory"};
         SetGrayPalette();
         const uint32_t levels = GetNumColors() - 1;
+        const bool wholeBytes = GetBpp() == 8;
         for (uint32_t j = 0; j < c.height; ++j) {
             const auto y = static_cast<int32_t>(c.height - 1 - j);
+            const int32_t* samples = c.data.data() + static_cast<size_t>(j) * c.width;
+            uint8_t* row = GetBits(c.height - 1 - j);
             for (uint32_t x = 0; x < c.width; ++x) {
-                SetPixelIndex(static_cast<int32_t>(x), y,
-                              static_cast<uint8_t>(ToLevel(
-                                  c.data[static_cast<size_t>(j) * c.width + x], c, levels)));
+                const auto level = static_cast<uint8_t>(ToLevel(samples[x], c, levels));
+                // Whole bytes are written straight into the row; smaller depths share bytes.
+                if (wholeBytes) {
+                    row[x] = level;
+                } else {
+                    SetPixelIndex(static_cast<int32_t>(x), y, level);
+                }
             }
         }
         return true;

@@ -37,9 +37,11 @@ inline constexpr uint64_t kMaxSamples = uint64_t{1} << 29;
 // The family format the stream starts with (the stream position is kept).
 Kind Detect(CRasterStream& stream);
 
-// Checks the headers of the JP2 file or code stream at the stream's position against the
-// stream's length before OpenJPEG allocates what they declare; throws when they claim more
-// than the stream can plausibly hold. The stream position is kept.
+// The most memory decoding the JP2 file or code stream at the stream's position holds at once
+// (OpenJPEG's and the reader's), in bytes, as bounded from its headers before OpenJPEG
+// allocates what they declare. Throws when the headers cannot be read. The position is kept.
+double DecodePeakBound(CRasterStream& stream, Kind kind);
+// Throws "error: cannot allocate memory" when that bound passes RASTER_MAX_MEMORY.
 void CheckCodeStream(CRasterStream& stream, Kind kind);
 
 // Each reader fills image from the stream; each writer takes components with maxval 255

@@ -121,9 +121,12 @@ void DecodeOpenJpeg(CRasterStream& source, Kind kind, Image& image) {
         !opj_end_decompress(codec.get(), stream.get())) {
         throw JasPerFailure{"error: cannot load image data"};
     }
-
+    // The decoder's tiles and code blocks go before the samples are copied, and each component
+    // goes once it is copied, so that the copy adds no more than one component at a time.
+    codec.reset();
+    stream.reset();
     for (OPJ_UINT32 k = 0; k < decoded->numcomps; ++k) {
-        const opj_image_comp_t& c = decoded->comps[k];
+        opj_image_comp_t& c = decoded->comps[k];
         if (!c.data || c.w == 0 || c.h == 0 || c.prec < 1 || c.prec > 31) {
             throw JasPerFailure{"error: cannot load image data"};
         }
@@ -131,6 +134,8 @@ void DecodeOpenJpeg(CRasterStream& source, Kind kind, Image& image) {
         Component out =
             MakeComponent(c.w, c.h, maxval, c.sgnd != 0, "error: cannot allocate memory");
         std::copy(c.data, c.data + out.data.size(), out.data.begin());
+        opj_image_data_free(c.data);
+        c.data = nullptr;
         image.comps.push_back(std::move(out));
     }
 }

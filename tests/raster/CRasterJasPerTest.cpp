@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -378,5 +379,190 @@ TEST(JasPerDecoder, FourComponentsAreFrames) {
     EXPECT_FALSE(reader.Decode(&stream, FORMAT_JP2));
     EXPECT_STREQ(reader.GetLastError(), "wrong frame!");
 }
+
+// ---- files near the decoder's memory bound, and what OpenJPEG reads despite odd headers -------
+
+// The top-down RGB bytes of a 24-bit or grey image, read row by row (fast for large pictures).
+std::vector<uint8_t> RowsAsRgb(const CRaster& image) {
+    const uint32_t w = image.GetWidth(), h = image.GetHeight();
+    std::vector<uint8_t> rgb(size_t{w} * h * 3);
+    uint8_t* out = rgb.data();
+    for (uint32_t t = 0; t < h; ++t) {
+        const uint8_t* row = image.GetBits(h - 1 - t);
+        for (uint32_t x = 0; x < w; ++x, out += 3) {
+            if (image.GetBpp() == 24) {
+                out[0] = row[3 * x + 2];
+                out[1] = row[3 * x + 1];
+                out[2] = row[3 * x];
+            } else {
+                const RGBQUAD c = image.GetPaletteColor(row[x]);
+                out[0] = c.rgbRed;
+                out[1] = c.rgbGreen;
+                out[2] = c.rgbBlue;
+            }
+        }
+    }
+    return rgb;
+}
+
+// A uniform picture of 6000 x 4001 pixels: a few hundred bytes as JPEG 2000, 24 megapixels
+// decoded (far more pixels per byte than any bound by the stream's length allows).
+constexpr uint32_t kUniformWidth = 6000, kUniformHeight = 4001;
+constexpr uint8_t kUniformRgb[3] = {90, 140, 200};
+
+struct UniformCase {
+    const char* name;
+    uint32_t id;
+    uint32_t bpp;
+};
+
+const UniformCase kUniformCases[] = {{"Grey8AsJp2", FORMAT_JP2, 8}, {"Rgb24AsJpc", FORMAT_JPC, 24}};
+
+class JasPerUniform : public ::testing::TestWithParam<UniformCase> {};
+
+TEST_P(JasPerUniform, LargeUniformPictureReadsBack) {
+    const UniformCase& c = GetParam();
+    TempDir dir;
+    CRaster image;
+    ASSERT_TRUE(image.Create(kUniformWidth, kUniformHeight, c.bpp, FORMAT_UNKNOWN));
+    if (c.bpp == 8) {
+        image.SetGrayPalette();
+        image.Clear(kUniformRgb[1]);
+    } else {
+        for (uint32_t y = 0; y < kUniformHeight; ++y) {
+            uint8_t* row = image.GetBits(y);
+            for (uint32_t x = 0; x < kUniformWidth; ++x) {
+                row[3 * x] = kUniformRgb[2];
+                row[3 * x + 1] = kUniformRgb[1];
+                row[3 * x + 2] = kUniformRgb[0];
+            }
+        }
+    }
+    const std::string file = dir.File("uniform");
+    ASSERT_TRUE(image.Save(file.c_str(), c.id)) << image.GetLastError();
+    EXPECT_LT(codectest::ReadFile(file).size(), 2000u);
+
+    CRaster loaded;
+    ASSERT_TRUE(loaded.Load(file.c_str(), c.id)) << loaded.GetLastError();
+    EXPECT_EQ(loaded.GetWidth(), kUniformWidth);
+    EXPECT_EQ(loaded.GetHeight(), kUniformHeight);
+    EXPECT_EQ(loaded.GetBpp(), c.bpp);
+    EXPECT_EQ(RowsAsRgb(loaded), RowsAsRgb(image));
+}
+
+INSTANTIATE_TEST_SUITE_P(NearBound, JasPerUniform, ::testing::ValuesIn(kUniformCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct OpjUniformCase {
+    const char* name;
+    const char* options;
+    const char* outName;
+};
+
+const OpjUniformCase kOpjUniformCases[] = {{"Lossless", "", "o.jp2"}, {"Rate", "-r 20", "o.j2k"}};
+
+class JasPerUniformFromOpj : public ::testing::TestWithParam<OpjUniformCase> {};
+
+TEST_P(JasPerUniformFromOpj, DecodesAsImageMagickReadsIt) {
+    if (!external::HaveImageMagick() || !external::CommandExists("opj_compress"))
+        GTEST_SKIP() << "ImageMagick or the OpenJPEG tools not installed";
+    const OpjUniformCase& c = GetParam();
+    TempDir dir;
+    std::vector<uint8_t> samples(size_t{kUniformWidth} * kUniformHeight * 3);
+    for (size_t i = 0; i < samples.size(); ++i) samples[i] = kUniformRgb[i % 3];
+    const std::string in = dir.File("in.ppm"), out = dir.File(c.outName);
+    codectest::WriteFile(in, codectest::Netpbm(kUniformWidth, kUniformHeight, true, samples));
+    ASSERT_TRUE(external::Run("opj_compress -i " + in + " -o " + out + " " + c.options));
+    EXPECT_LT(codectest::ReadFile(out).size(), 2000u);
+
+    CRaster image;
+    ASSERT_TRUE(image.Load(out.c_str(), FORMAT_UNKNOWN)) << image.GetLastError();
+    EXPECT_EQ(image.GetWidth(), kUniformWidth);
+    EXPECT_EQ(image.GetHeight(), kUniformHeight);
+    EXPECT_EQ(RowsAsRgb(image), codectest::MagickRgb(out, dir.File("m.rgb")));
+}
+
+INSTANTIATE_TEST_SUITE_P(NearBound, JasPerUniformFromOpj, ::testing::ValuesIn(kOpjUniformCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Offset of the first marker `marker` at or after `from` (the size when there is none).
+size_t FindMarker(const std::vector<uint8_t>& bytes, uint8_t marker, size_t from) {
+    for (size_t i = from; i + 1 < bytes.size(); ++i)
+        if (bytes[i] == 0xFF && bytes[i + 1] == marker) return i;
+    return bytes.size();
+}
+
+void PutBe32At(std::vector<uint8_t>& bytes, size_t at, uint32_t v) {
+    for (int k = 0; k < 4; ++k) bytes[at + k] = static_cast<uint8_t>(v >> (24 - 8 * k));
+}
+
+uint32_t Be32At(const std::vector<uint8_t>& bytes, size_t at) {
+    uint32_t v = 0;
+    for (int k = 0; k < 4; ++k) v = (v << 8) | bytes[at + k];
+    return v;
+}
+
+// Inserts bytes into a code stream's main header right after its SIZ segment.
+std::vector<uint8_t> AfterSiz(std::vector<uint8_t> bytes, const std::vector<uint8_t>& more) {
+    const size_t siz = FindMarker(bytes, 0x51, 0);
+    const size_t end = siz + 2 + (size_t{bytes[siz + 2]} << 8 | bytes[siz + 3]);
+    bytes.insert(bytes.begin() + static_cast<long>(end), more.begin(), more.end());
+    return bytes;
+}
+
+// Offset of the length field of a JP2 file's code-stream box.
+size_t CodeStreamBox(const std::vector<uint8_t>& bytes) {
+    const std::string type = "jp2c";
+    return static_cast<size_t>(std::search(bytes.begin(), bytes.end(), type.begin(), type.end()) -
+                               bytes.begin()) -
+           4;
+}
+
+struct WalkCase {
+    const char* name;
+    uint32_t id;
+    std::vector<uint8_t> (*patch)(std::vector<uint8_t>);
+};
+
+// Markers 0xFF30 to 0xFF3F carry no length; the decoder skips any marker of the main header it
+// does not know up to the next one it knows. A code-stream box runs to the file's end whatever
+// length it claims.
+const WalkCase kWalkCases[] = {
+    {"MarkersWithoutLengthInMainHeader", FORMAT_JPC,
+     [](std::vector<uint8_t> b) {
+         return AfterSiz(b, {0xFF, 0x30, 0xFF, 0x3F});
+     }},
+    {"UnknownSegmentInMainHeader", FORMAT_JPC,
+     [](std::vector<uint8_t> b) {
+         return AfterSiz(b, {0xFF, 0x6F, 0, 4, 0, 0});
+     }},
+    {"CodeStreamBoxLongerThanFile", FORMAT_JP2,
+     [](std::vector<uint8_t> b) {
+         const size_t at = CodeStreamBox(b);
+         PutBe32At(b, at, Be32At(b, at) + 1000);
+         return b;
+     }},
+    {"CodeStreamBoxShorterThanItsHeader", FORMAT_JP2,
+     [](std::vector<uint8_t> b) {
+         PutBe32At(b, CodeStreamBox(b), 4);
+         return b;
+     }},
+};
+
+class JasPerHeaderWalk : public ::testing::TestWithParam<WalkCase> {};
+
+TEST_P(JasPerHeaderWalk, ReadsWhatOpenJpegReads) {
+    const WalkCase& c = GetParam();
+    CRaster image;
+    MakeImage(image, 24);
+    image.SetJpegQuality(100);
+    const std::vector<uint8_t> bytes = c.patch(EncodeBytes(image, c.id));
+    CRaster decoded;
+    ASSERT_TRUE(DecodeBytes(decoded, bytes, c.id)) << decoded.GetLastError();
+    EXPECT_EQ(TopDownRgba(decoded), TopDownRgba(image));
+}
+
+INSTANTIATE_TEST_SUITE_P(Odd, JasPerHeaderWalk, ::testing::ValuesIn(kWalkCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

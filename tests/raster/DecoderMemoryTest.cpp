@@ -13,7 +13,9 @@
 
 #include "AllocationMeter.h"
 #include "CRaster.h"
+#include "CRasterMemoryStream.h"
 #include "CodecTestSupport.h"
+#include "JasPerImage.h"
 #include "JpegTestSupport.h"
 
 namespace {
@@ -154,9 +156,14 @@ struct CodeStream {
     uint16_t components = 1, layers = 1;
     uint8_t levels = 0, blockExponent = 6;  // code blocks of 2^exponent x 2^exponent
     int precinctExponent = -1;              // -1: the largest precincts
+    uint8_t blockStyle = 0;                 // code-block style: 4 ends a segment with every pass
+    bool everyTile = false;                 // a tile part for every tile, not only tile 0
+    int transformSegments = 0;    // main-header component transform segments of 60000 bytes
+    uint8_t paletteChannels = 0;  // JP2: a palette of that many channels over component 0
 };
 
-// A reversible code stream with the main header described and one tile part of 8 data bytes.
+// A reversible code stream with the main header described and one tile part of 8 data bytes
+// (each an empty packet) for tile 0 or for every tile.
 Bytes J2kCodeStream(const CodeStream& s) {
     Bytes b;
     PutBe16(b, 0xFF4F);
@@ -173,20 +180,34 @@ Bytes J2kCodeStream(const CodeStream& s) {
     PutBe16(b, 12 + (precincts ? s.levels + 1 : 0));
     codectest::Append(b, {uint8_t(precincts ? 1 : 0), 0});
     PutBe16(b, s.layers);
-    codectest::Append(
-        b, {0, s.levels, uint8_t(s.blockExponent - 2), uint8_t(s.blockExponent - 2), 0, 1});
+    codectest::Append(b, {0, s.levels, uint8_t(s.blockExponent - 2), uint8_t(s.blockExponent - 2),
+                          s.blockStyle, 1});
     for (int r = 0; precincts && r <= s.levels; ++r)
         b.push_back(static_cast<uint8_t>(s.precinctExponent * 0x11));
     PutBe16(b, 0xFF5C);
     PutBe16(b, 4 + 3 * s.levels);
     for (int i = 0; i < 2 + 3 * s.levels; ++i) b.push_back(0x40);
-    PutBe16(b, 0xFF90);
-    PutBe16(b, 10);
-    PutBe16(b, 0);
-    PutBe32(b, 22);
-    codectest::Append(b, {0, 1});
-    PutBe16(b, 0xFF93);
-    codectest::Append(b, Bytes(8, 0));
+    for (int i = 0; i < s.transformSegments; ++i) {
+        PutBe16(b, 0xFF74);
+        PutBe16(b, 8 + 60000);
+        PutBe16(b, 0);
+        PutBe16(b, 0x0400 | i);  // record i of 32-bit floats
+        PutBe16(b, 0);
+        codectest::Append(b, Bytes(60000, 0));
+    }
+    const uint32_t tileW = s.tileWidth ? s.tileWidth : s.width;
+    const uint32_t tileH = s.tileHeight ? s.tileHeight : s.height;
+    const uint32_t tiles =
+        s.everyTile ? ((s.width + tileW - 1) / tileW) * ((s.height + tileH - 1) / tileH) : 1;
+    for (uint32_t t = 0; t < tiles; ++t) {
+        PutBe16(b, 0xFF90);
+        PutBe16(b, 10);
+        PutBe16(b, t);
+        PutBe32(b, 22);
+        codectest::Append(b, {0, 1});
+        PutBe16(b, 0xFF93);
+        codectest::Append(b, Bytes(8, 0));
+    }
     PutBe16(b, 0xFFD9);
     return b;
 }
@@ -199,7 +220,9 @@ Bytes Jp2File(const CodeStream& s) {
     PutText(b, "ftypjp2 ");
     PutBe32(b, 0);
     PutText(b, "jp2 ");
-    PutBe32(b, 8 + 22 + 15);
+    const uint32_t channels = s.paletteChannels;
+    const uint32_t palette = channels ? 8 + 3 + 3 * channels + 8 + 4 * channels : 0;
+    PutBe32(b, 8 + 22 + 15 + palette);
     PutText(b, "jp2h");
     PutBe32(b, 22);
     PutText(b, "ihdr");
@@ -211,12 +234,162 @@ Bytes Jp2File(const CodeStream& s) {
     PutText(b, "colr");
     codectest::Append(b, {1, 0, 0});
     PutBe32(b, 17);
+    if (channels) {
+        // Two 8-bit entries per channel, every channel mapped from component 0.
+        PutBe32(b, 8 + 3 + 3 * channels);
+        PutText(b, "pclr");
+        PutBe16(b, 2);
+        b.push_back(static_cast<uint8_t>(channels));
+        b.insert(b.end(), channels, 7);
+        b.insert(b.end(), 2 * channels, 0x80);
+        PutBe32(b, 8 + 4 * channels);
+        PutText(b, "cmap");
+        for (uint32_t i = 0; i < channels; ++i) codectest::Append(b, {0, 0, 1, uint8_t(i)});
+    }
     const Bytes stream = J2kCodeStream(s);
     PutBe32(b, 8 + static_cast<uint32_t>(stream.size()));
     PutText(b, "jp2c");
     codectest::Append(b, stream);
     return b;
 }
+
+Bytes J2kFile(const CodeStream& s, uint32_t format) {
+    return format == FORMAT_JP2 ? Jp2File(s) : J2kCodeStream(s);
+}
+
+// Decoding holds what the headers declare whatever data follows (a valid code stream of a
+// uniform picture holds tens of thousands of pixels per byte), so its memory is bounded from
+// the headers and set against the library's cap for one image.
+constexpr const char* kJ2kNoMemory = "error: cannot allocate memory";
+// A refusal reads the headers and nothing more.
+constexpr uint64_t kJ2kRefusalBytes = uint64_t{1} << 20;
+
+struct J2kDecoded {
+    bool loaded = false;
+    std::string error;
+    uint64_t peak = 0;
+};
+
+J2kDecoded DecodeJ2kMetered(const Bytes& bytes, uint32_t format) {
+    J2kDecoded result;
+    CRaster image;
+    {
+        AllocationMeter meter;
+        result.loaded = codectest::DecodeBytes(image, bytes, format);
+        result.peak = meter.PeakBytes();
+    }
+    result.error = image.GetLastError();
+    return result;
+}
+
+double J2kPeakBound(const Bytes& bytes, uint32_t format) {
+    CRasterMemoryStream stream(const_cast<uint8_t*>(bytes.data()), static_cast<long>(bytes.size()));
+    return jasper::DecodePeakBound(stream,
+                                   format == FORMAT_JP2 ? jasper::Kind::Jp2 : jasper::Kind::Jpc);
+}
+
+struct J2kShape {
+    const char* name;
+    uint32_t format;
+    CodeStream stream;
+};
+
+void PrintTo(const J2kShape& c, std::ostream* out) { *out << c.name; }
+
+// Valid files of every shape the bound counts, each well inside it: they load, and what
+// decoding holds at its peak stays within the bound taken from their headers (and so within
+// the cap).
+const J2kShape kJ2kShapes[] = {
+    {"UniformPicture", FORMAT_JPC, {.width = 2000, .height = 1500, .components = 3, .levels = 5}},
+    {"ManyTiles",
+     FORMAT_JPC,
+     {.width = 1020,
+      .height = 510,
+      .tileWidth = 4,
+      .tileHeight = 4,
+      .components = 3,
+      .everyTile = true}},
+    {"TinyCodeBlocks", FORMAT_JPC, {.width = 4096, .height = 4096, .blockExponent = 2}},
+    {"TinyPrecincts", FORMAT_JPC, {.width = 1024, .height = 1024, .precinctExponent = 0}},
+    {"ManyLayers",
+     FORMAT_JPC,
+     {.width = 1024, .height = 1024, .layers = 2000, .levels = 3, .precinctExponent = 4}},
+    {"ManyComponents", FORMAT_JPC, {.width = 256, .height = 256, .components = 64, .levels = 2}},
+    {"SegmentPerPass",
+     FORMAT_JPC,
+     {.width = 1024, .height = 1024, .layers = 100, .levels = 5, .blockStyle = 4}},
+    {"TransformCopiedByEveryTile",
+     FORMAT_JPC,
+     {.width = 1000, .height = 1000, .tileWidth = 100, .tileHeight = 100, .transformSegments = 8}},
+    {"PaletteChannels", FORMAT_JP2, {.width = 1000, .height = 1000, .paletteChannels = 40}},
+};
+
+class J2kDecoderMemory : public ::testing::TestWithParam<J2kShape> {};
+
+TEST_P(J2kDecoderMemory, LoadsWithinTheBoundOfItsHeaders) {
+    if (!AllocationMeter::Available()) GTEST_SKIP() << "allocations cannot be counted here";
+    const J2kShape& c = GetParam();
+    const Bytes bytes = J2kFile(c.stream, c.format);
+    const double bound = J2kPeakBound(bytes, c.format);
+    ASSERT_LE(bound, static_cast<double>(RASTER_MAX_MEMORY));
+    const J2kDecoded decoded = DecodeJ2kMetered(bytes, c.format);
+    EXPECT_TRUE(decoded.loaded) << decoded.error;
+    EXPECT_LE(static_cast<double>(decoded.peak), bound);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, J2kDecoderMemory, ::testing::ValuesIn(kJ2kShapes),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct J2kLine {
+    const char* name;
+    CodeStream inside, past;  // one shape just inside and just past the bound
+    bool decodeInside;        // decoding the inside one is cheap enough to run here
+};
+
+void PrintTo(const J2kLine& c, std::ostream* out) { *out << c.name; }
+
+// The line for each shape: one step (a row, a layer, a component) past the largest valid file
+// that the cap allows is refused from its headers.
+const J2kLine kJ2kLines[] = {
+    {"ImageSize", {.width = 16384, .height = 16376}, {.width = 16384, .height = 16377}, true},
+    {"TinyCodeBlocks",
+     {.width = 4096, .height = 16326, .blockExponent = 2},
+     {.width = 4096, .height = 16327, .blockExponent = 2},
+     false},
+    {"TinyPrecincts",
+     {.width = 1024, .height = 2930, .precinctExponent = 0},
+     {.width = 1024, .height = 2931, .precinctExponent = 0},
+     false},
+    {"ManyLayers",
+     {.width = 256, .height = 256, .layers = 63110, .precinctExponent = 1},
+     {.width = 256, .height = 256, .layers = 63111, .precinctExponent = 1},
+     false},
+    {"ManyTiles",
+     {.width = 255, .height = 257, .tileWidth = 1, .tileHeight = 1, .components = 14},
+     {.width = 255, .height = 257, .tileWidth = 1, .tileHeight = 1, .components = 15},
+     false},
+};
+
+class J2kMemoryLine : public ::testing::TestWithParam<J2kLine> {};
+
+TEST_P(J2kMemoryLine, JustInsideLoadsAndJustPastIsRefusedFromTheHeaders) {
+    if (!AllocationMeter::Available()) GTEST_SKIP() << "allocations cannot be counted here";
+    const J2kLine& c = GetParam();
+    const Bytes inside = J2kCodeStream(c.inside);
+    EXPECT_LE(J2kPeakBound(inside, FORMAT_JPC), static_cast<double>(RASTER_MAX_MEMORY));
+    if (c.decodeInside) {
+        const J2kDecoded decoded = DecodeJ2kMetered(inside, FORMAT_JPC);
+        EXPECT_TRUE(decoded.loaded) << decoded.error;
+        EXPECT_LE(decoded.peak, RASTER_MAX_MEMORY);
+    }
+    const J2kDecoded past = DecodeJ2kMetered(J2kCodeStream(c.past), FORMAT_JPC);
+    EXPECT_FALSE(past.loaded);
+    EXPECT_EQ(past.error, kJ2kNoMemory);
+    EXPECT_LE(past.peak, kJ2kRefusalBytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bound, J2kMemoryLine, ::testing::ValuesIn(kJ2kLines),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 Bytes TextThenBytes(const char* text, size_t bytes) {
     Bytes b;
@@ -444,12 +617,6 @@ const BombCase kBombs[] = {
     {"TiffGreyTiles", FORMAT_TIF, TiffHugeTiles, kTiffCorrupt},
     {"JpcImageSize", FORMAT_JPC, [] { return J2kCodeStream({.width = 23170, .height = 23170}); },
      kJasPerMemory},
-    {"JpcTinyCodeBlocks", FORMAT_JPC,
-     [] { return J2kCodeStream({.width = 4096, .height = 4096, .blockExponent = 2}); },
-     kJasPerMemory},
-    {"JpcTinyPrecincts", FORMAT_JPC,
-     [] { return J2kCodeStream({.width = 1024, .height = 1024, .precinctExponent = 0}); },
-     kJasPerMemory},
     {"JpcManyLayers", FORMAT_JPC,
      [] {
          return J2kCodeStream(
@@ -464,6 +631,17 @@ const BombCase kBombs[] = {
      kJasPerMemory},
     {"Jp2ImageSize", FORMAT_JP2, [] { return Jp2File({.width = 23170, .height = 23170}); },
      kJasPerMemory},
+    {"JpcTransformCopiedByEveryTile", FORMAT_JPC,
+     [] {
+         return J2kCodeStream({.width = 255,
+                               .height = 257,
+                               .tileWidth = 1,
+                               .tileHeight = 1,
+                               .transformSegments = 2});
+     },
+     kJasPerMemory, 130000},
+    {"Jp2PaletteChannels", FORMAT_JP2,
+     [] { return Jp2File({.width = 4096, .height = 4096, .paletteChannels = 64}); }, kJasPerMemory},
     {"PgxImageSize", FORMAT_PGX, [] { return TextThenBytes("PG ML + 8 60000 60000\n", 64); },
      kJasPerData},
     {"PnmImageSize", FORMAT_PNM, [] { return TextThenBytes("P6 60000 60000 255\n", 64); },
