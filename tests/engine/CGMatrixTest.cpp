@@ -462,7 +462,9 @@ TEST_F(CGMatrixFiles, TextFileCountsMustFitTheBytesLeft) {
             peak = meter.PeakBytes();
         }
         // Beyond the file and the matrix only the stream's buffers.
-        if (AllocationMeter::Available()) EXPECT_LT(peak, 64u * 1024);
+        if (AllocationMeter::Available()) {
+            EXPECT_LT(peak, 64u * 1024);
+        }
         EXPECT_EQ(m.GetData(), c.loaded.empty() ? std::vector<double>{7} : c.loaded);
     }
 }

@@ -433,7 +433,9 @@ TEST(CRasterGIF, CutFilesShowWhatTheyHold) {
                 })) << n;
                 ASSERT_GE(shown, lastShown) << n;
                 // Past the first sub-block, some of the picture shows.
-                if (n > dataOffset + 257) ASSERT_GT(shown, 0u) << n;
+                if (n > dataOffset + 257) {
+                    ASSERT_GT(shown, 0u) << n;
+                }
                 lastShown = shown;
             }
             // Only the trailer missing: the whole picture.
@@ -468,7 +470,9 @@ TEST(CRasterGIF, CutFilesShowWhatTheyHold) {
         const bool second = n >= layout.images[1].dataOffset;
         EXPECT_EQ(DecodeFrame(image, cut, 1), second) << n;
         EXPECT_EQ(image.GetNumFrames(), second ? 2 : 1) << n;
-        if (!second) EXPECT_STREQ(image.GetLastError(), "GIF frame not found");
+        if (!second) {
+            EXPECT_STREQ(image.GetLastError(), "GIF frame not found");
+        }
     }
     CRaster image;
     ASSERT_TRUE(DecodeFrame(image, Bytes(anim.begin(), anim.end() - 1), 1));
