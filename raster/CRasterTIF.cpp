@@ -14,15 +14,13 @@
 #include <vector>
 
 #include "CRasterStream.h"
+#include "TiffDataBound.h"
 #include "UserInterface.h"
 
 // ---------------------------------------------------------------------------------------------
 // Platform layer: libtiff over a CRasterStream, its messages routed to the user interface.
 // ---------------------------------------------------------------------------------------------
 namespace {
-
-// Largest single block libtiff or this decoder allocates for one file, in bytes.
-constexpr uint64_t kTiffMaxBlock = RASTER_MAX_MEMORY;
 
 CRasterStream* StreamOf(thandle_t handle) { return static_cast<CRasterStream*>(handle); }
 
@@ -128,72 +126,6 @@ bool HasTiffMagic(CRasterStream* stream) {
 struct TiffFailure {
     const char* text;
 };
-
-// A 64-bit product, or a value above kTiffMaxBlock when it would overflow.
-uint64_t CheckedProduct(uint64_t a, uint64_t b) {
-    if (a != 0 && b > kTiffMaxBlock / a) return kTiffMaxBlock + 1;
-    return a * b;
-}
-
-// The most bytes a codec makes of one stored byte. Image data claimed beyond that, for images
-// larger than kAlwaysPlausible, cannot be in the file: such a file is refused before anything
-// of the image's size is allocated.
-constexpr uint64_t kMaxExpansion = uint64_t{1} << 15;
-constexpr uint64_t kAlwaysPlausible = uint64_t{16} << 20;
-
-uint64_t MaxExpansion(uint16_t compression, uint64_t rowBytes) {
-    switch (compression) {
-        case COMPRESSION_NONE:
-            return 1;
-        case COMPRESSION_PACKBITS:
-            return 64;  // two bytes repeat one byte 128 times
-        case COMPRESSION_LZW:
-            return 4096 * 8 / 9;  // a code of at least 9 bits stands for at most 4096 bytes
-        case COMPRESSION_ADOBE_DEFLATE:
-        case COMPRESSION_DEFLATE:
-            return 1032;
-        case COMPRESSION_JPEG:
-        case COMPRESSION_OJPEG:
-            // Huffman coding spends at least one bit on an 8 x 8 block, 512 samples a byte;
-            // twice that leaves room for arithmetic coding.
-            return 1024;
-        case COMPRESSION_CCITTRLE:
-        case COMPRESSION_CCITTRLEW:
-        case COMPRESSION_CCITTFAX3:
-        case COMPRESSION_CCITTFAX4:
-            // A single bit may code a whole row.
-            return std::clamp<uint64_t>(8 * rowBytes, 1, kMaxExpansion);
-        default:
-            // The other codecs: Zstandard's largest expansion, a run of 128 KiB from 4 bytes.
-            return kMaxExpansion;
-    }
-}
-
-// True when the strips or tiles stored in the file can hold the image data the directory
-// claims. Byte counts are only counted as far as the file reaches.
-bool DataCanFillImage(TIFF* handle, uint64_t fileSize) {
-    const bool tiled = TIFFIsTiled(handle) != 0;
-    const uint64_t count = tiled ? TIFFNumberOfTiles(handle) : TIFFNumberOfStrips(handle);
-    const uint64_t each =
-        static_cast<uint64_t>(tiled ? TIFFTileSize64(handle) : TIFFStripSize64(handle));
-    const uint64_t claimed = CheckedProduct(count, each);
-    if (claimed <= kAlwaysPlausible) return true;
-    // Every strip or tile takes an offset and a byte count in the file.
-    if (count > fileSize) return false;
-    uint16_t compression = COMPRESSION_NONE;
-    TIFFGetFieldDefaulted(handle, TIFFTAG_COMPRESSION, &compression);
-    const uint64_t ratio =
-        MaxExpansion(compression, static_cast<uint64_t>(TIFFScanlineSize64(handle)));
-    uint64_t stored = 0;
-    for (uint32_t i = 0; i < count; ++i) {
-        const uint64_t offset = TIFFGetStrileOffset(handle, i);
-        if (offset < fileSize) {
-            stored += std::min<uint64_t>(TIFFGetStrileByteCount(handle, i), fileSize - offset);
-        }
-        if (CheckedProduct(stored, ratio) >= claimed) return true;
-    }
-    return false;
-}
 
 uint8_t ToByte(double v) {
     if (!(v > 0.0)) return 0;
@@ -327,7 +259,7 @@ bool CRasterTIF::DecodeOpened(TIFF* handle) {
     if (sampleFormat == SAMPLEFORMAT_IEEEFP) {
         throw TiffFailure{"TIFF floating-point samples are not supported"};
     }
-    if (!DataCanFillImage(handle, TiffStreamSize(TIFFClientdata(handle)))) {
+    if (!TiffDataCanFillImage(handle, StreamOf(TIFFClientdata(handle)))) {
         throw TiffFailure{"Corrupted TIFF file!"};
     }
     if (rowsPerStrip == 0 || rowsPerStrip > height) rowsPerStrip = height;
@@ -456,7 +388,7 @@ bool CRasterTIF::DecodeOpened(TIFF* handle) {
 bool CRasterTIF::ReadRgba(TIFF* handle, uint32_t samples) {
     const uint32_t width = GetWidth();
     const uint32_t height = GetHeight();
-    const uint64_t bytes = CheckedProduct(CheckedProduct(width, height), 4);
+    const uint64_t bytes = TiffCheckedProduct(TiffCheckedProduct(width, height), 4);
     if (bytes > kTiffMaxBlock) throw TiffFailure{"No space for raster buffer"};
     std::vector<uint32_t> raster(static_cast<size_t>(bytes / 4));
     if (!TIFFReadRGBAImage(handle, width, height, raster.data(), 1)) {
@@ -497,12 +429,12 @@ bool CRasterTIF::ReadBands(TIFF* handle, uint32_t samples, uint32_t bitsPerSampl
         // Tile columns must start on whole bytes and a tile must hold its rows.
         if (tileWidth == 0 || tileLength == 0 || (uint64_t{tileWidth} * bitsPerPixel) % 8 != 0 ||
             tileRow != (uint64_t{tileWidth} * bitsPerPixel + 7) / 8 ||
-            tileSize < CheckedProduct(tileRow, tileLength) || tileSize > kTiffMaxBlock) {
+            tileSize < TiffCheckedProduct(tileRow, tileLength) || tileSize > kTiffMaxBlock) {
             throw TiffFailure{"Corrupted tiled TIFF file!"};
         }
         rowsPerStrip = std::min(tileLength, height);
     }
-    const uint64_t bandSize = CheckedProduct(rowSize, rowsPerStrip);
+    const uint64_t bandSize = TiffCheckedProduct(rowSize, rowsPerStrip);
     if (bandSize > kTiffMaxBlock) throw TiffFailure{"No space for raster buffer"};
     std::vector<uint8_t> band(static_cast<size_t>(bandSize));
     std::vector<uint8_t> tile(static_cast<size_t>(tileSize));

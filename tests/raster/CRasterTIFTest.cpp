@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -505,5 +507,167 @@ TEST(TifEncoder, ShortWriteFails) {
     EXPECT_FALSE(image.Encode(&stream, FORMAT_TIF));
     EXPECT_STREQ(image.GetLastError(), "Error saving TIFF file");
 }
+
+// ---- valid files near the size bound -----------------------------------------------------
+// The best-compressing files: uniform pictures of about 24 megapixels, most of them ending in a
+// short strip or in partial tiles.
+
+constexpr uint8_t kGrey = 90;
+constexpr uint8_t kRgb[3] = {10, 200, 30};
+
+// A uniform picture, grey at 8 bits or colour at 24; a near-uniform one has one pixel in 1009
+// changed.
+void FillUniform(CRaster& image, uint32_t width, uint32_t height, uint32_t bpp,
+                 bool nearUniform = false) {
+    image.Create(width, height, bpp, FORMAT_UNKNOWN);
+    if (bpp == 8) image.SetGrayPalette();
+    std::vector<uint8_t> row(image.GetRowStride(), kGrey);
+    for (size_t x = 0; bpp == 24 && x < width; ++x) {
+        for (int c = 0; c < 3; ++c) row[3 * x + c] = kRgb[2 - c];
+    }
+    for (uint32_t y = 0; y < height; ++y) {
+        std::copy(row.begin(), row.end(), image.GetBits(y));
+        for (uint32_t x = (1009 - y * 13 % 1009) % 1009; nearUniform && x < width; x += 1009) {
+            image.GetBits(y)[bpp / 8 * x] ^= 0x40;
+        }
+    }
+}
+
+// Largest channel difference between the image and top-down RGB bytes of its size.
+int MaxDifferenceFromRgb(const CRaster& image, const std::vector<uint8_t>& rgb) {
+    const uint32_t width = image.GetWidth(), height = image.GetHeight();
+    if (rgb.size() != size_t{width} * height * 3) return 256;
+    const bool palette = image.GetBpp() == 8;
+    uint8_t colours[256][3] = {};
+    for (uint32_t i = 0; palette && i < 256; ++i) {
+        const RGBQUAD c = image.GetPaletteColor(static_cast<uint8_t>(i));
+        colours[i][0] = c.rgbRed;
+        colours[i][1] = c.rgbGreen;
+        colours[i][2] = c.rgbBlue;
+    }
+    int worst = 0;
+    for (uint32_t top = 0; top < height; ++top) {
+        const uint8_t* row = image.GetBits(height - 1 - top);
+        const uint8_t* want = rgb.data() + size_t{top} * width * 3;
+        for (uint32_t x = 0; x < width; ++x) {
+            for (int c = 0; c < 3; ++c) {
+                const uint8_t got = palette ? colours[row[x]][c] : row[3 * x + 2 - c];
+                worst = std::max(worst, std::abs(got - want[3 * x + c]));
+            }
+        }
+    }
+    return worst;
+}
+
+// The uniform picture of the image's size and depth as top-down RGB bytes.
+std::vector<uint8_t> UniformRgb(const CRaster& image) {
+    std::vector<uint8_t> rgb(size_t{image.GetWidth()} * image.GetHeight() * 3, kGrey);
+    for (size_t i = 0; image.GetBpp() == 24 && i < rgb.size(); ++i) rgb[i] = kRgb[i % 3];
+    return rgb;
+}
+
+struct OwnFileCase {
+    const char* name;
+    uint32_t width, height, bpp;
+    uint32_t compression;  // codec option; 0 = the writer's choice by depth
+    int tolerance;         // largest channel error after the round trip
+};
+
+void PrintTo(const OwnFileCase& c, std::ostream* out) { *out << c.name; }
+
+// The writer's strips hold about 8 KiB, at least a row (JPEG strips a multiple of 8 rows): but
+// for Rgb24Deflate, whose strips are single rows, these sizes leave a short last strip. JPEG keeps
+// a uniform colour within 2.
+const OwnFileCase kOwnFiles[] = {
+    {"Grey8PackBits", 4000, 4501, 8, 0, 0},  // 2 rows a strip
+    {"Grey8None", 4000, 4501, 8, 1, 0},     {"Grey8Lzw", 3000, 7999, 8, 5, 0},
+    {"Rgb24Jpeg", 6000, 4001, 24, 0, 2},    {"Rgb24None", 1360, 17647, 24, 1, 0},  // 2 rows a strip
+    {"Rgb24Deflate", 6000, 4001, 24, 8, 0},
+};
+
+class TifNearBoundOwn : public ::testing::TestWithParam<OwnFileCase> {};
+
+TEST_P(TifNearBoundOwn, UniformPictureReadsBack) {
+    const OwnFileCase& c = GetParam();
+    TempDir dir;
+    const std::string file = dir.File("uniform.tif");
+    CRaster image;
+    FillUniform(image, c.width, c.height, c.bpp);
+    image.SetCodecOption(c.compression);
+    ASSERT_TRUE(image.Save(file.c_str(), FORMAT_TIF)) << image.GetLastError();
+    CRaster loaded;
+    ASSERT_TRUE(loaded.Load(file.c_str(), FORMAT_TIF)) << loaded.GetLastError();
+    EXPECT_EQ(loaded.GetWidth(), c.width);
+    EXPECT_EQ(loaded.GetHeight(), c.height);
+    EXPECT_EQ(loaded.GetBpp(), c.bpp);
+    EXPECT_LE(MaxDifferenceFromRgb(loaded, UniformRgb(loaded)), c.tolerance);
+}
+
+INSTANTIATE_TEST_SUITE_P(Uniform, TifNearBoundOwn, ::testing::ValuesIn(kOwnFiles),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct ToolFileCase {
+    const char* name;
+    uint32_t width, height, bpp;  // of the source picture
+    bool nearUniform;
+    bool magick;          // written by ImageMagick's convert, else by tiffcp
+    const char* options;  // turning the uncompressed source into the file read
+};
+
+void PrintTo(const ToolFileCase& c, std::ostream* out) { *out << c.name; }
+
+const ToolFileCase kToolFiles[] = {
+    {"MagickRgbNoneRows7", 3000, 2000, 24, false, true,
+     "-compress none -define tiff:rows-per-strip=7"},
+    {"RgbNoneRows8", 3000, 1999, 24, false, false, "-c none -r 8"},
+    {"GreyNoneRows2", 4000, 4501, 8, false, false, "-c none -r 2"},
+    {"GreyNonePartialTiles", 4000, 4501, 8, false, false, "-c none -t -w 256 -l 256"},
+    {"GreyPackBitsRows7", 12800, 2000, 8, false, false, "-c packbits -r 7"},  // 64:1
+    {"GreyLzwRows4000", 6000, 4001, 8, false, false, "-c lzw -r 4000"},
+    {"RgbLzwPartialTiles", 6000, 4001, 24, false, false, "-c lzw -t -w 512 -l 512"},
+    {"RgbDeflateRows4000", 6000, 4001, 24, false, false, "-c zip:p9 -r 4000"},
+    {"GreyDeflateNearUniform", 6000, 4001, 8, true, false, "-c zip:p9 -r 4000"},
+    {"MagickRgbDeflatePartialTiles", 6000, 4001, 24, false, true,
+     "-compress zip -quality 95 -define tiff:tile-geometry=512x512"},
+    {"GreyJpegRows4000", 6000, 4001, 8, false, false, "-c jpeg -r 4000"},
+    {"RgbJpegPartialTiles", 6000, 4001, 24, false, false, "-c jpeg -t -w 512 -l 512"},
+    {"GreyLzmaRows4000", 6000, 4001, 8, false, false, "-c lzma:p9 -r 4000"},
+    {"GreyZstdRows4000", 6000, 4001, 8, false, false, "-c zstd -r 4000"},
+};
+
+class TifNearBoundTools : public ::testing::TestWithParam<ToolFileCase> {};
+
+// Compared with ImageMagick's reading of the file, or, for codecs ImageMagick refuses, of the
+// uncompressed copy tiffcp decodes.
+TEST_P(TifNearBoundTools, ReadsWhatTheToolsDecode) {
+    if (!external::HaveImageMagick() || !external::CommandExists("tiffcp")) {
+        GTEST_SKIP() << "ImageMagick or tiffcp not installed";
+    }
+    const ToolFileCase& c = GetParam();
+    TempDir dir;
+    const std::string source = dir.File("source.tif"), file = dir.File("file.tif");
+    CRaster picture;
+    FillUniform(picture, c.width, c.height, c.bpp, c.nearUniform);
+    picture.SetCodecOption(1);
+    ASSERT_TRUE(picture.Save(source.c_str(), FORMAT_TIF)) << picture.GetLastError();
+    ASSERT_TRUE(
+        external::Run(c.magick ? external::kConvert + " " + source + " " + c.options + " " + file
+                               : "tiffcp " + std::string(c.options) + " " + source + " " + file));
+    std::vector<uint8_t> expected = codectest::MagickRgb(file, dir.File("m.rgb"));
+    if (expected.empty()) {
+        const std::string copy = dir.File("copy.tif");
+        ASSERT_TRUE(external::Run("tiffcp -c none " + file + " " + copy));
+        expected = codectest::MagickRgb(copy, dir.File("m.rgb"));
+    }
+
+    CRaster image;
+    ASSERT_TRUE(image.Load(file.c_str(), FORMAT_TIF)) << image.GetLastError();
+    EXPECT_EQ(image.GetWidth(), c.width);
+    EXPECT_EQ(image.GetHeight(), c.height);
+    EXPECT_EQ(MaxDifferenceFromRgb(image, expected), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tools, TifNearBoundTools, ::testing::ValuesIn(kToolFiles),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -38,8 +38,11 @@ inline void Put32(Bytes& b, uint32_t v) {
 inline void Append(Bytes& b, const Bytes& more) { b.insert(b.end(), more.begin(), more.end()); }
 
 inline std::vector<uint8_t> ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    std::vector<uint8_t> bytes(in ? static_cast<size_t>(in.tellg()) : 0);
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
+    return bytes;
 }
 
 inline bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -485,8 +488,7 @@ private:
 // top-down RGBA; fails when saving or decoding fails or the tool sees another size.
 inline ::testing::AssertionResult SaveAndReadWithTool(Tool tool, const std::string& dir,
                                                       CRaster& image, const std::string& file,
-                                                      uint32_t format,
-                                                      std::vector<uint8_t>& rgba) {
+                                                      uint32_t format, std::vector<uint8_t>& rgba) {
     if (!image.Save(file.c_str(), format)) {
         return ::testing::AssertionFailure() << "save failed: " << image.GetLastError();
     }

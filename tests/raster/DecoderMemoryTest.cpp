@@ -2,8 +2,10 @@
 // or refuses it without asking for more than a small budget of memory. The memory is measured
 // (AllocationMeter), never timed.
 #include <gtest/gtest.h>
+#include <tiffio.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +19,7 @@
 #include "CodecTestSupport.h"
 #include "JasPerImage.h"
 #include "JpegTestSupport.h"
+#include "TempDir.h"
 
 namespace {
 
@@ -102,12 +105,15 @@ struct TiffField {
     uint32_t count, value;
 };
 
-// A little-endian file: `dataBytes` bytes of noise at offset 8, then one directory (fields sorted
-// by tag; short values of count 1 sit in the value field).
-Bytes Tiff(const std::vector<TiffField>& fields, uint32_t dataBytes) {
-    Bytes b = {'I', 'I', 42, 0};
-    codectest::Put32(b, 8 + dataBytes);
-    for (uint32_t i = 0; i < dataBytes; ++i) b.push_back(static_cast<uint8_t>(i * 37 + 11));
+constexpr uint16_t kTiffShort = 3, kTiffLong = 4;
+
+// Appends one directory (fields sorted by tag; short values of count 1 sit in the value field)
+// to a little-endian file and points the header at it.
+void AppendTiffDirectory(Bytes& b, std::vector<TiffField> fields) {
+    std::sort(fields.begin(), fields.end(),
+              [](const TiffField& x, const TiffField& y) { return x.tag < y.tag; });
+    const auto at = static_cast<uint32_t>(b.size());
+    for (int i = 0; i < 4; ++i) b[4 + i] = static_cast<uint8_t>(at >> (8 * i));
     codectest::Put16(b, static_cast<uint32_t>(fields.size()));
     for (const TiffField& f : fields) {
         codectest::Put16(b, f.tag);
@@ -116,38 +122,334 @@ Bytes Tiff(const std::vector<TiffField>& fields, uint32_t dataBytes) {
         codectest::Put32(b, f.value);
     }
     codectest::Put32(b, 0);
+}
+
+// A little-endian file: `dataBytes` bytes of noise at offset 8, then one directory.
+Bytes Tiff(const std::vector<TiffField>& fields, uint32_t dataBytes) {
+    Bytes b = {'I', 'I', 42, 0, 0, 0, 0, 0};
+    for (uint32_t i = 0; i < dataBytes; ++i) b.push_back(static_cast<uint8_t>(i * 37 + 11));
+    AppendTiffDirectory(b, fields);
     return b;
 }
 
 // 20000 x 20000 in one strip of 1000 bytes: CMYK (the RGBA route) or grey (the own route).
 Bytes TiffHugeStrip(uint16_t compression, uint16_t photometric, uint16_t samples) {
-    const uint16_t kShort = 3, kLong = 4;
     std::vector<TiffField> fields = {
-        {256, kLong, 1, 20000},        {257, kLong, 1, 20000},        {258, kShort, 1, 8},
-        {259, kShort, 1, compression}, {262, kShort, 1, photometric}, {273, kLong, 1, 8},
-        {277, kShort, 1, samples},     {278, kLong, 1, 20000},        {279, kLong, 1, 1000},
+        {256, kTiffLong, 1, 20000},        {257, kTiffLong, 1, 20000},
+        {258, kTiffShort, 1, 8},           {259, kTiffShort, 1, compression},
+        {262, kTiffShort, 1, photometric}, {273, kTiffLong, 1, 8},
+        {277, kTiffShort, 1, samples},     {278, kTiffLong, 1, 20000},
+        {279, kTiffLong, 1, 1000},
     };
     return Tiff(fields, 1000);
 }
 
 // 20000 x 20000 grey in 4096 x 4096 tiles of 40 bytes each.
 Bytes TiffHugeTiles() {
-    const uint16_t kShort = 3, kLong = 4;
     const uint32_t tiles = 5 * 5;
     Bytes arrays;  // tile offsets, then byte counts, placed after 40 bytes of tile data
     for (uint32_t i = 0; i < tiles; ++i) codectest::Put32(arrays, 8);
     for (uint32_t i = 0; i < tiles; ++i) codectest::Put32(arrays, 40);
     std::vector<TiffField> fields = {
-        {256, kLong, 1, 20000},  {257, kLong, 1, 20000},
-        {258, kShort, 1, 8},     {259, kShort, 1, 8},
-        {262, kShort, 1, 1},     {277, kShort, 1, 1},
-        {322, kLong, 1, 4096},   {323, kLong, 1, 4096},
-        {324, kLong, tiles, 48}, {325, kLong, tiles, 48 + 4 * tiles},
+        {256, kTiffLong, 1, 20000},  {257, kTiffLong, 1, 20000},
+        {258, kTiffShort, 1, 8},     {259, kTiffShort, 1, 8},
+        {262, kTiffShort, 1, 1},     {277, kTiffShort, 1, 1},
+        {322, kTiffLong, 1, 4096},   {323, kTiffLong, 1, 4096},
+        {324, kTiffLong, tiles, 48}, {325, kTiffLong, tiles, 48 + 4 * tiles},
     };
     Bytes b = Tiff(fields, 40 + static_cast<uint32_t>(arrays.size()));
     std::copy(arrays.begin(), arrays.end(), b.begin() + 48);
     return b;
 }
+
+// ---- TIFF: each bound from both sides --------------------------------------------------------
+// For every codec's bound, the best-compressing valid file real encoders write loads, and a file
+// whose data falls just short of what its directory claims is refused before the image is
+// allocated. Valid files are uniform pictures: every sample 0x5A, bilevel ones all white.
+
+constexpr const char* kTiffDataShort = "Corrupted TIFF file!";
+constexpr uint8_t kTiffSample = 0x5A;
+// A refusal holds little more than the directory, far below the 16 MiB and more each file claims.
+constexpr uint64_t kTiffRefusalBudget = uint64_t{1} << 20;
+
+// The fields of a contiguous picture in strips of `rows` rows, or in tiles of `rows` x `rows`.
+std::vector<TiffField> TiffPictureFields(uint32_t width, uint32_t height, uint16_t samples,
+                                         uint16_t bits, uint16_t photometric, uint16_t compression,
+                                         uint32_t rows, bool tiled) {
+    std::vector<TiffField> fields = {
+        {256, kTiffLong, 1, width},        {257, kTiffLong, 1, height},
+        {258, kTiffShort, 1, bits},        {259, kTiffShort, 1, compression},
+        {262, kTiffShort, 1, photometric}, {277, kTiffShort, 1, samples},
+    };
+    if (tiled) {
+        fields.push_back({322, kTiffLong, 1, rows});
+        fields.push_back({323, kTiffLong, 1, rows});
+    } else {
+        fields.push_back({278, kTiffLong, 1, rows});
+    }
+    return fields;
+}
+
+// A file holding the blocks (strips, or tiles) from offset 8, then their offsets and byte
+// counts, then the directory.
+Bytes TiffOfBlocks(std::vector<TiffField> fields, const std::vector<Bytes>& blocks, bool tiled) {
+    Bytes b = {'I', 'I', 42, 0, 0, 0, 0, 0};
+    Bytes offsets, counts;
+    for (const Bytes& block : blocks) {
+        codectest::Put32(offsets, static_cast<uint32_t>(b.size()));
+        codectest::Put32(counts, static_cast<uint32_t>(block.size()));
+        codectest::Append(b, block);
+    }
+    const auto n = static_cast<uint32_t>(blocks.size());
+    // A single offset or byte count sits in the field itself; longer arrays follow the blocks.
+    auto place = [&b, n](const Bytes& array) -> uint32_t {
+        if (n == 1) return array[0] | array[1] << 8 | array[2] << 16 | uint32_t{array[3]} << 24;
+        const auto at = static_cast<uint32_t>(b.size());
+        codectest::Append(b, array);
+        return at;
+    };
+    fields.push_back({uint16_t(tiled ? 324 : 273), kTiffLong, n, place(offsets)});
+    fields.push_back({uint16_t(tiled ? 325 : 279), kTiffLong, n, place(counts)});
+    AppendTiffDirectory(b, fields);
+    return b;
+}
+
+// Photometric of the uniform pictures: white-is-zero for one bit, RGB for three samples.
+uint16_t TiffPhotometric(uint16_t samples, uint16_t bits) {
+    return bits == 1      ? PHOTOMETRIC_MINISWHITE
+           : samples == 3 ? PHOTOMETRIC_RGB
+                          : PHOTOMETRIC_MINISBLACK;
+}
+
+// A uniform picture as libtiff writes it at the codec's tightest settings, in strips of `rows`
+// rows or in tiles of `rows` x `rows`.
+Bytes LibtiffUniform(uint32_t width, uint32_t height, uint16_t samples, uint16_t bits,
+                     uint16_t compression, uint32_t rows, bool tiled = false) {
+    TempDir dir;
+    const std::string path = dir.File("uniform.tif");
+    TIFF* tif = TIFFOpen(path.c_str(), "w");
+    if (!tif) return {};
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, samples);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bits);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, TiffPhotometric(samples, bits));
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, compression);
+    if (compression == COMPRESSION_ADOBE_DEFLATE) TIFFSetField(tif, TIFFTAG_ZIPQUALITY, 9);
+    if (compression == COMPRESSION_WEBP) TIFFSetField(tif, TIFFTAG_WEBP_LOSSLESS, 1);
+    const uint8_t value = bits == 1 ? 0 : kTiffSample;
+    bool ok = true;
+    if (tiled) {
+        TIFFSetField(tif, TIFFTAG_TILEWIDTH, rows);
+        TIFFSetField(tif, TIFFTAG_TILELENGTH, rows);
+        Bytes tile(static_cast<size_t>(TIFFTileSize(tif)), value);
+        for (uint32_t t = 0; ok && t < TIFFNumberOfTiles(tif); ++t) {
+            ok = TIFFWriteEncodedTile(tif, t, tile.data(), tmsize_t(tile.size())) >= 0;
+        }
+    } else {
+        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, rows);
+        Bytes strip(static_cast<size_t>(TIFFStripSize(tif)), value);
+        for (uint32_t row = 0; ok && row < height; row += rows) {
+            const tstrip_t s = TIFFComputeStrip(tif, row, 0);
+            const tmsize_t bytes = TIFFVStripSize(tif, std::min(rows, height - row));
+            ok = TIFFWriteEncodedStrip(tif, s, strip.data(), bytes) >= 0;
+        }
+    }
+    TIFFClose(tif);
+    return ok ? codectest::ReadFile(path) : Bytes{};
+}
+
+// Uniform blocks of raw samples or PackBits runs, as above, with one byte less in the last one.
+Bytes TiffBlocksOneByteShort(uint32_t width, uint32_t height, uint16_t samples,
+                             uint16_t compression, uint32_t rows, bool tiled) {
+    const uint32_t blockWidth = tiled ? rows : width;
+    Bytes row(size_t{blockWidth} * samples, kTiffSample);
+    if (compression == COMPRESSION_PACKBITS) {
+        row.clear();  // a code of -127 repeats the next byte 128 times
+        for (uint32_t x = 0; x < width; x += 128) codectest::Append(row, {0x81, kTiffSample});
+    }
+    std::vector<Bytes> blocks;
+    const uint32_t across = tiled ? (width + rows - 1) / rows : 1;
+    for (uint32_t top = 0; top < height; top += rows) {
+        const uint32_t n = tiled ? rows : std::min(rows, height - top);
+        for (uint32_t i = 0; i < across; ++i) {
+            blocks.emplace_back();
+            for (uint32_t k = 0; k < n; ++k) codectest::Append(blocks.back(), row);
+        }
+    }
+    blocks.back().pop_back();
+    return TiffOfBlocks(TiffPictureFields(width, height, samples, 8, TiffPhotometric(samples, 8),
+                                          compression, rows, tiled),
+                        blocks, tiled);
+}
+
+// One strip of `stored` bytes of noise whose height claims a row more than `ratio` times that.
+Bytes TiffStripPastRatio(uint16_t compression, uint32_t width, uint16_t bits, uint32_t stored,
+                         uint64_t ratio) {
+    const uint64_t rowBytes = (uint64_t{width} * bits + 7) / 8;
+    const auto height = static_cast<uint32_t>(stored * ratio / rowBytes + 1);
+    Bytes strip(stored);
+    for (uint32_t i = 0; i < stored; ++i) strip[i] = static_cast<uint8_t>(i * 37 + 11);
+    return TiffOfBlocks(TiffPictureFields(width, height, 1, bits, TiffPhotometric(1, bits),
+                                          compression, height, false),
+                        {strip}, false);
+}
+
+enum class JpegCoding { Huffman, Progressive, Arithmetic };
+
+// A uniform grey picture as libjpeg codes it most tightly: with Huffman tables made for it
+// (sequential, or progressive in one DC and one AC scan), or with arithmetic coding.
+Bytes UniformJpeg(uint32_t width, uint32_t height, JpegCoding coding) {
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &out, &size);
+    cinfo.image_width = width;
+    cinfo.image_height = height;
+    cinfo.input_components = 1;
+    cinfo.in_color_space = JCS_GRAYSCALE;
+    jpeg_set_defaults(&cinfo);
+    static const jpeg_scan_info kScans[] = {{1, {0}, 0, 0, 0, 0}, {1, {0}, 1, 63, 0, 0}};
+    cinfo.arith_code = coding == JpegCoding::Arithmetic;
+    cinfo.optimize_coding = coding != JpegCoding::Arithmetic;
+    if (coding == JpegCoding::Progressive) {
+        cinfo.scan_info = kScans;
+        cinfo.num_scans = 2;
+    }
+    jpeg_start_compress(&cinfo, TRUE);
+    Bytes row(width, kTiffSample);
+    while (cinfo.next_scanline < height) {
+        JSAMPROW samples = row.data();
+        jpeg_write_scanlines(&cinfo, &samples, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    Bytes bytes(out, out + size);
+    std::free(out);
+    return bytes;
+}
+
+// A 6000 x 4001 uniform JPEG as the one strip of a grey file. With `samplesPerByte` the file
+// claims one row more than that many samples for each stored byte; with `claimedSize` it claims
+// that square.
+Bytes TiffJpeg(JpegCoding coding, uint64_t samplesPerByte = 0, uint32_t claimedSize = 0) {
+    const uint32_t width = 6000;
+    const Bytes stream = UniformJpeg(width, 4001, coding);
+    uint32_t claimedWidth = width, height = 4001;
+    if (samplesPerByte) height = static_cast<uint32_t>(stream.size() * samplesPerByte / width + 1);
+    if (claimedSize) claimedWidth = height = claimedSize;
+    return TiffOfBlocks(
+        TiffPictureFields(claimedWidth, height, 1, 8, 1, COMPRESSION_JPEG, height, false), {stream},
+        false);
+}
+
+struct TiffLineCase {
+    const char* name;
+    Bytes (*build)();
+    const char* error;  // the last-error text of the refusal; null: the file loads
+    uint32_t width = 0, height = 0;
+};
+
+void PrintTo(const TiffLineCase& c, std::ostream* out) { *out << c.name; }
+
+const TiffLineCase kTiffLines[] = {
+    // Uncompressed: the data is the picture. The last strip holds the 5 rows left.
+    {"RawStrips", [] { return LibtiffUniform(3000, 2000, 3, 8, COMPRESSION_NONE, 7); }, nullptr,
+     3000, 2000},
+    {"RawStripsOneByteShort",
+     [] { return TiffBlocksOneByteShort(3000, 2000, 3, COMPRESSION_NONE, 7, false); },
+     kTiffDataShort},
+    // Tiles at the right and bottom edges are stored whole.
+    {"RawPartialTiles",
+     [] { return LibtiffUniform(4000, 4501, 1, 8, COMPRESSION_NONE, 256, true); }, nullptr, 4000,
+     4501},
+    {"RawTilesOneByteShort",
+     [] { return TiffBlocksOneByteShort(4000, 4501, 1, COMPRESSION_NONE, 256, true); },
+     kTiffDataShort},
+    // PackBits: rows of 100 runs of 128 bytes reach 64:1 exactly.
+    {"PackBitsRuns", [] { return LibtiffUniform(12800, 2000, 1, 8, COMPRESSION_PACKBITS, 7); },
+     nullptr, 12800, 2000},
+    {"PackBitsRunsOneByteShort",
+     [] { return TiffBlocksOneByteShort(12800, 2000, 1, COMPRESSION_PACKBITS, 7, false); },
+     kTiffDataShort},
+    // LZW: libtiff's codes reach about 1300:1, well inside 3640:1.
+    {"Lzw", [] { return LibtiffUniform(6000, 4001, 1, 8, COMPRESSION_LZW, 4000); }, nullptr, 6000,
+     4001},
+    {"LzwPastItsRatio",
+     [] { return TiffStripPastRatio(COMPRESSION_LZW, 6000, 8, 5000, 4096 * 8 / 9); },
+     kTiffDataShort},
+    // Deflate at level 9 comes within 1 % of 1032:1.
+    {"Deflate", [] { return LibtiffUniform(6000, 4001, 1, 8, COMPRESSION_ADOBE_DEFLATE, 4000); },
+     nullptr, 6000, 4001},
+    {"DeflatePastItsRatio",
+     [] { return TiffStripPastRatio(COMPRESSION_ADOBE_DEFLATE, 6000, 8, 17000, 1032); },
+     kTiffDataShort},
+    // Huffman tables made for the picture: two bits a block, 255 of at most 256 samples a byte.
+    {"JpegHuffman", [] { return TiffJpeg(JpegCoding::Huffman); }, nullptr, 6000, 4001},
+    {"JpegHuffmanPastItsRatio", [] { return TiffJpeg(JpegCoding::Huffman, 256); }, kTiffDataShort},
+    // A DC scan and one AC scan: a bit a block, 508 of at most 512 samples a byte.
+    {"JpegProgressive", [] { return TiffJpeg(JpegCoding::Progressive); }, nullptr, 6000, 4001},
+    {"JpegProgressivePastItsRatio", [] { return TiffJpeg(JpegCoding::Progressive, 512); },
+     kTiffDataShort},
+    // Arithmetic coding holds 24 million samples in about 130 bytes: only the memory cap
+    // bounds it, as it bounds WebP, LERC and JBIG.
+    {"JpegArithmetic", [] { return TiffJpeg(JpegCoding::Arithmetic); }, nullptr, 6000, 4001},
+    {"JpegArithmeticPastTheCap", [] { return TiffJpeg(JpegCoding::Arithmetic, 0, 46341); },
+     "CRasterTIF can't create image"},
+    {"WebpLossless", [] { return LibtiffUniform(3000, 2000, 3, 8, COMPRESSION_WEBP, 1999); },
+     nullptr, 3000, 2000},
+    {"Lerc", [] { return LibtiffUniform(6000, 4001, 1, 8, COMPRESSION_LERC, 4000); }, nullptr, 6000,
+     4001},
+    {"JbigBlank", [] { return LibtiffUniform(40000, 4000, 1, 1, COMPRESSION_JBIG, 4000); }, nullptr,
+     40000, 4000},
+    // Group 4 codes a blank row in one bit, whatever its width.
+    {"Fax4BlankWideRows",
+     [] { return LibtiffUniform(40000, 4000, 1, 1, COMPRESSION_CCITTFAX4, 4000); }, nullptr, 40000,
+     4000},
+    {"Fax4PastOneBitARow",
+     [] { return TiffStripPastRatio(COMPRESSION_CCITTFAX4, 40000, 1, 503, 40000); },
+     kTiffDataShort},
+    // Zstandard: runs of 128 KiB in 4 bytes, about 30000:1 of at most 32768:1.
+    {"Zstd", [] { return LibtiffUniform(6000, 4001, 1, 8, COMPRESSION_ZSTD, 4000); }, nullptr, 6000,
+     4001},
+    {"ZstdPastItsRatio", [] { return TiffStripPastRatio(COMPRESSION_ZSTD, 6000, 8, 600, 32768); },
+     kTiffDataShort},
+};
+
+class TiffLine : public ::testing::TestWithParam<TiffLineCase> {};
+
+TEST_P(TiffLine, ValidFileInsideItsBoundLoadsFilePastItFailsWithinTheBudget) {
+    if (!AllocationMeter::Available()) GTEST_SKIP() << "allocations cannot be counted here";
+    const TiffLineCase& c = GetParam();
+    Bytes bytes = c.build();
+    ASSERT_FALSE(bytes.empty());
+    CRasterMemoryStream stream(bytes.data(), static_cast<long>(bytes.size()));
+    CRaster image;
+    bool loaded = false;
+    uint64_t peak = 0;
+    {
+        AllocationMeter meter;
+        loaded = image.Decode(&stream, FORMAT_TIF);
+        peak = meter.PeakBytes();
+    }
+    if (c.error) {
+        EXPECT_FALSE(loaded);
+        EXPECT_STREQ(image.GetLastError(), c.error);
+        EXPECT_LE(peak, kTiffRefusalBudget);
+    } else {
+        ASSERT_TRUE(loaded) << image.GetLastError();
+        EXPECT_EQ(image.GetWidth(), c.width);
+        EXPECT_EQ(image.GetHeight(), c.height);
+        EXPECT_LE(peak, RASTER_MAX_MEMORY);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Tiff, TiffLine, ::testing::ValuesIn(kTiffLines),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---- JPEG-2000 family ------------------------------------------------------------------------
 
