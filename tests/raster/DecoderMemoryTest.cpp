@@ -24,6 +24,7 @@
 namespace {
 
 using codectest::Bytes;
+using codectest::JpegCoding;
 
 // What a decoder may hold at once for a file of a few kilobytes: a few hundred megabytes is
 // the contract; the refusals measured here stay far below this.
@@ -296,49 +297,15 @@ Bytes TiffStripPastRatio(uint16_t compression, uint32_t width, uint16_t bits, ui
                         {strip}, false);
 }
 
-enum class JpegCoding { Huffman, Progressive, Arithmetic };
-
-// A uniform grey picture as libjpeg codes it most tightly: with Huffman tables made for it
-// (sequential, or progressive in one DC and one AC scan), or with arithmetic coding.
-Bytes UniformJpeg(uint32_t width, uint32_t height, JpegCoding coding) {
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr err;
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &out, &size);
-    cinfo.image_width = width;
-    cinfo.image_height = height;
-    cinfo.input_components = 1;
-    cinfo.in_color_space = JCS_GRAYSCALE;
-    jpeg_set_defaults(&cinfo);
-    static const jpeg_scan_info kScans[] = {{1, {0}, 0, 0, 0, 0}, {1, {0}, 1, 63, 0, 0}};
-    cinfo.arith_code = coding == JpegCoding::Arithmetic;
-    cinfo.optimize_coding = coding != JpegCoding::Arithmetic;
-    if (coding == JpegCoding::Progressive) {
-        cinfo.scan_info = kScans;
-        cinfo.num_scans = 2;
-    }
-    jpeg_start_compress(&cinfo, TRUE);
-    Bytes row(width, kTiffSample);
-    while (cinfo.next_scanline < height) {
-        JSAMPROW samples = row.data();
-        jpeg_write_scanlines(&cinfo, &samples, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    Bytes bytes(out, out + size);
-    std::free(out);
-    return bytes;
-}
-
 // A 6000 x 4001 uniform JPEG as the one strip of a grey file. With `samplesPerByte` the file
 // claims one row more than that many samples for each stored byte; with `claimedSize` it claims
 // that square.
+// Coded as tightly as libjpeg codes it: with Huffman tables made for it (sequential, or
+// progressive in one DC and one AC scan), or with arithmetic coding.
 Bytes TiffJpeg(JpegCoding coding, uint64_t samplesPerByte = 0, uint32_t claimedSize = 0) {
     const uint32_t width = 6000;
-    const Bytes stream = UniformJpeg(width, 4001, coding);
+    const Bytes stream = codectest::EncodeRawJpeg(width, 4001, 1, JCS_GRAYSCALE,
+                                                  Bytes(size_t{width} * 4001, kTiffSample), coding);
     uint32_t claimedWidth = width, height = 4001;
     if (samplesPerByte) height = static_cast<uint32_t>(stream.size() * samplesPerByte / width + 1);
     if (claimedSize) claimedWidth = height = claimedSize;
@@ -389,11 +356,12 @@ const TiffLineCase kTiffLines[] = {
      [] { return TiffStripPastRatio(COMPRESSION_ADOBE_DEFLATE, 6000, 8, 17000, 1032); },
      kTiffDataShort},
     // Huffman tables made for the picture: two bits a block, 255 of at most 256 samples a byte.
-    {"JpegHuffman", [] { return TiffJpeg(JpegCoding::Huffman); }, nullptr, 6000, 4001},
-    {"JpegHuffmanPastItsRatio", [] { return TiffJpeg(JpegCoding::Huffman, 256); }, kTiffDataShort},
+    {"JpegHuffman", [] { return TiffJpeg(JpegCoding::Optimized); }, nullptr, 6000, 4001},
+    {"JpegHuffmanPastItsRatio", [] { return TiffJpeg(JpegCoding::Optimized, 256); },
+     kTiffDataShort},
     // A DC scan and one AC scan: a bit a block, 508 of at most 512 samples a byte.
-    {"JpegProgressive", [] { return TiffJpeg(JpegCoding::Progressive); }, nullptr, 6000, 4001},
-    {"JpegProgressivePastItsRatio", [] { return TiffJpeg(JpegCoding::Progressive, 512); },
+    {"JpegProgressive", [] { return TiffJpeg(JpegCoding::DcScanFirst); }, nullptr, 6000, 4001},
+    {"JpegProgressivePastItsRatio", [] { return TiffJpeg(JpegCoding::DcScanFirst, 512); },
      kTiffDataShort},
     // Arithmetic coding holds 24 million samples in about 130 bytes: only the memory cap
     // bounds it, as it bounds WebP, LERC and JBIG.
@@ -701,8 +669,6 @@ Bytes TextThenBytes(const char* text, size_t bytes) {
 }
 
 // ---- JPEG ------------------------------------------------------------------------------------
-
-using codectest::JpegCoding;
 
 // A 16 x 16 colour JPEG written by libjpeg in the given coding whose frame header is then
 // changed to claim width x height.

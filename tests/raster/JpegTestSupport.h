@@ -12,6 +12,7 @@ namespace codectest {
 
 enum class JpegCoding {
     Baseline,
+    Optimized,    // sequential, with Huffman tables made for the picture
     Progressive,  // libjpeg's own scan script
     // A DC scan of every component, then one AC scan per component: on a flat picture the DC
     // scan takes one bit a block and the AC scans almost nothing, the most a Huffman-coded file
@@ -56,6 +57,9 @@ inline std::vector<uint8_t> EncodeRawJpeg(uint32_t w, uint32_t h, int components
     std::vector<jpeg_scan_info> scans;
     switch (coding) {
         case JpegCoding::Baseline:
+            break;
+        case JpegCoding::Optimized:
+            cinfo.optimize_coding = TRUE;
             break;
         case JpegCoding::Progressive:
             jpeg_simple_progression(&cinfo);
