@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <QFile>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -108,6 +109,15 @@ QString SideFileReport(bool written, const QString& sideFile) {
 
 QString Number(const char* format, double value) {
     return QString::fromStdString(CNumberText::Format(format, value));
+}
+
+// A pixel size or rotation term of the world file: fixed-point with at least six decimals and
+// fifteen significant digits, so that the scale it gives is exact to far better than 1e-8.
+QString WorldFileTerm(double value) {
+    int decimals = 6;
+    if (value != 0.0 && std::isfinite(value))
+        decimals = std::max(6, 14 - int(std::floor(std::log10(std::fabs(value)))));
+    return QString::fromStdString(CNumberText::Format("%15.*f\n", decimals, value));
 }
 
 // A coordinate of the georeferencing file: "%20.6f", the undefined value as an empty field.
@@ -321,7 +331,8 @@ int CTesseloDoc::WriteWorldFile(const QString& imagePath, QString& text) const {
         lines[5] = ymax + lines[3] / 2;
     }
     QString content;
-    for (double v : lines) content += Number("%15.6f\n", v);
+    for (int line = 0; line < 4; ++line) content += WorldFileTerm(lines[line]);
+    for (int line = 4; line < 6; ++line) content += Number("%15.6f\n", lines[line]);
     if (!WriteTextFile(name, content)) return 0;
     text = SideFileReport(true, name);
     return 1;
