@@ -180,12 +180,10 @@ void CTesseloDoc::Serialize(CArchive& ar) {
         rectHeight = ReadFinite(ar);
     }
     if (known) is3D = ReadInRange(ar, 0, 1);
-    // Files before version 2 have no system and take it from the 3D flag; a later file's flag
-    // follows its system, which is what the document's flag means.
-    if (version < 2)
-        koosys = is3D ? 0 : 2;
-    else if (known)
-        is3D = koosys < 2 ? 1 : 0;
+    // Files before version 2 have no system and take it from the 3D flag. A later file's flag
+    // is kept as read, also where it disagrees with the system: the rectangle route leaves
+    // flag 0 in a 3D system, and the file must come back as it was saved.
+    if (version < 2) koosys = is3D ? 0 : 2;
 
     const bool hasCorners = version == 1 || version == 2;
     const bool hasPoints = version >= 0 && version <= 2;

@@ -2,6 +2,8 @@
 // and short files that leave the document as it was, and the load and save commands.
 
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <cstring>
 #include <limits>
 
@@ -12,6 +14,7 @@
 #include "CTesseloDoc.h"
 #include "CommandIds.h"
 #include "FileSizeLimit.h"
+#include "RectifyChainFixture.h"
 #include "TempDir.h"
 
 namespace {
@@ -71,6 +74,14 @@ Bytes& ThreePoints(Bytes& b) {
         .Ints({1, 1, 0});
 }
 
+// The scalars a version-3 file stores.
+std::vector<double> Scalars(const CTesseloDoc& doc) {
+    return {double(doc.m_decimals), double(doc.m_red),       double(doc.m_green),
+            double(doc.m_blue),     double(doc.m_worldFile), double(doc.m_geoRefFile),
+            double(doc.m_koosys),   double(doc.m_is3D),      double(doc.m_measureMode),
+            doc.m_rectWidth,        doc.m_rectHeight};
+}
+
 class ParameterFileTest : public AppTest {
 protected:
     QString File(const char* name) { return QString::fromStdString(m_tmp.File(name)); }
@@ -97,14 +108,6 @@ protected:
         doc.m_points.Append(QStringLiteral("old"), 1, 2, 3, 4, 5, 1, 0);
         doc.m_corners.Clear();
         doc.m_corners.Append(7, 8);
-    }
-
-    // The scalars a version-3 file stores.
-    static std::vector<double> Scalars(const CTesseloDoc& doc) {
-        return {double(doc.m_decimals), double(doc.m_red),       double(doc.m_green),
-                double(doc.m_blue),     double(doc.m_worldFile), double(doc.m_geoRefFile),
-                double(doc.m_koosys),   double(doc.m_is3D),      double(doc.m_measureMode),
-                doc.m_rectWidth,        doc.m_rectHeight};
     }
 
     // Every stored field of the document, to compare before and after a refused load.
@@ -323,9 +326,9 @@ TEST_F(ParameterFileTest, ShortOrDamagedFilesLeaveTheDocumentAsItWas) {
     }
 }
 
-// Values are taken as read, and the document's 3D flag is the one its system implies. The
-// rectangle route leaves flag 0 in a 3D system, so such files are the program's own.
-TEST_F(ParameterFileTest, AFlagThatContradictsTheSystemFollowsTheSystem) {
+// Values are taken as read, a 3D flag that disagrees with the system too. The rectangle route
+// leaves flag 0 in a 3D system, so such files are the program's own.
+TEST_F(ParameterFileTest, AFlagThatContradictsTheSystemIsKeptAsRead) {
     const struct {
         int version, koosys, is3D;
     } cases[] = {{2, 3, 1}, {2, 1, 0}, {3, 0, 0}, {3, 4, 1}};
@@ -344,14 +347,13 @@ TEST_F(ParameterFileTest, AFlagThatContradictsTheSystemFollowsTheSystem) {
         ASSERT_EQ(doc.LoadParameterFile(Write("mixed.par", b.data)),
                   CTesseloDoc::ParameterLoad::Loaded);
         EXPECT_EQ(doc.m_koosys, c.koosys);
-        EXPECT_EQ(doc.m_is3D, c.koosys < 2 ? 1 : 0);
+        EXPECT_EQ(doc.m_is3D, c.is3D);
         EXPECT_EQ(doc.m_red, 10);
         EXPECT_EQ(doc.m_rectWidth, 4.0);
     }
 }
 
-// Every document a route leaves behind, saved by either command, loads back to its values
-// (the 3D flag as its system implies).
+// Every document a route leaves behind, saved by either command, loads back to its values.
 TEST_F(ParameterFileTest, EveryRouteRoundTripsThroughBothCommands) {
     ASSERT_TRUE(Start());
     struct Route {
@@ -388,7 +390,6 @@ TEST_F(ParameterFileTest, EveryRouteRoundTripsThroughBothCommands) {
             Fill(back);
             ASSERT_EQ(back.LoadParameterFile(File("route.par")),
                       CTesseloDoc::ParameterLoad::Loaded);
-            doc->m_is3D = route.koosys < 2 ? 1 : 0;
             EXPECT_EQ(Scalars(back), Scalars(*doc));
             // The command line opens it as well.
             CTesseloDoc opened;
@@ -533,4 +534,84 @@ TEST_F(ParameterFileTest, CommandLineReadsTheParameterLayout) {
 
     EXPECT_FALSE(Start(0, {Write("bad.par", {3, 0, 0, 0, 1})}));
     EXPECT_EQ(m_ui.messages, std::vector<std::string>{"Fehler beim Öffnen des Dokuments."});
+}
+
+namespace {
+
+class RectangleRouteParameterTest : public RectifyChainFixture {
+protected:
+    // Four corners of the facade's 8 m x 5 m rectangle, rectified at 5 cm: the new target.
+    CTesseloDoc* RectifyRectangle() {
+        m_source->m_measureMode = 0;
+        m_source->m_corners.Clear();
+        for (const auto& [X, Y] : {std::pair{1.0, 1.0}, {1.0, 6.0}, {9.0, 6.0}, {9.0, 1.0}}) {
+            double mx, my;
+            m_facade.ToImage(X, Y, mx, my);
+            EXPECT_EQ(m_source->AddRectangleCorner(mx, my), 1);
+        }
+        m_dialogScripts.push_back([](QDialog& dialog) {
+            dialog.findChild<QLineEdit*>(QStringLiteral("1025"))->setText(QStringLiteral("8"));
+            dialog.findChild<QLineEdit*>(QStringLiteral("1026"))->setText(QStringLiteral("5"));
+            dialog.findChild<QPushButton*>(QStringLiteral("1"))->click();
+            return dialog.result();
+        });
+        RectifyWith(false);
+        return RunChain();
+    }
+
+    std::vector<uint8_t> SaveParameters(CTesseloDoc* doc, const char* name) {
+        const QString path = m_dir.filePath(QLatin1String(name));
+        App()->SetActiveDocument(doc);
+        ChooseFile(path);
+        App()->RouteCommand(cmd::ID_SAVE_PARAMETERS);
+        return TempDir::ReadBytes(path.toStdString());
+    }
+
+    void LoadParameters(CTesseloDoc* doc, const char* name) {
+        App()->SetActiveDocument(doc);
+        ChooseFile(m_dir.filePath(QLatin1String(name)));
+        App()->RouteCommand(cmd::ID_LOAD_PARAMETERS);
+        ProcessEvents();
+    }
+};
+
+}  // namespace
+
+// The source's parameter file after the rectangle route, saved and loaded by the commands:
+// every field comes back, and the loaded document saves the same bytes. The same for the
+// route's 3D flag 0 in the 3D system 0, which then rectifies again as before.
+TEST_F(RectangleRouteParameterTest, TheRoutesOwnFileRoundTripsExactly) {
+    OpenPhoto();
+    m_source->m_koosys = 0;
+    m_source->m_is3D = 1;
+    m_source->m_decimals = 4;
+    m_source->m_red = 200;
+    m_source->m_worldFile = 1;
+    const CTesseloDoc* first = RectifyRectangle();
+    ASSERT_TRUE(first);
+    const QSize size = first->GetImageSize();
+    for (int is3D : {1, 0}) {
+        SCOPED_TRACE(is3D);
+        m_source->m_is3D = is3D;
+        const std::vector<uint8_t> saved = SaveParameters(m_source, "rechteck.par");
+        ASSERT_EQ(saved.size(), 56u);
+        CTesseloDoc* loaded = App()->OnFileNew();
+        ASSERT_TRUE(loaded);
+        LoadParameters(loaded, "rechteck.par");
+        EXPECT_EQ(Scalars(*loaded), Scalars(*m_source));
+        EXPECT_EQ(SaveParameters(loaded, "wieder.par"), saved);
+        loaded->OnCloseDocument();
+        ProcessEvents();
+
+        // The photo takes the file back and the route gives the same target again.
+        m_source->m_is3D = 1 - is3D;
+        LoadParameters(m_source, "rechteck.par");
+        EXPECT_EQ(m_source->m_is3D, is3D);
+        const CTesseloDoc* again = RectifyRectangle();
+        ASSERT_TRUE(again);
+        EXPECT_EQ(again->GetImageSize(), size);
+        EXPECT_EQ(again->m_koosys, 2);
+        EXPECT_EQ(again->m_is3D, 0);
+    }
+    EXPECT_TRUE(m_ui.messages.empty()) << m_ui.messages.front();
 }
