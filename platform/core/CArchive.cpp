@@ -154,7 +154,7 @@ std::string CArchive::ReadString(uint32_t maxLength) {
     }
     std::string bytes(reinterpret_cast<const char*>(m_bytes.data() + m_pos), length);
     m_pos += length;
-    return CWin1252::ToUtf8(bytes);
+    return CWin1252::ToUtf8Strict(bytes);
 }
 
 std::vector<double> CArchive::ReadDoubleArray() {

@@ -12,6 +12,7 @@
 #include "CMainFrame.h"
 #include "CPostedEvents.h"
 #include "CTesseloDoc.h"
+#include "CWin1252.h"
 #include "CommandIds.h"
 #include "FileSizeLimit.h"
 #include "RectifyChainFixture.h"
@@ -232,6 +233,29 @@ TEST_F(ParameterFileTest, OlderVersionsLoadTheirScalarsAndPointLists) {
             EXPECT_EQ(doc.m_corners.y.size(), size_t(c.corners));
         }
     }
+}
+
+// Point names are Windows-1252 whatever their bytes look like: C3 A4 is "Ã¤", and every byte
+// value, the five unassigned ones too, is a character of its own.
+TEST_F(ParameterFileTest, PointNamesAreWindows1252ByteForByte) {
+    std::vector<uint8_t> every;
+    for (int b = 0; b < 256; ++b) every.push_back(uint8_t(b));
+    Bytes b;
+    b.Int(0).Int(0).U16(2);
+    b.data.insert(b.data.end(), {3, 'K', 0xC3, 0xA4, 0xFF, 0x00, 0x01});
+    b.data.insert(b.data.end(), every.begin(), every.end());
+    for (int i = 0; i < 5; ++i) b.Doubles({1, 2});
+    b.Ints({1, 1}).Ints({1, 1});
+    CTesseloDoc doc;
+    ASSERT_EQ(doc.LoadParameterFile(Write("namen.par", b.data)),
+              CTesseloDoc::ParameterLoad::Loaded);
+    ASSERT_EQ(doc.m_points.Size(), 2);
+    EXPECT_EQ(doc.m_points.names[0], QStringLiteral("K\u00c3\u00a4"));
+    const QString name = doc.m_points.names[1];
+    ASSERT_EQ(name.size(), 256);
+    EXPECT_EQ(name[0x81], QChar(0x81));
+    EXPECT_EQ(name[0x80], QChar(0x20AC));  // the euro sign
+    EXPECT_EQ(CWin1252::FromUtf8(name.toStdString()), std::string(every.begin(), every.end()));
 }
 
 TEST_F(ParameterFileTest, UnknownVersionsReadOnlyTheVersion) {

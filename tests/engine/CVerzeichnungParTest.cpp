@@ -237,6 +237,35 @@ TEST_F(CVerzeichnungParFiles, SaveThenLoadGivesTheSameSet) {
     }
 }
 
+// The camera name is Windows-1252: a load and a save keep every byte of it, also bytes that
+// happen to form UTF-8 (C3 A4 is "Ã¤") and the five bytes Windows-1252 leaves unassigned.
+TEST_F(CVerzeichnungParFiles, LoadAndSaveKeepEveryByteOfTheName) {
+    std::vector<uint8_t> name;
+    for (int b = 255; b >= 0; --b) name.push_back(uint8_t(b));
+    const std::vector<std::vector<uint8_t>> names = {
+        name, {0xC3, 0xA4}, {0x81, 0x8D, 0x8F, 0x90, 0x9D}};
+    for (const std::vector<uint8_t>& bytes : names) {
+        SCOPED_TRACE(bytes.size());
+        std::vector<uint8_t> file(24, 0);  // version 0, a set saved before any calculation
+        if (bytes.size() < 255) {
+            file.push_back(uint8_t(bytes.size()));
+        } else {
+            file.insert(file.end(), {0xFF, uint8_t(bytes.size()), uint8_t(bytes.size() >> 8)});
+        }
+        file.insert(file.end(), bytes.begin(), bytes.end());
+        file.insert(file.end(), {0, 0, 0, 0});  // no Sampling, no Resampling
+        TempDir::WriteBytes(path, file);
+        CVerzeichnungPar p;
+        ASSERT_EQ(p.Load(path), 1);
+        const std::string copy = dir.File("copy.verz");
+        ASSERT_EQ(p.Save(copy), 1);
+        EXPECT_EQ(TempDir::ReadBytes(copy), file);
+    }
+    CVerzeichnungPar p;
+    ASSERT_EQ(p.Load(path), 1);
+    EXPECT_EQ(p.m_bez, "\u0081\u008d\u008f\u0090\u009d");
+}
+
 TEST_F(CVerzeichnungParFiles, AFailedWriteKeepsTheOldFile) {
     const CVerzeichnungPar p = Model(0, 1, {1e-4, -2e-9, 3e-15, 0.5, -0.25});
     const std::vector<uint8_t> old = {1, 2, 3};
