@@ -59,19 +59,19 @@ std::vector<int> ReadIntArray(CArchive& ar) {
     return values;
 }
 
-QStringList ReadStringArray(CArchive& ar) {
-    // Every string takes at least its one-byte length prefix.
-    const uint32_t count = ar.ReadCount(1);
-    QStringList values;
-    values.reserve(count);
-    for (uint32_t i = 0; i < count; ++i) values.append(QString::fromStdString(ar.ReadString()));
-    return values;
-}
+// The least a control point takes in the file: its name's length byte, five doubles and two
+// ints in the arrays after the names, which must all be as long as the names.
+constexpr size_t kPointBytes = 1 + 5 * sizeof(double) + 2 * sizeof(int32_t);
 
 // The control point arrays in file order: names, image x, y, R1, R2, R3, use 2D, use 3D.
+// A name count the rest of the file cannot hold is refused before any name is built, so that
+// a damaged file costs no more memory than a small multiple of its size.
 CControlPointList ReadControlPoints(CArchive& ar) {
     CControlPointList points;
-    points.names = ReadStringArray(ar);
+    const uint32_t count = ar.ReadCount(kPointBytes);
+    points.names.reserve(count);
+    for (uint32_t i = 0; i < count; ++i)
+        points.names.append(QString::fromStdString(ar.ReadString()));
     points.x = ar.ReadDoubleArray();
     points.y = ar.ReadDoubleArray();
     points.r1 = ar.ReadDoubleArray();

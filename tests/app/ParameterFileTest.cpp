@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 
+#include "AllocationMeter.h"
 #include "AppTestSupport.h"
 #include "CArchive.h"
 #include "CMainFrame.h"
@@ -347,6 +348,54 @@ TEST_F(ParameterFileTest, ShortOrDamagedFilesLeaveTheDocumentAsItWas) {
                   CTesseloDoc::ParameterLoad::Damaged);
         EXPECT_EQ(Snapshot(doc), before);
         EXPECT_EQ(doc.m_points.names, QStringList{QStringLiteral("old")});
+    }
+}
+
+// A list of control points costs the file at least 49 bytes a point (the name's length byte,
+// five doubles, two ints). A valid file of exactly that size loads, however long its list; a
+// count past it is refused before any entry is built, so a damaged file costs about its size.
+TEST_F(ParameterFileTest, ListCountsAreBoundByTheBytesLeft) {
+    // n points with empty names, as short as a valid file of n points can be.
+    const auto minimal = [](uint32_t names, uint32_t n) {
+        Bytes b;
+        b.Int(0).Int(0).U16(0xFFFF).Int(int32_t(names));
+        b.data.resize(b.data.size() + n, 0);
+        for (int i = 0; i < 7; ++i) {
+            b.U16(0xFFFF).Int(int32_t(n));
+            b.data.resize(b.data.size() + n * (i < 5 ? 8 : 4), 0);
+        }
+        return b.data;
+    };
+    constexpr uint32_t kPoints = 100000;
+    CTesseloDoc doc;
+    ASSERT_EQ(doc.LoadParameterFile(Write("lang.par", minimal(kPoints, kPoints))),
+              CTesseloDoc::ParameterLoad::Loaded);
+    EXPECT_EQ(doc.m_points.Size(), int(kPoints));
+    EXPECT_EQ(doc.m_points.use3D.size(), size_t(kPoints));
+
+    Fill(doc);
+    const std::vector<double> before = Snapshot(doc);
+    EXPECT_EQ(doc.LoadParameterFile(Write("mehr.par", minimal(kPoints + 1, kPoints))),
+              CTesseloDoc::ParameterLoad::Damaged);
+    EXPECT_EQ(Snapshot(doc), before);
+
+    // 16 MiB of zero bytes behind a count of as many empty names.
+    constexpr size_t kSize = size_t{16} << 20;
+    Bytes bomb;
+    bomb.Int(0).Int(0).U16(0xFFFF).Int(int32_t(kSize - 14));
+    bomb.data.resize(kSize, 0);
+    const QString path = Write("leer.par", bomb.data);
+    CTesseloDoc::ParameterLoad result;
+    uint64_t peak;
+    {
+        AllocationMeter meter;
+        result = doc.LoadParameterFile(path);
+        peak = meter.PeakBytes();
+    }
+    EXPECT_EQ(result, CTesseloDoc::ParameterLoad::Damaged);
+    EXPECT_EQ(Snapshot(doc), before);
+    if (AllocationMeter::Available()) {
+        EXPECT_LT(peak, 2 * kSize);  // the file read at once
     }
 }
 
