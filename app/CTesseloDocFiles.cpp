@@ -181,8 +181,8 @@ void CTesseloDoc::Serialize(CArchive& ar) {
     }
     if (known) is3D = ReadInRange(ar, 0, 1);
     // Files before version 2 have no system and take it from the 3D flag. A later file's flag
-    // is kept as read, also where it disagrees with the system: the rectangle route leaves
-    // flag 0 in a 3D system, and the file must come back as it was saved.
+    // is kept as read, also where it disagrees with the system (rectangle-route files carry
+    // flag 0 beside a 3D system), so that the file comes back as it was saved.
     if (version < 2) koosys = is3D ? 0 : 2;
 
     const bool hasCorners = version == 1 || version == 2;

@@ -203,8 +203,8 @@ TEST_F(IdentpunkteDlgTest, ListShowsTheSystemsHeadingsAndTheValuesInAxisOrder) {
     EXPECT_EQ(list->GetItemTextStr(0, 5), QStringLiteral("3.00     "));
 }
 
-// A parameter file may bring a 3D flag that disagrees with the system (the rectangle route
-// leaves flag 0 in a 3D system). The dialog places the values by the system's axes, so the
+// A parameter file may bring a 3D flag that disagrees with the system (rectangle-route files
+// carry flag 0 beside a 3D system). The dialog places the values by the system's axes, so the
 // flag follows the system: all three values of a 3D system are shown and edited, and the
 // plane fit follows; a 2D system shows two.
 TEST_F(IdentpunkteDlgTest, AFlagThatDisagreesWithTheSystemFollowsTheSystem) {

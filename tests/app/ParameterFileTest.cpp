@@ -651,8 +651,8 @@ protected:
 }  // namespace
 
 // The source's parameter file after the rectangle route, saved and loaded by the commands:
-// every field comes back, and the loaded document saves the same bytes. The same for the
-// route's 3D flag 0 in the 3D system 0, which then rectifies again as before.
+// every field comes back, and the loaded document saves the same bytes. The same for a
+// rectangle-route file with 3D flag 0 beside the 3D system 0, which then rectifies as before.
 TEST_F(RectangleRouteParameterTest, TheRoutesOwnFileRoundTripsExactly) {
     OpenPhoto();
     m_source->m_koosys = 0;
