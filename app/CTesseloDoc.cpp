@@ -28,9 +28,6 @@ namespace {
 
 CTesseloDoc::PointNameAsker g_pointNameAsker;
 
-// The JPEG quality every image save uses, whatever the setting put into the image.
-constexpr uint8_t kSaveJpegQuality = 90;
-
 void PostStep(int step) {
     if (CTesseloApp* app = CTesseloApp::Instance(); app && app->MainFrame())
         PostMessageTo(app->MainFrame(), msg::WM_APP_WORKFLOW_STEP, step, 0);
@@ -332,7 +329,6 @@ void CTesseloDoc::OnFileSaveAs() {
     bool saved = false;
     {
         ui::CWaitCursor wait;
-        m_image.SetJpegQuality(kSaveJpegQuality);
         try {
             // GIF takes at most 256 colours: a reduced copy is saved, and the document keeps
             // it only once it is saved, so that a failed save leaves the image as it was.
@@ -400,9 +396,11 @@ void CTesseloDoc::OnCrop() {
     }
 
     doc->TakeTargetSettings(*this);
-    // The pixels keep their size, so the resolution that gives the scale stays.
+    // The pixels keep their size, so the resolution that gives the scale stays; the JPEG
+    // quality is a setting of the target and stays too.
     doc->m_image.SetXDPI(m_image.GetXDPI());
     doc->m_image.SetYDPI(m_image.GetYDPI());
+    doc->m_image.SetJpegQuality(m_image.GetJpegQuality());
     // The new extent covers exactly the pixels kept.
     if (!IsUndefined(m_extentLeft) && !IsUndefined(m_extentBottom) && !IsUndefined(m_extentRight) &&
         !IsUndefined(m_extentTop) && w > 0 && h > 0) {

@@ -123,7 +123,7 @@ public:
     // first when the document has none yet.
     void OnFileSave();
 
-    // The image; it also carries the JPEG quality setting.
+    // The image; it also carries the JPEG quality setting, which every image save uses.
     CRaster m_image{10, 10, 24};
 
     // Crop rectangle left by the crop tool, image pixels (left, top, right, bottom).

@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <QFile>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -58,19 +59,19 @@ std::vector<int> ReadIntArray(CArchive& ar) {
     return values;
 }
 
-QStringList ReadStringArray(CArchive& ar) {
-    // Every string takes at least its one-byte length prefix.
-    const uint32_t count = ar.ReadCount(1);
-    QStringList values;
-    values.reserve(count);
-    for (uint32_t i = 0; i < count; ++i) values.append(QString::fromStdString(ar.ReadString()));
-    return values;
-}
+// The least a control point takes in the file: its name's length byte, five doubles and two
+// ints in the arrays after the names, which must all be as long as the names.
+constexpr size_t kPointBytes = 1 + 5 * sizeof(double) + 2 * sizeof(int32_t);
 
 // The control point arrays in file order: names, image x, y, R1, R2, R3, use 2D, use 3D.
+// A name count the rest of the file cannot hold is refused before any name is built, so that
+// a damaged file costs no more memory than a small multiple of its size.
 CControlPointList ReadControlPoints(CArchive& ar) {
     CControlPointList points;
-    points.names = ReadStringArray(ar);
+    const uint32_t count = ar.ReadCount(kPointBytes);
+    points.names.reserve(count);
+    for (uint32_t i = 0; i < count; ++i)
+        points.names.append(QString::fromStdString(ar.ReadString()));
     points.x = ar.ReadDoubleArray();
     points.y = ar.ReadDoubleArray();
     points.r1 = ar.ReadDoubleArray();
@@ -108,6 +109,15 @@ QString SideFileReport(bool written, const QString& sideFile) {
 
 QString Number(const char* format, double value) {
     return QString::fromStdString(CNumberText::Format(format, value));
+}
+
+// A pixel size or rotation term of the world file: fixed-point with at least six decimals and
+// fifteen significant digits, so that the scale it gives is exact to far better than 1e-8.
+QString WorldFileTerm(double value) {
+    int decimals = 6;
+    if (value != 0.0 && std::isfinite(value))
+        decimals = std::max(6, 14 - int(std::floor(std::log10(std::fabs(value)))));
+    return QString::fromStdString(CNumberText::Format("%15.*f\n", decimals, value));
 }
 
 // A coordinate of the georeferencing file: "%20.6f", the undefined value as an empty field.
@@ -170,12 +180,10 @@ void CTesseloDoc::Serialize(CArchive& ar) {
         rectHeight = ReadFinite(ar);
     }
     if (known) is3D = ReadInRange(ar, 0, 1);
-    // Files before version 2 have no system and take it from the 3D flag; a later file's flag
-    // follows its system, which is what the document's flag means.
-    if (version < 2)
-        koosys = is3D ? 0 : 2;
-    else if (known)
-        is3D = koosys < 2 ? 1 : 0;
+    // Files before version 2 have no system and take it from the 3D flag. A later file's flag
+    // is kept as read, also where it disagrees with the system (rectangle-route files carry
+    // flag 0 beside a 3D system), so that the file comes back as it was saved.
+    if (version < 2) koosys = is3D ? 0 : 2;
 
     const bool hasCorners = version == 1 || version == 2;
     const bool hasPoints = version >= 0 && version <= 2;
@@ -321,7 +329,8 @@ int CTesseloDoc::WriteWorldFile(const QString& imagePath, QString& text) const {
         lines[5] = ymax + lines[3] / 2;
     }
     QString content;
-    for (double v : lines) content += Number("%15.6f\n", v);
+    for (int line = 0; line < 4; ++line) content += WorldFileTerm(lines[line]);
+    for (int line = 4; line < 6; ++line) content += Number("%15.6f\n", lines[line]);
     if (!WriteTextFile(name, content)) return 0;
     text = SideFileReport(true, name);
     return 1;

@@ -288,6 +288,10 @@ bool CIdentpunkteDlg::OnInitDialog() {
     // The list's columns are sized from its width, which it has before the dialog shows.
     m_list->resize(m_list->minimumSize());
     m_list->SetImageList(chain::PointMarkImages());
+    // The values are placed by the system's axes and the route is taken by the 3D flag, so
+    // the two must agree here; a disagreeing flag read from a parameter file follows the
+    // system, as it does when the system is changed.
+    *m_is3D = *m_koosys < 2 ? 1 : 0;
     ApplyDecimals();
     ChooseActiveFlags();
     FillList(-1);

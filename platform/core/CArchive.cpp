@@ -154,7 +154,7 @@ std::string CArchive::ReadString(uint32_t maxLength) {
     }
     std::string bytes(reinterpret_cast<const char*>(m_bytes.data() + m_pos), length);
     m_pos += length;
-    return CWin1252::ToUtf8(bytes);
+    return CWin1252::ToUtf8Strict(bytes);
 }
 
 std::vector<double> CArchive::ReadDoubleArray() {
@@ -203,6 +203,13 @@ bool CArchive::ReadFile(const std::string& path, std::vector<uint8_t>& bytes) {
     FilePtr file(std::fopen(path.c_str(), "rb"));
     if (!file) return false;
     std::vector<uint8_t> data;
+    // Room for the whole file at once, so that reading it never holds twice its size.
+    if (std::fseek(file.get(), 0, SEEK_END) == 0) {
+        const long size = std::ftell(file.get());
+        if (size > 0 && uint64_t(size) > kMaxFileBytes) return false;
+        if (size > 0) data.reserve(size_t(size));
+        std::rewind(file.get());
+    }
     uint8_t chunk[4096];
     size_t got;
     while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {

@@ -4,9 +4,11 @@
 // All values are little-endian: 16- and 32-bit integers, doubles as IEEE 754 8-byte values.
 // Strings: a length prefix (one byte when below 255; else 0xFF and a 16-bit length when below
 // 0xFFFE; else 0xFF, 0xFFFF and a 32-bit length) and then one Windows-1252 byte per character;
-// in memory strings are UTF-8. Array counts: a 16-bit count when below 0xFFFF, else 0xFFFF and
-// a 32-bit count. Object class records: 0xFFFF, the 16-bit schema, the 16-bit name length and
-// the name for a class seen first; 0x8000 | map index for a class seen before.
+// in memory strings are UTF-8. Every byte reads as its Windows-1252 character, also where the
+// bytes happen to form UTF-8, so that a load and a store keep every byte. Array counts: a 16-bit
+// count when below 0xFFFF, else 0xFFFF and a 32-bit count. Object class records: 0xFFFF, the 16-bit
+// schema, the 16-bit name length and the name for a class seen first; 0x8000 | map index for a
+// class seen before.
 //
 // A storing archive collects its bytes in memory; a loading archive reads from a byte buffer.
 // Reading past the end or malformed input raises CArchiveException.

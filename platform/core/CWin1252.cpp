@@ -102,6 +102,10 @@ std::string CWin1252::FromUtf8(std::string_view utf8) {
 
 std::string CWin1252::ToUtf8(std::string_view bytes) {
     if (IsMultiByteUtf8(bytes)) return std::string(bytes);
+    return ToUtf8Strict(bytes);
+}
+
+std::string CWin1252::ToUtf8Strict(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
     for (char b : bytes) AppendUtf8(out, CodePoint(uint8_t(b)));

@@ -446,6 +446,45 @@ TEST_F(CalculationDialogTest, ASetSavedBeforeAnyCalculationLoadsBack) {
     EXPECT_TRUE(Description(*other, "1050").isEmpty());
 }
 
+// A camera name in Windows-1252 goes through "Laden" and "Speichern" byte for byte: bytes
+// that happen to form UTF-8 (C3 A4 is "Ã¤", not "ä"), every other byte value and the five
+// that Windows-1252 leaves unassigned.
+TEST_F(CalculationDialogTest, LoadAndSaveKeepEveryByteOfTheCameraName) {
+    std::string every = "Kamera \x81\x8D\x8F\x90\x9D ";
+    for (int b = 0; b < 256; ++b) every += char(b);
+    const struct {
+        std::string name;
+        QString shown;
+    } cases[] = {{"Kamera \xC3\xA4", QStringLiteral("Kamera \u00c3\u00a4")},
+                 {every, QStringLiteral("Kamera \u0081\u008d\u008f\u0090\u009d ")}};
+    CVerzeichnungPar unnamed = KnownModel();
+    unnamed.m_bez.clear();
+    ASSERT_EQ(unnamed.Save(m_files.File("leer.verz")), 1);
+    const std::vector<uint8_t> empty = TempDir::ReadBytes(m_files.File("leer.verz"));
+    ASSERT_EQ(empty[24], 0);  // the empty name's length
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name.size());
+        std::vector<uint8_t> file(empty.begin(), empty.begin() + 24);
+        if (c.name.size() < 255)
+            file.push_back(uint8_t(c.name.size()));
+        else
+            file.insert(file.end(), {0xFF, uint8_t(c.name.size()), uint8_t(c.name.size() >> 8)});
+        file.insert(file.end(), c.name.begin(), c.name.end());
+        file.insert(file.end(), empty.begin() + 25, empty.end());
+        TempDir::WriteBytes(m_files.File("alt.verz"), file);
+
+        auto dialog = MakeCalculationDialog(m_doc);
+        ASSERT_TRUE(dialog->OnInitDialog());
+        ChooseFile(FilePath("alt.verz"));
+        dialog->OnLoad();
+        EXPECT_TRUE(Field<QLineEdit>(*dialog, "1004")->text().startsWith(c.shown));
+        ChooseFile(FilePath("neu.verz"));
+        dialog->OnSave();
+        EXPECT_EQ(TempDir::ReadBytes(m_files.File("neu.verz")), file);
+    }
+    EXPECT_TRUE(m_ui.messages.empty());
+}
+
 // A load that fails keeps the set and the fields and says so; a save or export that fails
 // keeps the old file, leaves no temporary and names the file and the reason.
 TEST_F(CalculationDialogTest, FailedLoadSaveAndExportAreReported) {

@@ -256,3 +256,28 @@ TEST_F(IdentpunkteDlgTest, ListShowsTheSystemsHeadingsAndTheValuesInAxisOrder) {
     EXPECT_EQ(list->GetItemTextStr(0, 4), QStringLiteral("1.00     "));
     EXPECT_EQ(list->GetItemTextStr(0, 5), QStringLiteral("3.00     "));
 }
+
+// A parameter file may bring a 3D flag that disagrees with the system (rectangle-route files
+// carry flag 0 beside a 3D system). The dialog places the values by the system's axes, so the
+// flag follows the system: all three values of a 3D system are shown and edited, and the
+// plane fit follows; a 2D system shows two.
+TEST_F(IdentpunkteDlgTest, AFlagThatDisagreesWithTheSystemFollowsTheSystem) {
+    const struct {
+        int koosys, flagRead, flag;
+        const char* third;
+    } cases[] = {{0, 0, 1, "3.00     "}, {3, 1, 0, ""}};
+    m_doc->m_decimals = 2;
+    m_doc->m_points.Append(QStringLiteral("A"), 10.0, 20.0, 1.0, 2.0, 3.0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.koosys);
+        m_doc->m_koosys = c.koosys;
+        m_doc->m_is3D = c.flagRead;
+        m_dialog = std::make_unique<CIdentpunkteDlg>();
+        m_dialog->SetDocument(*m_doc);
+        ASSERT_TRUE(m_dialog->OnInitDialog());
+        EXPECT_EQ(m_doc->m_is3D, c.flag);
+        EXPECT_EQ(Field<CListCtrlEx>("1010")->GetItemTextStr(0, 5), QString::fromLatin1(c.third));
+        m_dialog->EditPoint(0);
+        EXPECT_EQ(Field<CNumEdit>("1008")->isEnabled(), c.flag == 1);
+    }
+}

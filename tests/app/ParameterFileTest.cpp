@@ -2,16 +2,21 @@
 // and short files that leave the document as it was, and the load and save commands.
 
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <cstring>
 #include <limits>
 
+#include "AllocationMeter.h"
 #include "AppTestSupport.h"
 #include "CArchive.h"
 #include "CMainFrame.h"
 #include "CPostedEvents.h"
 #include "CTesseloDoc.h"
+#include "CWin1252.h"
 #include "CommandIds.h"
 #include "FileSizeLimit.h"
+#include "RectifyChainFixture.h"
 #include "TempDir.h"
 
 namespace {
@@ -71,6 +76,14 @@ Bytes& ThreePoints(Bytes& b) {
         .Ints({1, 1, 0});
 }
 
+// The scalars a version-3 file stores.
+std::vector<double> Scalars(const CTesseloDoc& doc) {
+    return {double(doc.m_decimals), double(doc.m_red),       double(doc.m_green),
+            double(doc.m_blue),     double(doc.m_worldFile), double(doc.m_geoRefFile),
+            double(doc.m_koosys),   double(doc.m_is3D),      double(doc.m_measureMode),
+            doc.m_rectWidth,        doc.m_rectHeight};
+}
+
 class ParameterFileTest : public AppTest {
 protected:
     QString File(const char* name) { return QString::fromStdString(m_tmp.File(name)); }
@@ -97,14 +110,6 @@ protected:
         doc.m_points.Append(QStringLiteral("old"), 1, 2, 3, 4, 5, 1, 0);
         doc.m_corners.Clear();
         doc.m_corners.Append(7, 8);
-    }
-
-    // The scalars a version-3 file stores.
-    static std::vector<double> Scalars(const CTesseloDoc& doc) {
-        return {double(doc.m_decimals), double(doc.m_red),       double(doc.m_green),
-                double(doc.m_blue),     double(doc.m_worldFile), double(doc.m_geoRefFile),
-                double(doc.m_koosys),   double(doc.m_is3D),      double(doc.m_measureMode),
-                doc.m_rectWidth,        doc.m_rectHeight};
     }
 
     // Every stored field of the document, to compare before and after a refused load.
@@ -231,6 +236,29 @@ TEST_F(ParameterFileTest, OlderVersionsLoadTheirScalarsAndPointLists) {
     }
 }
 
+// Point names are Windows-1252 whatever their bytes look like: C3 A4 is "Ã¤", and every byte
+// value, the five unassigned ones too, is a character of its own.
+TEST_F(ParameterFileTest, PointNamesAreWindows1252ByteForByte) {
+    std::vector<uint8_t> every;
+    for (int b = 0; b < 256; ++b) every.push_back(uint8_t(b));
+    Bytes b;
+    b.Int(0).Int(0).U16(2);
+    b.data.insert(b.data.end(), {3, 'K', 0xC3, 0xA4, 0xFF, 0x00, 0x01});
+    b.data.insert(b.data.end(), every.begin(), every.end());
+    for (int i = 0; i < 5; ++i) b.Doubles({1, 2});
+    b.Ints({1, 1}).Ints({1, 1});
+    CTesseloDoc doc;
+    ASSERT_EQ(doc.LoadParameterFile(Write("namen.par", b.data)),
+              CTesseloDoc::ParameterLoad::Loaded);
+    ASSERT_EQ(doc.m_points.Size(), 2);
+    EXPECT_EQ(doc.m_points.names[0], QStringLiteral("K\u00c3\u00a4"));
+    const QString name = doc.m_points.names[1];
+    ASSERT_EQ(name.size(), 256);
+    EXPECT_EQ(name[0x81], QChar(0x81));
+    EXPECT_EQ(name[0x80], QChar(0x20AC));  // the euro sign
+    EXPECT_EQ(CWin1252::FromUtf8(name.toStdString()), std::string(every.begin(), every.end()));
+}
+
 TEST_F(ParameterFileTest, UnknownVersionsReadOnlyTheVersion) {
     CTesseloDoc doc;
     Fill(doc);
@@ -323,9 +351,57 @@ TEST_F(ParameterFileTest, ShortOrDamagedFilesLeaveTheDocumentAsItWas) {
     }
 }
 
-// Values are taken as read, and the document's 3D flag is the one its system implies. The
-// rectangle route leaves flag 0 in a 3D system, so such files are the program's own.
-TEST_F(ParameterFileTest, AFlagThatContradictsTheSystemFollowsTheSystem) {
+// A list of control points costs the file at least 49 bytes a point (the name's length byte,
+// five doubles, two ints). A valid file of exactly that size loads, however long its list; a
+// count past it is refused before any entry is built, so a damaged file costs about its size.
+TEST_F(ParameterFileTest, ListCountsAreBoundByTheBytesLeft) {
+    // n points with empty names, as short as a valid file of n points can be.
+    const auto minimal = [](uint32_t names, uint32_t n) {
+        Bytes b;
+        b.Int(0).Int(0).U16(0xFFFF).Int(int32_t(names));
+        b.data.resize(b.data.size() + n, 0);
+        for (int i = 0; i < 7; ++i) {
+            b.U16(0xFFFF).Int(int32_t(n));
+            b.data.resize(b.data.size() + n * (i < 5 ? 8 : 4), 0);
+        }
+        return b.data;
+    };
+    constexpr uint32_t kPoints = 100000;
+    CTesseloDoc doc;
+    ASSERT_EQ(doc.LoadParameterFile(Write("lang.par", minimal(kPoints, kPoints))),
+              CTesseloDoc::ParameterLoad::Loaded);
+    EXPECT_EQ(doc.m_points.Size(), int(kPoints));
+    EXPECT_EQ(doc.m_points.use3D.size(), size_t(kPoints));
+
+    Fill(doc);
+    const std::vector<double> before = Snapshot(doc);
+    EXPECT_EQ(doc.LoadParameterFile(Write("mehr.par", minimal(kPoints + 1, kPoints))),
+              CTesseloDoc::ParameterLoad::Damaged);
+    EXPECT_EQ(Snapshot(doc), before);
+
+    // 16 MiB of zero bytes behind a count of as many empty names.
+    constexpr size_t kSize = size_t{16} << 20;
+    Bytes bomb;
+    bomb.Int(0).Int(0).U16(0xFFFF).Int(int32_t(kSize - 14));
+    bomb.data.resize(kSize, 0);
+    const QString path = Write("leer.par", bomb.data);
+    CTesseloDoc::ParameterLoad result;
+    uint64_t peak;
+    {
+        AllocationMeter meter;
+        result = doc.LoadParameterFile(path);
+        peak = meter.PeakBytes();
+    }
+    EXPECT_EQ(result, CTesseloDoc::ParameterLoad::Damaged);
+    EXPECT_EQ(Snapshot(doc), before);
+    if (AllocationMeter::Available()) {
+        EXPECT_LT(peak, 2 * kSize);  // the file read at once
+    }
+}
+
+// Values are taken as read, a 3D flag that disagrees with the system too. The rectangle route
+// leaves flag 0 in a 3D system, so such files are the program's own.
+TEST_F(ParameterFileTest, AFlagThatContradictsTheSystemIsKeptAsRead) {
     const struct {
         int version, koosys, is3D;
     } cases[] = {{2, 3, 1}, {2, 1, 0}, {3, 0, 0}, {3, 4, 1}};
@@ -344,14 +420,13 @@ TEST_F(ParameterFileTest, AFlagThatContradictsTheSystemFollowsTheSystem) {
         ASSERT_EQ(doc.LoadParameterFile(Write("mixed.par", b.data)),
                   CTesseloDoc::ParameterLoad::Loaded);
         EXPECT_EQ(doc.m_koosys, c.koosys);
-        EXPECT_EQ(doc.m_is3D, c.koosys < 2 ? 1 : 0);
+        EXPECT_EQ(doc.m_is3D, c.is3D);
         EXPECT_EQ(doc.m_red, 10);
         EXPECT_EQ(doc.m_rectWidth, 4.0);
     }
 }
 
-// Every document a route leaves behind, saved by either command, loads back to its values
-// (the 3D flag as its system implies).
+// Every document a route leaves behind, saved by either command, loads back to its values.
 TEST_F(ParameterFileTest, EveryRouteRoundTripsThroughBothCommands) {
     ASSERT_TRUE(Start());
     struct Route {
@@ -388,7 +463,6 @@ TEST_F(ParameterFileTest, EveryRouteRoundTripsThroughBothCommands) {
             Fill(back);
             ASSERT_EQ(back.LoadParameterFile(File("route.par")),
                       CTesseloDoc::ParameterLoad::Loaded);
-            doc->m_is3D = route.koosys < 2 ? 1 : 0;
             EXPECT_EQ(Scalars(back), Scalars(*doc));
             // The command line opens it as well.
             CTesseloDoc opened;
@@ -533,4 +607,84 @@ TEST_F(ParameterFileTest, CommandLineReadsTheParameterLayout) {
 
     EXPECT_FALSE(Start(0, {Write("bad.par", {3, 0, 0, 0, 1})}));
     EXPECT_EQ(m_ui.messages, std::vector<std::string>{"Fehler beim Öffnen des Dokuments."});
+}
+
+namespace {
+
+class RectangleRouteParameterTest : public RectifyChainFixture {
+protected:
+    // Four corners of the facade's 8 m x 5 m rectangle, rectified at 5 cm: the new target.
+    CTesseloDoc* RectifyRectangle() {
+        m_source->m_measureMode = 0;
+        m_source->m_corners.Clear();
+        for (const auto& [X, Y] : {std::pair{1.0, 1.0}, {1.0, 6.0}, {9.0, 6.0}, {9.0, 1.0}}) {
+            double mx, my;
+            m_facade.ToImage(X, Y, mx, my);
+            EXPECT_EQ(m_source->AddRectangleCorner(mx, my), 1);
+        }
+        m_dialogScripts.push_back([](QDialog& dialog) {
+            dialog.findChild<QLineEdit*>(QStringLiteral("1025"))->setText(QStringLiteral("8"));
+            dialog.findChild<QLineEdit*>(QStringLiteral("1026"))->setText(QStringLiteral("5"));
+            dialog.findChild<QPushButton*>(QStringLiteral("1"))->click();
+            return dialog.result();
+        });
+        RectifyWith(false);
+        return RunChain();
+    }
+
+    std::vector<uint8_t> SaveParameters(CTesseloDoc* doc, const char* name) {
+        const QString path = m_dir.filePath(QLatin1String(name));
+        App()->SetActiveDocument(doc);
+        ChooseFile(path);
+        App()->RouteCommand(cmd::ID_SAVE_PARAMETERS);
+        return TempDir::ReadBytes(path.toStdString());
+    }
+
+    void LoadParameters(CTesseloDoc* doc, const char* name) {
+        App()->SetActiveDocument(doc);
+        ChooseFile(m_dir.filePath(QLatin1String(name)));
+        App()->RouteCommand(cmd::ID_LOAD_PARAMETERS);
+        ProcessEvents();
+    }
+};
+
+}  // namespace
+
+// The source's parameter file after the rectangle route, saved and loaded by the commands:
+// every field comes back, and the loaded document saves the same bytes. The same for a
+// rectangle-route file with 3D flag 0 beside the 3D system 0, which then rectifies as before.
+TEST_F(RectangleRouteParameterTest, TheRoutesOwnFileRoundTripsExactly) {
+    OpenPhoto();
+    m_source->m_koosys = 0;
+    m_source->m_is3D = 1;
+    m_source->m_decimals = 4;
+    m_source->m_red = 200;
+    m_source->m_worldFile = 1;
+    const CTesseloDoc* first = RectifyRectangle();
+    ASSERT_TRUE(first);
+    const QSize size = first->GetImageSize();
+    for (int is3D : {1, 0}) {
+        SCOPED_TRACE(is3D);
+        m_source->m_is3D = is3D;
+        const std::vector<uint8_t> saved = SaveParameters(m_source, "rechteck.par");
+        ASSERT_EQ(saved.size(), 56u);
+        CTesseloDoc* loaded = App()->OnFileNew();
+        ASSERT_TRUE(loaded);
+        LoadParameters(loaded, "rechteck.par");
+        EXPECT_EQ(Scalars(*loaded), Scalars(*m_source));
+        EXPECT_EQ(SaveParameters(loaded, "wieder.par"), saved);
+        loaded->OnCloseDocument();
+        ProcessEvents();
+
+        // The photo takes the file back and the route gives the same target again.
+        m_source->m_is3D = 1 - is3D;
+        LoadParameters(m_source, "rechteck.par");
+        EXPECT_EQ(m_source->m_is3D, is3D);
+        const CTesseloDoc* again = RectifyRectangle();
+        ASSERT_TRUE(again);
+        EXPECT_EQ(again->GetImageSize(), size);
+        EXPECT_EQ(again->m_koosys, 2);
+        EXPECT_EQ(again->m_is3D, 0);
+    }
+    EXPECT_TRUE(m_ui.messages.empty()) << m_ui.messages.front();
 }

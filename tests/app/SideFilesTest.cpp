@@ -94,11 +94,15 @@ std::string Failure(const QString& name) {
     return "\n\nSchreiben Georeferenzierung fehlgeschlagen:\n    " + name.toStdString();
 }
 
-std::string WorldFile(std::initializer_list<double> lines) {
+// A world file: the four pixel-size and rotation terms as written, then the position of the
+// upper-left pixel's centre.
+std::string WorldFile(std::initializer_list<const char*> terms, double x, double y) {
     std::string text;
-    for (double v : lines) text += F("%15.6f\r\n", v);
-    return text;
+    for (const char* term : terms) text += std::string(term) + "\r\n";
+    return text + F("%15.6f\r\n%15.6f\r\n", x, y);
 }
+
+constexpr const char* kZero = "       0.000000";
 
 }  // namespace
 
@@ -109,13 +113,16 @@ TEST_F(SideFilesTest, WorldFileFollowsTheAxesOfTheSystem) {
     for (int koosys : {0, 2, 3}) {
         m_doc->m_koosys = koosys;
         ASSERT_EQ(m_doc->WriteWorldFile(m_image, text), 1);
-        EXPECT_EQ(Read(m_image + "w"), WorldFile({0.1, 0, 0, -0.1, 100.05, 249.95}));
+        EXPECT_EQ(
+            Read(m_image + "w"),
+            WorldFile({"0.100000000000000", kZero, kZero, "-0.100000000000000"}, 100.05, 249.95));
     }
-    EXPECT_EQ(Read(m_image + "w").substr(0, 17), "       0.100000\r\n");
     for (int koosys : {1, 4}) {
         m_doc->m_koosys = koosys;
         ASSERT_EQ(m_doc->WriteWorldFile(m_image, text), 1);
-        EXPECT_EQ(Read(m_image + "w"), WorldFile({0, 0.1, -0.1, 0, 249.95, 100.05}));
+        EXPECT_EQ(
+            Read(m_image + "w"),
+            WorldFile({kZero, "0.100000000000000", "-0.100000000000000", kZero}, 249.95, 100.05));
     }
     EXPECT_EQ(text.toStdString(), "\n\nGeoreferenzierung:\n   " + m_image.toStdString() + "w");
 }
@@ -147,6 +154,50 @@ TEST_F(SideFilesTest, WorldFilePlacesEveryPixelAtItsCoordinatesInTheSystemsOrder
                 EXPECT_NEAR(w[1] * i + w[3] * t + w[5], b, 1e-6) << i << ", " << t;
             }
         }
+}
+
+// At 1:20 and 300 dpi a pixel is 1.69333... mm: six decimals would make it 0.001693, 0.02 %
+// short. The save command writes the scale exact to the double and the position to a micrometre.
+TEST_F(SideFilesTest, WorldFileOfAPlanAt1To20And300DpiKeepsTheExactScale) {
+    ASSERT_TRUE(Start());
+    const double pixel = 20 * 0.0254 / 300;
+    const int width = 300, height = 200;
+    for (int koosys : {2, 4}) {
+        SCOPED_TRACE(koosys);
+        CTesseloDoc* doc = SavableTarget(width, height);
+        ASSERT_TRUE(doc);
+        doc->m_koosys = koosys;
+        doc->m_extentLeft = 3456789.125;
+        doc->m_extentBottom = 5432109.5;
+        doc->m_extentRight = doc->m_extentLeft + width * pixel;
+        doc->m_extentTop = doc->m_extentBottom + height * pixel;
+        const QString image = QString::fromStdString(m_tmp.File("plan.bmp"));
+        ChooseFile(image);
+        App()->RouteCommand(cmd::ID_FILE_SAVE_AS);
+        const std::vector<double> w = ReadWorldFile(image);
+        ASSERT_EQ(w.size(), 6u);
+        // Columns run east and rows south; a north-first system names north first.
+        const bool northFirst = koosys == 4;
+        const double east[2] = {northFirst ? w[1] : w[0], northFirst ? w[3] : w[2]};
+        const double north[2] = {northFirst ? w[0] : w[1], northFirst ? w[2] : w[3]};
+        // The terms are the extent's quotients to the last digits; that the extent's corners
+        // lie millions of metres out costs them about 1e-9 of the pixel.
+        const double across = (doc->m_extentRight - doc->m_extentLeft) / width;
+        const double down = (doc->m_extentBottom - doc->m_extentTop) / height;
+        EXPECT_NEAR(east[0] / across, 1.0, 1e-13);
+        EXPECT_NEAR(north[1] / down, 1.0, 1e-13);
+        EXPECT_NEAR(east[0] / pixel, 1.0, 1e-8);
+        EXPECT_NEAR(north[1] / -pixel, 1.0, 1e-8);
+        EXPECT_EQ(east[1], 0.0);
+        EXPECT_EQ(north[0], 0.0);
+        const double x = doc->m_extentLeft + pixel / 2, y = doc->m_extentTop - pixel / 2;
+        const std::string file = Read(image + "w");
+        const std::string position =
+            northFirst ? F("%15.6f\r\n%15.6f\r\n", y, x) : F("%15.6f\r\n%15.6f\r\n", x, y);
+        EXPECT_EQ(file.substr(file.size() - position.size()), position);
+        doc->OnCloseDocument();
+        ProcessEvents();
+    }
 }
 
 TEST_F(SideFilesTest, GeoRefFileOfA2DTarget) {
@@ -234,7 +285,8 @@ TEST_F(SideFilesTest, RewritingALongerSideFileLeavesNoOldBytes) {
     TempDir::WriteBytes((m_image + "w").toStdString(), std::vector<uint8_t>(500, 'x'));
     QString text;
     ASSERT_EQ(m_doc->WriteWorldFile(m_image, text), 1);
-    EXPECT_EQ(Read(m_image + "w"), WorldFile({0.1, 0, 0, -0.1, 100.05, 249.95}));
+    EXPECT_EQ(Read(m_image + "w"),
+              WorldFile({"0.100000000000000", kZero, kZero, "-0.100000000000000"}, 100.05, 249.95));
 }
 
 TEST_F(SideFilesTest, CadReferenceFileOfA2DTarget) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "AllocationMeter.h"
 #include "CArchive.h"
 #include "CVerzeichnungPar.h"
 #include "FileSizeLimit.h"
@@ -234,6 +235,73 @@ TEST_F(CVerzeichnungParFiles, SaveThenLoadGivesTheSameSet) {
         CVerzeichnungPar back = Model(2, 1, {1, 2, 3, 4, 5, 6, 7});
         ASSERT_EQ(back.Load(path), 1);
         ExpectSameFile(back, p);
+    }
+}
+
+// The camera name is Windows-1252: a load and a save keep every byte of it, also bytes that
+// happen to form UTF-8 (C3 A4 is "Ã¤") and the five bytes Windows-1252 leaves unassigned.
+TEST_F(CVerzeichnungParFiles, LoadAndSaveKeepEveryByteOfTheName) {
+    std::vector<uint8_t> name;
+    for (int b = 255; b >= 0; --b) name.push_back(uint8_t(b));
+    const std::vector<std::vector<uint8_t>> names = {
+        name, {0xC3, 0xA4}, {0x81, 0x8D, 0x8F, 0x90, 0x9D}};
+    for (const std::vector<uint8_t>& bytes : names) {
+        SCOPED_TRACE(bytes.size());
+        std::vector<uint8_t> file(24, 0);  // version 0, a set saved before any calculation
+        if (bytes.size() < 255) {
+            file.push_back(uint8_t(bytes.size()));
+        } else {
+            file.insert(file.end(), {0xFF, uint8_t(bytes.size()), uint8_t(bytes.size() >> 8)});
+        }
+        file.insert(file.end(), bytes.begin(), bytes.end());
+        file.insert(file.end(), {0, 0, 0, 0});  // no Sampling, no Resampling
+        TempDir::WriteBytes(path, file);
+        CVerzeichnungPar p;
+        ASSERT_EQ(p.Load(path), 1);
+        const std::string copy = dir.File("copy.verz");
+        ASSERT_EQ(p.Save(copy), 1);
+        EXPECT_EQ(TempDir::ReadBytes(copy), file);
+    }
+    CVerzeichnungPar p;
+    ASSERT_EQ(p.Load(path), 1);
+    EXPECT_EQ(p.m_bez, "\u0081\u008d\u008f\u0090\u009d");
+}
+
+// A coefficient list costs the file 8 bytes a value. A set saved before any calculation may
+// hold lists of any length, and one that fills the file loads; a count past the bytes left is
+// refused before the list is built, so the load costs about the file's size.
+TEST_F(CVerzeichnungParFiles, ListCountsAreBoundByTheBytesLeft) {
+    constexpr uint32_t kValues = 1u << 20;
+    const auto file = [](uint32_t count, uint32_t values) {
+        std::vector<uint8_t> bytes(24, 0);           // version 0, Valid 0
+        bytes.insert(bytes.end(), {0, 0xFF, 0xFF});  // no name, a 32-bit count follows
+        for (int k = 0; k < 4; ++k) bytes.push_back(uint8_t(count >> (8 * k)));
+        bytes.resize(bytes.size() + size_t{values} * 8, 0);
+        bytes.insert(bytes.end(), {0, 0});  // no Resampling
+        return bytes;
+    };
+    TempDir::WriteBytes(path, file(kValues, kValues));
+    CVerzeichnungPar p;
+    ASSERT_EQ(p.Load(path), 1);
+    EXPECT_EQ(p.m_sampling.size(), size_t{kValues});
+
+    // One more value than the 8 MiB hold (the two bytes of the empty Resampling count are too
+    // few for it).
+    const std::vector<uint8_t> past = file(kValues + 1, kValues);
+    TempDir::WriteBytes(path, past);
+    EXPECT_EQ(p.Load(path), 0);
+    EXPECT_EQ(p.m_sampling.size(), size_t{kValues});
+    CVerzeichnungPar fresh;
+    int result;
+    uint64_t peak;
+    {
+        AllocationMeter meter;
+        result = fresh.Load(path);
+        peak = meter.PeakBytes();
+    }
+    EXPECT_EQ(result, 0);
+    if (AllocationMeter::Available()) {
+        EXPECT_LT(peak, 2 * past.size());  // the file read at once
     }
 }
 

@@ -86,6 +86,26 @@ TEST(CArchive, HostileLengthsAndCountsAreRefused) {
     EXPECT_THROW(count.ReadDoubleArray(), CArchiveException);
 }
 
+// Archive strings are Windows-1252 whatever their bytes look like: C3 A4 is "Ã¤", not "ä",
+// and every byte value, the five that Windows-1252 leaves unassigned included, is stored back
+// as it was read.
+TEST(CArchive, StringsKeepEveryByteThroughALoadAndAStore) {
+    std::vector<uint8_t> file = {0xFF, 0x00, 0x01};  // a 256-byte string
+    for (int b = 0; b < 256; ++b) file.push_back(uint8_t(b));
+    const std::vector<uint8_t> utf8Bytes = {0x02, 0xC3, 0xA4};
+    file.insert(file.end(), utf8Bytes.begin(), utf8Bytes.end());
+
+    CArchive in(file);
+    const std::string all = in.ReadString();
+    EXPECT_EQ(in.ReadString(), "\u00c3\u00a4");
+    EXPECT_EQ(all.substr(0x41, 1), "A");
+    EXPECT_EQ(all.find("\u20ac"), 0x80u);  // 0x80 is the euro sign
+    CArchive out;
+    out.WriteString(all);
+    out.WriteString("\u00c3\u00a4");
+    EXPECT_EQ(out.GetBytes(), file);
+}
+
 TEST(CArchive, ClassRecordsAndBackReferences) {
     CArchive ar;
     ar.WriteClass("CGMatrix", 0);
