@@ -102,6 +102,7 @@ void CTesseloDoc::RegisterCommands() {
     OnCommand(cmd::ID_FILE_SAVE_AS, [this] { OnFileSaveAs(); });
     OnUpdateCommand(cmd::ID_FILE_SAVE_AS, target);
     OnCommand(cmd::ID_RECTIFY, [this] { OnRectify(); });
+    OnCommand(cmd::ID_FILE_SAVE, [this] { OnFileSave(); });
     OnUpdateCommand(cmd::ID_FILE_SAVE, target);
     OnUpdateCommand(cmd::ID_RECTIFY, source);
     OnUpdateCommand(cmd::ID_LOAD_PARAMETERS, source);
@@ -299,19 +300,29 @@ int CTesseloDoc::OpenImage(const QString& path) {
     return 1;
 }
 
-void CTesseloDoc::OnFileSaveAs() {
-    CMyFileDialog dialog(false, QStringLiteral("jpg"), QString(),
+bool CTesseloDoc::OnFileSaveAs() {
+    // The image's own file is proposed once it has one.
+    CMyFileDialog dialog(false, QStringLiteral("jpg"), m_imagePath,
                          CMyFileDialog::kHideReadOnly | CMyFileDialog::kOverwritePrompt,
                          QString::fromLatin1(kImageFilter),
                          CTesseloApp::Instance() ? CTesseloApp::Instance()->MainFrame() : nullptr);
-    if (dialog.DoModal() != QDialog::Accepted) return;
-    m_imagePath = dialog.GetPathName();
+    if (dialog.DoModal() != QDialog::Accepted) return false;
+    return SaveImage(dialog.GetPathName());
+}
+
+bool CTesseloDoc::OnFileSave() {
+    if (m_imagePath.isEmpty()) return OnFileSaveAs();
+    return SaveImage(m_imagePath);
+}
+
+bool CTesseloDoc::SaveImage(const QString& path) {
+    m_imagePath = path;
     QString title, extension;
     SplitFileName(m_imagePath, nullptr, &title, &extension);
     if (title.isEmpty()) {
         ui::MessageId(10066);
         m_imagePath.clear();
-        return;
+        return false;
     }
     const uint32_t type = ImageTypeFromExtension(extension.toLower());
 
@@ -339,7 +350,7 @@ void CTesseloDoc::OnFileSaveAs() {
     if (!saved) {
         ui::Message(FormatText(10122, m_imagePath).toStdString(), ui::Buttons::Ok, ui::Icon::Error);
         m_imagePath.clear();
-        return;
+        return false;
     }
     SetTitle(FormatText(10067, m_imagePath));
     QString text =
@@ -356,6 +367,7 @@ void CTesseloDoc::OnFileSaveAs() {
     }
     PostStep(10);
     ui::Message(text.toStdString());
+    return true;
 }
 
 void CTesseloDoc::OnCrop() {

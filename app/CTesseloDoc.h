@@ -86,8 +86,12 @@ public:
     void OnFinishMeasure();
     int ShowDistance();
 
-    // Commands of a target document.
-    void OnFileSaveAs();
+    // Commands of a target document. "Bild Speichern unter": the save dialog, then
+    // SaveImage; true when the image was saved.
+    bool OnFileSaveAs();
+    // Ctrl+S: a target saved before is saved again to its own path in its own format, any
+    // other one goes through "Bild Speichern unter". True when the image was saved.
+    bool OnFileSave();
     void OnCrop();
     void OnMirrorHorizontal();
     void OnMirrorVertical();
@@ -115,9 +119,6 @@ public:
     // "Parameter Laden" and "Parameter Speicher unter" (source documents).
     void OnLoadParameters();
     void OnSaveParameters();
-    // Ctrl+S: stores the parameter-file body under the document's file name, asking for one
-    // first when the document has none yet.
-    void OnFileSave();
 
     // The image; it also carries the JPEG quality setting.
     CRaster m_image{10, 10, 24};
@@ -147,7 +148,6 @@ public:
     int m_measureMode = 1;  // 1 control points, 0 rectangle corners
 
     QString m_imagePath;  // path under which the target image was last saved
-    QString m_pathName;   // file the document itself (the parameter body) was saved to
 
     // Target extent: reference coordinates of the image's left, bottom, right and top edges; a
     // mirror or flip swaps a pair, so left may exceed right and bottom top.
@@ -184,6 +184,9 @@ private:
     // Asks for a name and adds or moves the named point; shared by control and measure points.
     template <class List>
     int AddNamedPoint(List& list, double x, double y);
+    // Saves the image under the path in the format its extension names, with the side files
+    // the settings ask for; reports either way. A failure leaves the image path empty.
+    bool SaveImage(const QString& path);
 
     QString m_title;
     CTesseloView* m_view = nullptr;  // owned by the frame, which outlives the document
