@@ -1,5 +1,7 @@
 #include "CChildFrame.h"
 
+#include <QCloseEvent>
+
 #include "CTesseloDoc.h"
 #include "CTesseloView.h"
 #include "controls/CToolBarImages.h"
@@ -22,4 +24,12 @@ CChildFrame::~CChildFrame() {
     delete m_view;
     m_document->SetView(nullptr);
     m_document.reset();
+}
+
+void CChildFrame::closeEvent(QCloseEvent* event) {
+    if (!m_document->SaveModified()) {
+        event->ignore();
+        return;
+    }
+    QMdiSubWindow::closeEvent(event);
 }

@@ -20,6 +20,10 @@ public:
     CTesseloDoc* GetDocument() const { return m_document.get(); }
     CTesseloView* GetView() const { return m_view; }
 
+protected:
+    // Every way of closing the window comes here: an unsaved picture asks first.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     std::unique_ptr<CTesseloDoc> m_document;
     CTesseloView* m_view;

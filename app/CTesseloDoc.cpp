@@ -72,6 +72,9 @@ int NumberAfter(const QString& name) {
     return static_cast<int>(value) + 1;
 }
 
+// "The rectified image ... is not saved. Save it?", asked before its window closes.
+constexpr int kNotSaved = 10132;
+
 }  // namespace
 
 CTesseloDoc::CTesseloDoc() {
@@ -315,6 +318,19 @@ bool CTesseloDoc::OnFileSave() {
     return SaveImage(m_imagePath);
 }
 
+bool CTesseloDoc::SaveModified() {
+    if (!m_modified) return true;
+    switch (ui::Message(FormatText(kNotSaved, GetTitle()).toStdString(), ui::Buttons::YesNoCancel,
+                        ui::Icon::Question)) {
+        case ui::Answer::Yes:
+            return OnFileSave();
+        case ui::Answer::No:
+            return true;
+        default:
+            return false;
+    }
+}
+
 bool CTesseloDoc::SaveImage(const QString& path) {
     m_imagePath = path;
     QString title, extension;
@@ -352,6 +368,7 @@ bool CTesseloDoc::SaveImage(const QString& path) {
         m_imagePath.clear();
         return false;
     }
+    m_modified = false;
     SetTitle(FormatText(10067, m_imagePath));
     QString text =
         QCoreApplication::translate("CTesseloDoc", "File gespeichert:\n%1").arg(m_imagePath);
@@ -413,6 +430,7 @@ void CTesseloDoc::OnCrop() {
     }
     doc->m_isSource = 0;
     doc->SetImageChanged();
+    doc->SetModifiedFlag();
     doc->SetTitle(LoadQString(10016));
     PostStep(9);
 }
@@ -426,7 +444,10 @@ void CTesseloDoc::OnMirrorHorizontal() {
         ui::CWaitCursor wait;
         mirrored = m_image.Mirror();
     }
-    if (mirrored) std::swap(m_extentLeft, m_extentRight);
+    if (mirrored) {
+        std::swap(m_extentLeft, m_extentRight);
+        m_modified = true;
+    }
     if (m_view) m_view->BuildDisplayBitmap(false);
 }
 
@@ -436,7 +457,10 @@ void CTesseloDoc::OnMirrorVertical() {
         ui::CWaitCursor wait;
         flipped = m_image.Flip();
     }
-    if (flipped) std::swap(m_extentTop, m_extentBottom);
+    if (flipped) {
+        std::swap(m_extentTop, m_extentBottom);
+        m_modified = true;
+    }
     if (m_view) m_view->BuildDisplayBitmap(false);
 }
 

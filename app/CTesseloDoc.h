@@ -120,6 +120,14 @@ public:
     void OnLoadParameters();
     void OnSaveParameters();
 
+    // A target holds a picture that was made or changed since it was last saved.
+    bool IsModified() const { return m_modified; }
+    void SetModifiedFlag() { m_modified = true; }
+    // Before the window closes: an unsaved picture asks whether to save it (Ja saves as
+    // Ctrl+S does, Nein discards it). False keeps the window: Abbrechen, or a save that was
+    // cancelled or failed.
+    bool SaveModified();
+
     // The image; it also carries the JPEG quality setting.
     CRaster m_image{10, 10, 24};
 
@@ -189,6 +197,7 @@ private:
     bool SaveImage(const QString& path);
 
     QString m_title;
+    bool m_modified = false;
     CTesseloView* m_view = nullptr;  // owned by the frame, which outlives the document
     CChildFrame* m_frame = nullptr;
 };
