@@ -1,6 +1,7 @@
 #include "CChildFrame.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QMenu>
@@ -53,4 +54,12 @@ void CChildFrame::RetranslateSystemMenu() {
     if (entries.size() != qsizetype(std::size(kEntries))) return;  // a menu of another make
     for (qsizetype i = 0; i < entries.size(); ++i)
         entries[i]->setText(QCoreApplication::translate("QMdiSubWindow", kEntries[i]));
+}
+
+void CChildFrame::closeEvent(QCloseEvent* event) {
+    if (!m_document->SaveModified()) {
+        event->ignore();
+        return;
+    }
+    QMdiSubWindow::closeEvent(event);
 }

@@ -24,6 +24,8 @@ protected:
     // After a switch of the interface language the document's title and the window's own menu
     // read in the new one.
     void changeEvent(QEvent* event) override;
+    // Every way of closing the window comes here: an unsaved picture asks first.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void RetranslateSystemMenu();

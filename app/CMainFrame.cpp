@@ -2,6 +2,7 @@
 
 #include <QActionGroup>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLibraryInfo>
@@ -587,7 +588,22 @@ void CMainFrame::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
 }
 
+bool CMainFrame::SaveAllModified() {
+    for (QMdiSubWindow* window : m_mdiArea->subWindowList()) {
+        auto* frame = qobject_cast<CChildFrame*>(window);
+        if (!frame || !frame->GetDocument()->IsModified()) continue;
+        // The window asked about is the one the user sees.
+        m_mdiArea->setActiveSubWindow(window);
+        if (!frame->GetDocument()->SaveModified()) return false;
+    }
+    return true;
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!SaveAllModified()) {
+        event->ignore();
+        return;
+    }
     PostToCadInterface(CTesseloApp::kQuitMessage, 0, 0, 0);
     QMainWindow::closeEvent(event);
 }

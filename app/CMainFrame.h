@@ -68,7 +68,9 @@ public:
 protected:
     bool event(QEvent* event) override;
     void changeEvent(QEvent* event) override;
-    // Tells a running CAD interface program to quit; never starts it.
+    // Every window with an unsaved picture asks first; Abbrechen, or a save that did not
+    // happen, keeps the program running. Only when it ends is a running CAD interface program
+    // told to quit; it is never started.
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -81,6 +83,8 @@ private:
     void FillWindowMenu(QMenu* menu);
     void ArrangeIcons();
     void OnChildFrameGone();
+    // Asks every window with an unsaved picture in turn; false at the first that must stay.
+    bool SaveAllModified();
     void SetLanguage(int language);
     // Installs the catalogues of the interface language: the program's English one, or Qt's own
     // German one.

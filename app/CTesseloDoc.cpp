@@ -69,6 +69,9 @@ int NumberAfter(const QString& name) {
     return static_cast<int>(value) + 1;
 }
 
+// "The rectified image ... is not saved. Save it?", asked before its window closes.
+constexpr int kNotSaved = 10132;
+
 }  // namespace
 
 CTesseloDoc::CTesseloDoc() {
@@ -99,6 +102,7 @@ void CTesseloDoc::RegisterCommands() {
     OnCommand(cmd::ID_FILE_SAVE_AS, [this] { OnFileSaveAs(); });
     OnUpdateCommand(cmd::ID_FILE_SAVE_AS, target);
     OnCommand(cmd::ID_RECTIFY, [this] { OnRectify(); });
+    OnCommand(cmd::ID_FILE_SAVE, [this] { OnFileSave(); });
     OnUpdateCommand(cmd::ID_FILE_SAVE, target);
     OnUpdateCommand(cmd::ID_RECTIFY, source);
     OnUpdateCommand(cmd::ID_LOAD_PARAMETERS, source);
@@ -310,19 +314,42 @@ int CTesseloDoc::OpenImage(const QString& path) {
     return 1;
 }
 
-void CTesseloDoc::OnFileSaveAs() {
-    CMyFileDialog dialog(false, QStringLiteral("jpg"), QString(),
+bool CTesseloDoc::OnFileSaveAs() {
+    // The image's own file is proposed once it has one.
+    CMyFileDialog dialog(false, QStringLiteral("jpg"), m_imagePath,
                          CMyFileDialog::kHideReadOnly | CMyFileDialog::kOverwritePrompt,
                          QString::fromLatin1(kImageFilter),
                          CTesseloApp::Instance() ? CTesseloApp::Instance()->MainFrame() : nullptr);
-    if (dialog.DoModal() != QDialog::Accepted) return;
-    m_imagePath = dialog.GetPathName();
+    if (dialog.DoModal() != QDialog::Accepted) return false;
+    return SaveImage(dialog.GetPathName());
+}
+
+bool CTesseloDoc::OnFileSave() {
+    if (m_imagePath.isEmpty()) return OnFileSaveAs();
+    return SaveImage(m_imagePath);
+}
+
+bool CTesseloDoc::SaveModified() {
+    if (!m_modified) return true;
+    switch (ui::Message(FormatText(kNotSaved, GetTitle()).toStdString(), ui::Buttons::YesNoCancel,
+                        ui::Icon::Question)) {
+        case ui::Answer::Yes:
+            return OnFileSave();
+        case ui::Answer::No:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool CTesseloDoc::SaveImage(const QString& path) {
+    m_imagePath = path;
     QString title, extension;
     SplitFileName(m_imagePath, nullptr, &title, &extension);
     if (title.isEmpty()) {
         ui::MessageId(10066);
         m_imagePath.clear();
-        return;
+        return false;
     }
     const uint32_t type = ImageTypeFromExtension(extension.toLower());
 
@@ -349,8 +376,9 @@ void CTesseloDoc::OnFileSaveAs() {
     if (!saved) {
         ui::Message(FormatText(10122, m_imagePath).toStdString(), ui::Buttons::Ok, ui::Icon::Error);
         m_imagePath.clear();
-        return;
+        return false;
     }
+    m_modified = false;
     SetTitle(10067, m_imagePath);
     QString text =
         QCoreApplication::translate("CTesseloDoc", "File gespeichert:\n%1").arg(m_imagePath);
@@ -366,6 +394,7 @@ void CTesseloDoc::OnFileSaveAs() {
     }
     PostStep(10);
     ui::Message(text.toStdString());
+    return true;
 }
 
 void CTesseloDoc::OnCrop() {
@@ -413,6 +442,7 @@ void CTesseloDoc::OnCrop() {
     }
     doc->m_isSource = 0;
     doc->SetImageChanged();
+    doc->SetModifiedFlag();
     doc->SetTitle(10016);
     PostStep(9);
 }
@@ -426,7 +456,10 @@ void CTesseloDoc::OnMirrorHorizontal() {
         ui::CWaitCursor wait;
         mirrored = m_image.Mirror();
     }
-    if (mirrored) std::swap(m_extentLeft, m_extentRight);
+    if (mirrored) {
+        std::swap(m_extentLeft, m_extentRight);
+        m_modified = true;
+    }
     if (m_view) m_view->BuildDisplayBitmap(false);
 }
 
@@ -436,7 +469,10 @@ void CTesseloDoc::OnMirrorVertical() {
         ui::CWaitCursor wait;
         flipped = m_image.Flip();
     }
-    if (flipped) std::swap(m_extentTop, m_extentBottom);
+    if (flipped) {
+        std::swap(m_extentTop, m_extentBottom);
+        m_modified = true;
+    }
     if (m_view) m_view->BuildDisplayBitmap(false);
 }
 

@@ -90,8 +90,12 @@ public:
     void OnFinishMeasure();
     int ShowDistance();
 
-    // Commands of a target document.
-    void OnFileSaveAs();
+    // Commands of a target document. "Bild Speichern unter": the save dialog, then
+    // SaveImage; true when the image was saved.
+    bool OnFileSaveAs();
+    // Ctrl+S: a target saved before is saved again to its own path in its own format, any
+    // other one goes through "Bild Speichern unter". True when the image was saved.
+    bool OnFileSave();
     void OnCrop();
     void OnMirrorHorizontal();
     void OnMirrorVertical();
@@ -119,9 +123,14 @@ public:
     // "Parameter Laden" and "Parameter Speicher unter" (source documents).
     void OnLoadParameters();
     void OnSaveParameters();
-    // Ctrl+S: stores the parameter-file body under the document's file name, asking for one
-    // first when the document has none yet.
-    void OnFileSave();
+
+    // A target holds a picture that was made or changed since it was last saved.
+    bool IsModified() const { return m_modified; }
+    void SetModifiedFlag() { m_modified = true; }
+    // Before the window closes: an unsaved picture asks whether to save it (Ja saves as
+    // Ctrl+S does, Nein discards it). False keeps the window: Abbrechen, or a save that was
+    // cancelled or failed.
+    bool SaveModified();
 
     // The image; it also carries the JPEG quality setting, which every image save uses.
     CRaster m_image{10, 10, 24};
@@ -151,7 +160,6 @@ public:
     int m_measureMode = 1;  // 1 control points, 0 rectangle corners
 
     QString m_imagePath;  // path under which the target image was last saved
-    QString m_pathName;   // file the document itself (the parameter body) was saved to
 
     // Target extent: reference coordinates of the image's left, bottom, right and top edges; a
     // mirror or flip swaps a pair, so left may exceed right and bottom top.
@@ -188,10 +196,14 @@ private:
     // Asks for a name and adds or moves the named point; shared by control and measure points.
     template <class List>
     int AddNamedPoint(List& list, double x, double y);
+    // Saves the image under the path in the format its extension names, with the side files
+    // the settings ask for; reports either way. A failure leaves the image path empty.
+    bool SaveImage(const QString& path);
 
     QString m_title;
     int m_titleId = 0;  // the string-table text of the title; 0 for a title given as it stands
     QString m_titleValue;
+    bool m_modified = false;
     CTesseloView* m_view = nullptr;  // owned by the frame, which outlives the document
     CChildFrame* m_frame = nullptr;
 };

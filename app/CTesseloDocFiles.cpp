@@ -143,7 +143,6 @@ Point3 Cross(const Point3& a, const Point3& b) {
 void CTesseloDoc::RegisterFileCommands() {
     OnCommand(cmd::ID_LOAD_PARAMETERS, [this] { OnLoadParameters(); });
     OnCommand(cmd::ID_SAVE_PARAMETERS, [this] { OnSaveParameters(); });
-    OnCommand(cmd::ID_FILE_SAVE, [this] { OnFileSave(); });
 }
 
 void CTesseloDoc::Serialize(CArchive& ar) {
@@ -268,29 +267,6 @@ void CTesseloDoc::OnSaveParameters() {
         ui::Message(LoadQString(kSaveFailed).replace(QStringLiteral("%s"), path).toStdString(),
                     ui::Buttons::Ok, ui::Icon::Error);
     }
-}
-
-void CTesseloDoc::OnFileSave() {
-    QString path = m_pathName;
-    if (path.isEmpty()) {
-        CTesseloApp* app = CTesseloApp::Instance();
-        CMyFileDialog dialog(false, QString(), GetTitle(),
-                             CMyFileDialog::kHideReadOnly | CMyFileDialog::kOverwritePrompt,
-                             QStringLiteral("All Files (*.*)|*.*||"),
-                             app ? app->MainFrame() : nullptr);
-        if (dialog.DoModal() != QDialog::Accepted) return;
-        path = dialog.GetPathName();
-    }
-    if (!StoreParameterFile(path)) {
-        ui::Message(LoadQString(kSaveFailed).replace(QStringLiteral("%s"), path).toStdString(),
-                    ui::Buttons::Ok, ui::Icon::Error);
-        return;
-    }
-    // As a document saved under a name, the window is then titled after its file.
-    m_pathName = path;
-    QString directory, title, extension;
-    SplitFileName(path, &directory, &title, &extension);
-    SetTitle(extension.isEmpty() ? title : title + QLatin1Char('.') + extension);
 }
 
 bool CTesseloDoc::HasTargetExtent() const {

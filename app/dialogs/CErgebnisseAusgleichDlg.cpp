@@ -466,6 +466,7 @@ void CErgebnisseAusgleichDlg::OnOK() {
         return;
     }
     target->SetImageChanged();
+    target->SetModifiedFlag();
     if (m_targetKoosys != -1) WriteSetting(settings::kKoosysRect, m_targetKoosys);
     target->SetTitle(10016);
     chain::PostWorkflowStep(8);

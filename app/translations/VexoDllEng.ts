@@ -1438,5 +1438,13 @@ Parameter:</source>
         <translation><byte value="xd"/>
 Parameters:</translation>
     </message>
+    <message>
+        <source>Das entzerrte Bild &apos;%s&apos; ist nicht gespeichert.
+
+Speichern ?</source>
+        <translation>The rectified image &apos;%s&apos; is not saved.
+
+Save it?</translation>
+    </message>
 </context>
 </TS>

@@ -166,6 +166,8 @@ constexpr Entry kTable[] = {
      TS_NOOP("StringTable", "<a href = \"app:SAVE\"><font color=\"#FFFF99\">Bild speichern</a>")},
     {10131,
      TS_NOOP("StringTable", "<a href = \"app:CLOSET\"><font color=\"#FFFF99\">Bild schließen</a>")},
+    {10132,
+     TS_NOOP("StringTable", "Das entzerrte Bild '%s' ist nicht gespeichert.\n\nSpeichern ?")},
     {57344, TS_NOOP("StringTable", "Veltrano")},
     {57345, TS_NOOP("StringTable", "Bereit")},
     // The framework's message when a document file cannot be read.

@@ -426,8 +426,9 @@ TEST_F(ParameterFileTest, AFlagThatContradictsTheSystemIsKeptAsRead) {
     }
 }
 
-// Every document a route leaves behind, saved by either command, loads back to its values.
-TEST_F(ParameterFileTest, EveryRouteRoundTripsThroughBothCommands) {
+// Every document a route leaves behind, saved by "Parameter Speicher unter", loads back to its
+// values.
+TEST_F(ParameterFileTest, EveryRouteRoundTripsThroughTheSaveCommand) {
     ASSERT_TRUE(Start());
     struct Route {
         const char* name;
@@ -439,37 +440,32 @@ TEST_F(ParameterFileTest, EveryRouteRoundTripsThroughBothCommands) {
         routes.push_back({"rectangle", koosys, 0, 0});
     }
     for (const Route& route : routes) {
-        for (const int command : {cmd::ID_SAVE_PARAMETERS, cmd::ID_FILE_SAVE}) {
-            SCOPED_TRACE(std::string(route.name) + " " + std::to_string(route.koosys) + " " +
-                         std::to_string(command));
-            CTesseloDoc* doc = App()->OnFileNew();
-            ASSERT_TRUE(doc);
-            doc->m_isSource = command == cmd::ID_SAVE_PARAMETERS ? 1 : 0;
-            doc->m_decimals = 6;
-            doc->m_red = 255;
-            doc->m_green = 128;
-            doc->m_blue = 1;
-            doc->m_worldFile = 1;
-            doc->m_geoRefFile = 1;
-            doc->m_koosys = route.koosys;
-            doc->m_is3D = route.is3D;
-            doc->m_measureMode = route.measureMode;
-            doc->m_rectWidth = route.measureMode ? UNDEFINED_VALUE : 12.25;
-            doc->m_rectHeight = route.measureMode ? UNDEFINED_VALUE : 7.5;
-            ChooseFile(File("route.par"));
-            App()->RouteCommand(command);
+        SCOPED_TRACE(std::string(route.name) + " " + std::to_string(route.koosys));
+        CTesseloDoc* doc = App()->OnFileNew();
+        ASSERT_TRUE(doc);
+        doc->m_decimals = 6;
+        doc->m_red = 255;
+        doc->m_green = 128;
+        doc->m_blue = 1;
+        doc->m_worldFile = 1;
+        doc->m_geoRefFile = 1;
+        doc->m_koosys = route.koosys;
+        doc->m_is3D = route.is3D;
+        doc->m_measureMode = route.measureMode;
+        doc->m_rectWidth = route.measureMode ? UNDEFINED_VALUE : 12.25;
+        doc->m_rectHeight = route.measureMode ? UNDEFINED_VALUE : 7.5;
+        ChooseFile(File("route.par"));
+        App()->RouteCommand(cmd::ID_SAVE_PARAMETERS);
 
-            CTesseloDoc back;
-            Fill(back);
-            ASSERT_EQ(back.LoadParameterFile(File("route.par")),
-                      CTesseloDoc::ParameterLoad::Loaded);
-            EXPECT_EQ(Scalars(back), Scalars(*doc));
-            // The command line opens it as well.
-            CTesseloDoc opened;
-            EXPECT_TRUE(opened.OnOpenDocument(File("route.par")));
-            doc->OnCloseDocument();
-            ProcessEvents();
-        }
+        CTesseloDoc back;
+        Fill(back);
+        ASSERT_EQ(back.LoadParameterFile(File("route.par")), CTesseloDoc::ParameterLoad::Loaded);
+        EXPECT_EQ(Scalars(back), Scalars(*doc));
+        // The command line opens it as well.
+        CTesseloDoc opened;
+        EXPECT_TRUE(opened.OnOpenDocument(File("route.par")));
+        doc->OnCloseDocument();
+        ProcessEvents();
     }
     EXPECT_TRUE(m_ui.messages.empty());
 }
@@ -480,22 +476,16 @@ TEST_F(ParameterFileTest, AFailedSaveKeepsTheOldFileAndSaysSo) {
     ASSERT_TRUE(doc);
     const std::vector<uint8_t> old(56, 0x11);
     const QString path = Write("old.par", old);
-    for (const int command : {cmd::ID_SAVE_PARAMETERS, cmd::ID_FILE_SAVE}) {
-        SCOPED_TRACE(command);
-        m_ui.messages.clear();
-        doc->m_isSource = command == cmd::ID_SAVE_PARAMETERS ? 1 : 0;
-        ChooseFile(path);
-        {
-            FileSizeLimit limit(40);
-            ASSERT_TRUE(limit.Active());
-            App()->RouteCommand(command);
-        }
-        EXPECT_EQ(m_ui.messages, std::vector<std::string>{"Fehler beim speichern von '" +
-                                                          path.toStdString() + "'"});
-        EXPECT_EQ(TempDir::ReadBytes(path.toStdString()), old);
-        EXPECT_EQ(m_tmp.EntryCount(), 1u);
+    ChooseFile(path);
+    {
+        FileSizeLimit limit(40);
+        ASSERT_TRUE(limit.Active());
+        App()->RouteCommand(cmd::ID_SAVE_PARAMETERS);
     }
-    EXPECT_NE(doc->GetTitle(), QStringLiteral("old.par"));
+    EXPECT_EQ(m_ui.messages,
+              std::vector<std::string>{"Fehler beim speichern von '" + path.toStdString() + "'"});
+    EXPECT_EQ(TempDir::ReadBytes(path.toStdString()), old);
+    EXPECT_EQ(m_tmp.EntryCount(), 1u);
 }
 
 TEST_F(ParameterFileTest, LoadCommandReportsDamageAndPostsTheRectifyStep) {
@@ -560,30 +550,6 @@ TEST_F(ParameterFileTest, SaveCommandAddsParAndReportsFailure) {
     EXPECT_EQ(m_ui.messages,
               std::vector<std::string>({"Filename ungültig", "Fehler beim speichern von '" +
                                                                  unwritable.toStdString() + "'"}));
-}
-
-TEST_F(ParameterFileTest, CtrlSAsksForANameOnceThenSavesThereForTargets) {
-    ASSERT_TRUE(Start());
-    CTesseloDoc* doc = App()->OnFileNew();
-    ASSERT_TRUE(doc);
-    EXPECT_FALSE(App()->UpdateCommand(cmd::ID_FILE_SAVE).IsEnabled());
-    doc->m_isSource = 0;
-    ASSERT_TRUE(App()->UpdateCommand(cmd::ID_FILE_SAVE).IsEnabled());
-
-    ChooseFile(File("target.par"));
-    App()->RouteCommand(cmd::ID_FILE_SAVE);
-    ASSERT_EQ(m_requests.size(), 1u);
-    EXPECT_TRUE(m_requests.back().overwritePrompt);
-    EXPECT_EQ(TempDir::ReadBytes(m_tmp.File("target.par")).size(), 56u);
-    EXPECT_EQ(doc->GetTitle(), "target.par");
-
-    doc->m_decimals = 5;
-    App()->RouteCommand(cmd::ID_FILE_SAVE);  // the name is known now: no second question
-    EXPECT_EQ(m_requests.size(), 1u);
-    CTesseloDoc reread;
-    ASSERT_EQ(reread.LoadParameterFile(File("target.par")), CTesseloDoc::ParameterLoad::Loaded);
-    EXPECT_EQ(reread.m_decimals, 5);
-    EXPECT_TRUE(m_ui.messages.empty());
 }
 
 TEST_F(ParameterFileTest, CommandsAreForSourceDocuments) {
