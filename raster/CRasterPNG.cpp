@@ -44,13 +44,17 @@ void EncodeErrorProc(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 // Warnings are not shown anywhere.
 void WarningProc(png_structp, png_const_charp) {}
 
-// Bounds no real photograph reaches: the side of an image (libpng's row buffers grow with it),
-// and the memory libpng may take for one ancillary chunk (colour profiles are the largest the
+// The memory libpng may take for one ancillary chunk (colour profiles are the largest the
 // decoder keeps; a larger one is dropped with a warning).
-constexpr png_uint_32 kMaxSide = png_uint_32{1} << 20;
 constexpr png_alloc_size_t kMaxChunkMemory = png_alloc_size_t{8} << 20;
-// Deflate makes at most 1032 bytes of one input byte.
+// Deflate makes at most 1032 bytes of one input byte: a match of 258 bytes takes at least two
+// bits, one bit for its length code and one for its distance code.
 constexpr uint64_t kMaxDeflateExpansion = 1032;
+
+// The rows decoding keeps besides the image: libpng's current and previous row, each at most
+// 8 bytes a pixel (16-bit RGBA) over the width rounded up to 8 plus a few bytes, and the
+// decoder's own row. Every side PNG allows is read as long as these fit the memory cap.
+uint64_t RowBufferBytes(png_uint_32 width) { return 3 * (8 * (uint64_t{width} + 8) + 64); }
 
 // libpng reads the data of a text, scale, calibration, suggested-palette or Exif chunk into a
 // buffer of the length the chunk claims, whatever limit is set. Every ancillary chunk is
@@ -60,7 +64,7 @@ void SkipUnusedChunks(png_structp png) {
     png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     static const png_byte kUsed[] = "bKGD\0pHYs\0gAMA\0sRGB\0cHRM\0iCCP";
     png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_AS_DEFAULT, kUsed, sizeof(kUsed) / 5);
-    png_set_user_limits(png, kMaxSide, kMaxSide);
+    png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
     png_set_chunk_malloc_max(png, kMaxChunkMemory);
 }
 
@@ -138,6 +142,10 @@ bool DecodeImage(CRaster& image, png_structp png, png_infop info, PngBuffers& bu
         image.SetLastError("PNG file too short for its image size");
         return false;
     }
+    if (RowBufferBytes(width) > RASTER_MAX_MEMORY) {
+        image.SetLastError("RASTER_MAX_MEMORY exceeded");
+        return false;
+    }
 
     const uint32_t bpp = pixelDepth <= 8 ? pixelDepth : (pixelDepth == 16 ? 8 : 24);
     if (!image.Create(width, height, bpp, FORMAT_PNG)) return false;
@@ -211,10 +219,6 @@ bool DecodeImage(CRaster& image, png_structp png, png_infop info, PngBuffers& bu
     const uint64_t rowBytes =
         std::max({uint64_t{width} * ((pixelDepth + 7) / 8) + 10,
                   uint64_t{png_get_rowbytes(png, info)}, uint64_t{image.GetRowStride()}});
-    if (rowBytes > RASTER_MAX_MEMORY) {
-        image.SetLastError("RASTER_MAX_MEMORY exceeded");
-        return false;
-    }
     buffers.row = static_cast<uint8_t*>(std::calloc(size_t(rowBytes), 1));
     if (!buffers.row) {
         image.SetLastError("CRaster::Create can't allocate memory");
@@ -428,6 +432,8 @@ bool CRasterPNG::Encode(CRasterStream* stream) {
     volatile bool ok = false;
     if (setjmp(png_jmpbuf(png)) == 0) {
         png_set_write_fn(png, stream, WriteProc, FlushProc);
+        // libpng writes no side beyond a million pixels unless asked; the format holds 2^31 - 1.
+        png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
         ok = EncodeImage(*this, png, info, buffers, m_info.pGhost);
     }
     buffers.Free();

@@ -62,7 +62,10 @@ void DecodeRas(CRasterStream& stream, Image& image) {
     const uint64_t left = Remaining(stream);
     // A raw file holds its rows; a run of three bytes gives at most 256.
     const uint64_t mostFromInput = type == kTypeRle ? left / 3 * 256 + left : left;
-    if (uint64_t{width} * height > kMaxSamples || dataBytes > mostFromInput)
+    // Colour-mapped pixels become three components, like true-colour ones: all of them count.
+    const bool mapped = mapEntries > 0 && depth <= 8;
+    const uint32_t channels = (depth >= 24 || mapped) ? 3 : 1;
+    if (uint64_t{width} * height * channels > kMaxSamples || dataBytes > mostFromInput)
         throw JasPerFailure{kBadData};
     std::vector<uint8_t> data(static_cast<size_t>(dataBytes));
     if (type == kTypeRle) {
@@ -71,8 +74,6 @@ void DecodeRas(CRasterStream& stream, Image& image) {
         throw JasPerFailure{kBadData};
     }
 
-    const bool mapped = mapEntries > 0 && depth <= 8;
-    const uint32_t channels = (depth >= 24 || mapped) ? 3 : 1;
     for (uint32_t k = 0; k < channels; ++k)
         image.comps.push_back(
             MakeComponent(width, height, depth == 1 && !mapped ? 1 : 255, false, kBadData));

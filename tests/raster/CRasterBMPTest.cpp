@@ -406,29 +406,32 @@ TEST(CRasterBMP, CutFilesOfEveryLayoutLoad) {
     }
 }
 
-// Run-length data as encoders write it (runs of 255 and an end of line per row) loads however
-// far it compresses; a claim that only end-of-line codes could reach fails before the image is
-// made.
-TEST(CRasterBMP, RleClaimsAreBoundByWhatTheDataCovers) {
-    auto uniform = [](uint32_t compression, int32_t side) {
-        BmpSpec s;
-        s.width = s.height = side;
-        s.bits = compression == 1 ? 8 : 4;
-        s.compression = compression;
-        s.palette = GrayPalette(compression == 1 ? 256 : 16);
-        for (int32_t y = 0; y < side; ++y) {
-            for (int32_t x = 0; x < side; x += 255) {
-                s.pixels.insert(s.pixels.end(), {uint8_t(std::min(255, side - x)), 0x77});
-            }
-            s.pixels.insert(s.pixels.end(), {0, 0});
+// A uniform picture in run-length data as encoders write it: each row runs of 255 pixels (two
+// bytes each, for RLE8 and RLE4 alike) and an end of line, then the end of the bitmap.
+BmpSpec UniformRle(uint32_t compression, int32_t width, int32_t height) {
+    BmpSpec s;
+    s.width = width;
+    s.height = height;
+    s.bits = compression == 1 ? 8 : 4;
+    s.compression = compression;
+    s.palette = GrayPalette(compression == 1 ? 256 : 16);
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; x += 255) {
+            s.pixels.insert(s.pixels.end(), {uint8_t(std::min(255, width - x)), 0x77});
         }
-        Append(s.pixels, {0, 1});
-        return s;
-    };
+        s.pixels.insert(s.pixels.end(), {0, 0});
+    }
+    Append(s.pixels, {0, 1});
+    return s;
+}
+
+// Run-length data as encoders write it loads however far it compresses; a claim that only
+// end-of-line codes could reach fails before the image is made.
+TEST(CRasterBMP, RleClaimsAreBoundByWhatTheDataCovers) {
     for (uint32_t compression : {1u, 2u}) {
         SCOPED_TRACE(compression);
         CRaster image;
-        ASSERT_TRUE(DecodeBytes(image, BuildBmp(uniform(compression, 2040)), FORMAT_BMP))
+        ASSERT_TRUE(DecodeBytes(image, BuildBmp(UniformRle(compression, 2040, 2040)), FORMAT_BMP))
             << image.GetLastError();
         EXPECT_EQ(image.GetPixelIndex(2039, 2039), compression == 1 ? 0x77 : 7);
     }
@@ -595,5 +598,54 @@ TEST(CRasterBMP, ReadsFilesTheToolsWrite) {
     EXPECT_EQ(TopDownRgb(image), PillowRgb(topDown, dir.File("td.rgb")));
     EXPECT_EQ(TopDownRgb(image), PillowRgb(bottomUp, dir.File("bu.rgb")));
 }
+
+// Valid files near the bounds: uncompressed uniform pictures of about 24 megapixels as the
+// library writes them (the file holds every row; odd widths pad them), and run-length files of
+// uniform pictures from ImageMagick, each row runs of at most 255 pixels in two bytes and an
+// end of line (the ratio is the row's, whatever the height).
+class BmpNearBound : public ::testing::TestWithParam<NearBoundFile> {};
+
+TEST_P(BmpNearBound, ReadsBackAtItsSizeAndColour) {
+    if (!HaveWriter(GetParam().writer)) GTEST_SKIP() << "tool not installed";
+    TempDir dir;
+    ExpectNearBoundFileReadsBack(GetParam(), dir.Path().string(), FORMAT_BMP, ".bmp");
+}
+
+// The same shape in RLE8 and RLE4, which no tool here writes, at about 24 megapixels: read as
+// the tools read it.
+TEST(CRasterBMP, ReadsRleFilesOfTheLongestRunsAsToolsDo) {
+    // Entry 0x77 of 256 greys and entry 7 of 16 are both grey 0x77.
+    constexpr uint8_t grey = 0x77;
+    TempDir dir;
+    for (uint32_t compression : {1u, 2u}) {
+        SCOPED_TRACE(compression);
+        const std::string file = dir.File("runs.bmp");
+        ASSERT_TRUE(WriteFile(file, BuildBmp(UniformRle(compression, 6001, 4001))));
+        for (Tool tool : {Tool::ImageMagick, Tool::Pillow}) {
+            if (!HaveTool(tool)) continue;
+            RGBQUAD theirs{};
+            uint32_t w = 0, h = 0;
+            ASSERT_TRUE(ToolUniformColour(tool, dir.Path().string(), file, theirs, w, h));
+            EXPECT_EQ(theirs, (RGBQUAD{grey, grey, grey, 0})) << ToolName(tool);
+        }
+        CRaster image;
+        ASSERT_TRUE(image.Load(file.c_str(), FORMAT_BMP)) << image.GetLastError();
+        EXPECT_EQ(image.GetWidth(), 6001u);
+        EXPECT_EQ(image.GetHeight(), 4001u);
+        EXPECT_TRUE(IsUniform(image, RGBQUAD{grey, grey, grey, 0}));
+    }
+}
+
+#define RLE8 "-type Palette -compress RLE -define bmp:format=bmp3"
+INSTANTIATE_TEST_SUITE_P(
+    Uniform, BmpNearBound,
+    ::testing::Values(NearBoundFile{"Library8", Writer::Library, 6000, 4000, 8, "", 8},
+                      NearBoundFile{"Library24", Writer::Library, 6000, 4000, 24, "", 24},
+                      NearBoundFile{"Library1Odd", Writer::Library, 6001, 4001, 1, "", 1},
+                      NearBoundFile{"ImageMagickRle8", Writer::ImageMagick, 6000, 1000, 8, RLE8, 8},
+                      NearBoundFile{"ImageMagickRle8Odd", Writer::ImageMagick, 6001, 1001, 24, RLE8,
+                                    8}),
+    [](const auto& info) { return std::string(info.param.name); });
+#undef RLE8
 
 }  // namespace

@@ -734,4 +734,33 @@ TEST(CRasterGIF, ReadsFilesTheToolsWrite) {
     }
 }
 
+// Valid files near the bound of 4096 pixels per data byte: uniform pictures of about 24
+// megapixels, from each compressor of the library and from the tools (LZW coders that clear
+// their full table, as these do, reach about 1450 pixels a byte on them; 12-bit codes of the
+// longest strings, 4091 pixels, never give more than 2728). The longest strings come with the
+// 2-bit minimum code size of 1-bit pictures. Interlaced files and mosaics end in a short row
+// group or short tiles.
+class GifNearBound : public ::testing::TestWithParam<NearBoundFile> {};
+
+TEST_P(GifNearBound, ReadsBackAtItsSizeAndColour) {
+    if (!HaveWriter(GetParam().writer)) GTEST_SKIP() << "tool not installed";
+    TempDir dir;
+    ExpectNearBoundFileReadsBack(GetParam(), dir.Path().string(), FORMAT_GIF, ".gif");
+}
+
+constexpr uint32_t kRunLength = 0, kLzw = 2;
+INSTANTIATE_TEST_SUITE_P(
+    Uniform, GifNearBound,
+    ::testing::Values(
+        NearBoundFile{"LibraryRunLength8", Writer::Library, 6000, 4000, 8, "", 8, kRunLength},
+        NearBoundFile{"LibraryLzw8", Writer::Library, 6000, 4000, 8, "", 8, kLzw},
+        NearBoundFile{"LibraryLzw1Odd", Writer::Library, 6001, 4001, 1, "", 1, kLzw},
+        NearBoundFile{"LibraryMosaicOdd", Writer::Library, 1001, 601, 24, "", 24, kLzw},
+        NearBoundFile{"ImageMagick", Writer::ImageMagick, 6000, 4000, 8, "", 1},
+        NearBoundFile{"ImageMagickInterlacedOdd", Writer::ImageMagick, 6000, 4001, 8,
+                      "-interlace GIF", 1},
+        NearBoundFile{"PillowGrey", Writer::Pillow, 6000, 4000, 8, "im = im.convert('L')", 4},
+        NearBoundFile{"PillowBilevel", Writer::Pillow, 6001, 4001, 1, "im = im.convert('1')", 8}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace

@@ -565,4 +565,88 @@ TEST_P(JasPerHeaderWalk, ReadsWhatOpenJpegReads) {
 INSTANTIATE_TEST_SUITE_P(Odd, JasPerHeaderWalk, ::testing::ValuesIn(kWalkCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+
+// Valid files at the bounds of the uncompressed formats (a file holds every row): uniform
+// pictures of about 24 megapixels from the library (the colour PNM of six: the bound is the
+// same 1:1 at any size), odd sizes whose rows are padded, and files of ImageMagick.
+struct NearBoundCase {
+    codectest::NearBoundFile file;
+    uint32_t format;
+    const char* extension;
+};
+
+void PrintTo(const NearBoundCase& c, std::ostream* out) { *out << c.file.name; }
+
+class JasPerNearBound : public ::testing::TestWithParam<NearBoundCase> {};
+
+TEST_P(JasPerNearBound, ReadsBackAtItsSizeAndColour) {
+    const NearBoundCase& c = GetParam();
+    if (!codectest::HaveWriter(c.file.writer)) GTEST_SKIP() << "tool not installed";
+    TempDir dir;
+    codectest::ExpectNearBoundFileReadsBack(c.file, dir.Path().string(), c.format, c.extension);
+}
+
+using codectest::NearBoundFile;
+using codectest::Writer;
+INSTANTIATE_TEST_SUITE_P(
+    Uniform, JasPerNearBound,
+    ::testing::Values(
+        NearBoundCase{{"Ras24", Writer::Library, 6000, 4000, 24, "", 24}, FORMAT_RAS, ".ras"},
+        NearBoundCase{{"Ras8", Writer::Library, 6000, 4000, 8, "", 8}, FORMAT_RAS, ".ras"},
+        NearBoundCase{{"Pgx8", Writer::Library, 6000, 4000, 8, "", 8}, FORMAT_PGX, ".pgx"},
+        NearBoundCase{{"Pnm24", Writer::Library, 3000, 2000, 24, "", 24}, FORMAT_PNM, ".ppm"},
+        NearBoundCase{{"Pnm8", Writer::Library, 6000, 4000, 8, "", 8}, FORMAT_PNM, ".pgm"},
+        NearBoundCase{
+            {"ImageMagickRasOdd", Writer::ImageMagick, 6001, 1001, 24, "", 24}, FORMAT_RAS, ".ras"},
+        NearBoundCase{{"ImageMagickPgxOdd", Writer::ImageMagick, 6001, 1001, 8, "-depth 8", 8},
+                      FORMAT_PGX,
+                      ".pgx"},
+        NearBoundCase{{"ImageMagickPbmOdd", Writer::ImageMagick, 6001, 1001, 1, "-monochrome", 1},
+                      FORMAT_PNM,
+                      ".pbm"}),
+    [](const auto& info) { return std::string(info.param.file.name); });
+
+// A grey Sun raster of one value in runs of 256 bytes, three bytes each, running on over the
+// row ends: the best run-length coding the format has.
+std::vector<uint8_t> RunLengthRas(uint32_t width, uint32_t height, uint8_t value) {
+    std::vector<uint8_t> b;
+    const uint32_t rowBytes = (width + 1) / 2 * 2;
+    const uint64_t total = uint64_t{rowBytes} * height;
+    for (uint32_t v : {0x59A66A95u, width, height, 8u, uint32_t(total), 2u, 0u, 0u}) {
+        for (int shift = 24; shift >= 0; shift -= 8) b.push_back(uint8_t(v >> shift));
+    }
+    for (uint64_t left = total; left > 0;) {
+        const uint32_t run = uint32_t(std::min<uint64_t>(left, 256));
+        if (run == 1) {
+            b.push_back(value);
+        } else {
+            b.insert(b.end(), {0x80, uint8_t(run - 1), value});
+        }
+        left -= run;
+    }
+    return b;
+}
+
+// The run-length bound (256 bytes from three) on its best-coded file: a uniform picture of about
+// 24 megapixels, read as Pillow reads it.
+TEST(JasPerDecoder, ReadsRunLengthRasterOfLongestRuns) {
+    TempDir dir;
+    const std::string file = dir.File("runs.ras");
+    ASSERT_TRUE(codectest::WriteFile(file, RunLengthRas(6001, 4001, 0x5A)));
+    RGBQUAD colour{0x5A, 0x5A, 0x5A, 0};
+    if (codectest::HaveTool(codectest::Tool::Pillow)) {
+        uint32_t w = 0, h = 0;
+        ASSERT_TRUE(codectest::ToolUniformColour(codectest::Tool::Pillow, dir.Path().string(), file,
+                                                 colour, w, h));
+        EXPECT_EQ(w, 6001u);
+        EXPECT_EQ(h, 4001u);
+    }
+    CRaster image;
+    ASSERT_TRUE(image.Load(file.c_str(), FORMAT_RAS)) << image.GetLastError();
+    EXPECT_EQ(image.GetWidth(), 6001u);
+    EXPECT_EQ(image.GetHeight(), 4001u);
+    EXPECT_EQ(image.GetBpp(), 8u);
+    EXPECT_TRUE(codectest::IsUniform(image, colour));
+}
+
 }  // namespace

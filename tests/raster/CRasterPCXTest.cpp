@@ -443,4 +443,27 @@ TEST(CRasterPCX, PlanarFilesMatchTools) {
     }
 }
 
+// Valid files near the run-length bound (a run of 63 bytes in two, so 31.5 image bytes per
+// byte): uniform pictures of about 24 megapixels from the library whose rows are whole runs,
+// odd sizes whose rows end in a short run and a pad byte, and the tools' uniform pictures (the
+// ratio is the row's, whatever the height).
+class PcxNearBound : public ::testing::TestWithParam<NearBoundFile> {};
+
+TEST_P(PcxNearBound, ReadsBackAtItsSizeAndColour) {
+    if (!HaveWriter(GetParam().writer)) GTEST_SKIP() << "tool not installed";
+    TempDir dir;
+    ExpectNearBoundFileReadsBack(GetParam(), dir.Path().string(), FORMAT_PCX, ".pcx");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Uniform, PcxNearBound,
+    ::testing::Values(NearBoundFile{"Library8", Writer::Library, 6048, 4000, 8, "", 8},
+                      NearBoundFile{"Library24", Writer::Library, 6048, 4000, 24, "", 24},
+                      NearBoundFile{"Library1Odd", Writer::Library, 6001, 4001, 1, "", 1},
+                      NearBoundFile{"Library4Odd", Writer::Library, 6001, 4001, 4, "", 4},
+                      NearBoundFile{"ImageMagick24", Writer::ImageMagick, 6000, 1000, 24, "", 24},
+                      NearBoundFile{"PillowGrey", Writer::Pillow, 6048, 1000, 8,
+                                    "im = im.convert('L')", 8}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace

@@ -613,4 +613,41 @@ TEST_F(PngInterop, PillowTransparencyAndResolutionDecodeAsStated) {
     EXPECT_FALSE(image.IsPaletteAlphaEnabled());
 }
 
+// Valid files near the deflate bound (1032 bytes from one): uniform pictures of about 24
+// megapixels, whose rows zlib codes with the longest matches, from the library and from the
+// tools at level 9; an interlaced file whose last row group is short; and rows or columns
+// longer than a megapixel, which only the memory the rows take bounds.
+class PngNearBound : public ::testing::TestWithParam<codectest::NearBoundFile> {};
+
+TEST_P(PngNearBound, ReadsBackAtItsSizeAndColour) {
+    if (!codectest::HaveWriter(GetParam().writer)) GTEST_SKIP() << "tool not installed";
+    TempDir dir;
+    codectest::ExpectNearBoundFileReadsBack(GetParam(), dir.Path().string(), FORMAT_PNG, ".png");
+}
+
+using codectest::NearBoundFile;
+using codectest::Writer;
+#define LEVEL9 "-quality 90 "
+INSTANTIATE_TEST_SUITE_P(
+    Uniform, PngNearBound,
+    ::testing::Values(
+        NearBoundFile{"Library8", Writer::Library, 6000, 4000, 8, "", 8},
+        NearBoundFile{"Library24", Writer::Library, 6000, 4000, 24, "", 24},
+        NearBoundFile{"Library1Odd", Writer::Library, 6001, 4001, 1, "", 1},
+        NearBoundFile{"LibraryLongRow", Writer::Library, (1u << 20) + 1, 1, 8, "", 8},
+        NearBoundFile{"LibraryLongColumn", Writer::Library, 1, (1u << 20) + 1, 8, "", 8},
+        NearBoundFile{"ImageMagickGrey", Writer::ImageMagick, 6000, 4000, 8,
+                      LEVEL9 "-define png:color-type=0 -define png:bit-depth=8", 8},
+        NearBoundFile{"ImageMagickRgb", Writer::ImageMagick, 6000, 4000, 24,
+                      LEVEL9 "-define png:color-type=2 -define png:bit-depth=8", 24},
+        NearBoundFile{"ImageMagickInterlacedOdd", Writer::ImageMagick, 6001, 4001, 8,
+                      LEVEL9 "-interlace PNG -define png:color-type=0 -define png:bit-depth=8", 8},
+        NearBoundFile{"PillowGrey", Writer::Pillow, 6000, 4000, 8,
+                      "im = im.convert('L'); save['compress_level'] = 9", 8},
+        NearBoundFile{"PillowBilevel", Writer::Pillow, 6000, 4000, 1,
+                      "im = im.convert('1'); save['compress_level'] = 9", 1},
+        NearBoundFile{"PillowLongRow", Writer::Pillow, 3u << 20, 1, 8, "im = im.convert('L')", 8}),
+    [](const auto& info) { return std::string(info.param.name); });
+#undef LEVEL9
+
 }  // namespace

@@ -423,4 +423,30 @@ TEST_P(TgaInterop, WeReadToolFiles) {
 INSTANTIATE_TEST_SUITE_P(Tools, TgaInterop, ::testing::Values(Tool::ImageMagick, Tool::Pillow),
                          [](const auto& info) { return std::string(ToolName(info.param)); });
 
+// Valid files near the bounds: uncompressed uniform pictures of about 24 megapixels as the
+// library writes them, and run-length files of uniform pictures from the tools. An 8-bit row of
+// 128-pixel packets of two bytes each sits right on the bound of 64 pixels per byte, whatever
+// the height.
+class TgaNearBound : public ::testing::TestWithParam<NearBoundFile> {};
+
+TEST_P(TgaNearBound, ReadsBackAtItsSizeAndColour) {
+    if (!HaveWriter(GetParam().writer)) GTEST_SKIP() << "tool not installed";
+    TempDir dir;
+    ExpectNearBoundFileReadsBack(GetParam(), dir.Path().string(), FORMAT_TGA, ".tga");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Uniform, TgaNearBound,
+    ::testing::Values(NearBoundFile{"Library8", Writer::Library, 6000, 4000, 8, "", 8},
+                      NearBoundFile{"Library24", Writer::Library, 6000, 4000, 24, "", 24},
+                      NearBoundFile{"ImageMagickGreyRle", Writer::ImageMagick, 6016, 1000, 8,
+                                    "-colorspace gray -compress RLE", 8},
+                      NearBoundFile{"ImageMagickRgbRle", Writer::ImageMagick, 6000, 1000, 24,
+                                    "-compress RLE", 24},
+                      NearBoundFile{"PillowGreyRle", Writer::Pillow, 6016, 1000, 8,
+                                    "im = im.convert('L'); save['compression'] = 'tga_rle'", 8},
+                      NearBoundFile{"PillowPaletteRleOdd", Writer::Pillow, 6001, 1001, 8,
+                                    "im = im.quantize(2); save['compression'] = 'tga_rle'", 8}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace

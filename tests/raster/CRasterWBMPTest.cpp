@@ -142,4 +142,13 @@ TEST(CRasterWBMP, ImageMagickInterop) {
     }
 }
 
+// A valid file at the bound: the rows of a uniform picture of six megapixels, exactly as many
+// bytes as the size needs.
+TEST(CRasterWBMP, ReadsLargeToolFileAtItsSize) {
+    if (!HaveWriter(Writer::ImageMagick)) GTEST_SKIP() << "ImageMagick not installed";
+    TempDir dir;
+    ExpectNearBoundFileReadsBack({"ImageMagick", Writer::ImageMagick, 6001, 1001, 1, "", 1},
+                                 dir.Path().string(), FORMAT_WBMP, ".wbmp");
+}
+
 }  // namespace

@@ -12,8 +12,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -500,6 +502,158 @@ inline ::testing::AssertionResult SaveAndReadWithTool(Tool tool, const std::stri
         return ::testing::AssertionFailure() << "the tool sees " << w << " x " << h;
     }
     return ::testing::AssertionSuccess();
+}
+
+// ---- Valid files near a decoder's size bounds -----------------------------------------------
+// Pictures of one colour compress best, so they come closest to what a size bound allows.
+
+// A uniform picture: palette depths use the grey palette and its last entry (white), 24 bits
+// the colour red 16, green 32, blue 48.
+inline void FillUniform(CRaster& image, uint32_t width, uint32_t height, uint32_t bpp) {
+    image.Create(width, height, bpp, FORMAT_UNKNOWN);
+    if (image.GetNumColors()) {
+        image.SetGrayPalette();
+        image.Clear(0xFF);
+        return;
+    }
+    uint8_t* first = image.GetBits(0);
+    for (uint32_t x = 0; x < width; ++x) {
+        first[3 * size_t{x}] = 48;
+        first[3 * size_t{x} + 1] = 32;
+        first[3 * size_t{x} + 2] = 16;
+    }
+    for (uint32_t y = 1; y < height; ++y)
+        std::memcpy(image.GetBits(y), first, image.GetRowStride());
+}
+
+// Whether every pixel shows the colour (blue, green and red are compared).
+inline bool IsUniform(const CRaster& image, RGBQUAD colour) {
+    const uint32_t w = image.GetWidth(), h = image.GetHeight(), bpp = image.GetBpp();
+    if (!image.IsValid() || w == 0 || h == 0) return false;
+    auto shows = [&](uint32_t x, uint32_t y) {
+        const RGBQUAD c = image.GetPixelColor(int32_t(x), int32_t(y));
+        return c.rgbBlue == colour.rgbBlue && c.rgbGreen == colour.rgbGreen &&
+               c.rgbRed == colour.rgbRed;
+    };
+    for (uint32_t x = 0; x < w; ++x) {
+        if (!shows(x, 0)) return false;
+    }
+    // Every other row holds the bytes of row 0; pixels sharing a last byte with the row's
+    // padding are looked at one by one.
+    const size_t whole = size_t{w} * bpp / 8;
+    const uint32_t firstLoose = uint32_t(whole * 8 / bpp);
+    for (uint32_t y = 1; y < h; ++y) {
+        if (std::memcmp(image.GetBits(y), image.GetBits(0), whole) != 0) return false;
+        for (uint32_t x = firstLoose; x < w; ++x) {
+            if (!shows(x, y)) return false;
+        }
+    }
+    return true;
+}
+
+// Has the tool write a uniform picture of the colour; options are ImageMagick arguments placed
+// before the output name, or Python statements run on the RGB image `im`, the output being
+// written by `im.save(out, **save)`.
+inline bool ToolWritesUniform(Tool tool, const std::string& dir, uint32_t width, uint32_t height,
+                              RGBQUAD colour, const std::string& options, const std::string& file) {
+    const std::string r = std::to_string(colour.rgbRed), g = std::to_string(colour.rgbGreen),
+                      b = std::to_string(colour.rgbBlue);
+    if (tool == Tool::ImageMagick) {
+        return external::Run(external::kConvert + " -size " + std::to_string(width) + "x" +
+                             std::to_string(height) + " xc:'rgb(" + r + "," + g + "," + b + ")' " +
+                             options + " " + Quote(file));
+    }
+    return RunPillow(dir,
+                     "import sys\nfrom PIL import Image\n"
+                     "im = Image.new('RGB', (int(sys.argv[2]), int(sys.argv[3])), (" +
+                         r + ", " + g + ", " + b +
+                         "))\n"
+                         "out = sys.argv[1]\nsave = {}\n" +
+                         options + "\nim.save(out, **save)\n",
+                     {file, std::to_string(width), std::to_string(height)});
+}
+
+// The tool's decoding of a file with a uniform picture: its size and its one colour; false when
+// the tool fails or sees more than one colour.
+inline bool ToolUniformColour(Tool tool, const std::string& dir, const std::string& file,
+                              RGBQUAD& colour, uint32_t& width, uint32_t& height) {
+    const std::string raw = dir + "/colours.raw";
+    const std::string dims = dir + "/size.txt";
+    bool ok = false;
+    if (tool == Tool::ImageMagick) {
+        ok = external::Run(external::kConvert + " " + Quote(file + "[0]") +
+                           " -format '%w %h' -write info:" + Quote(dims) +
+                           " -unique-colors -depth 8 rgb:" + Quote(raw));
+    } else {
+        ok = RunPillow(dir,
+                       "import sys\nfrom PIL import Image\n"
+                       "im = Image.open(sys.argv[1]).convert('RGB')\n"
+                       "colours = im.getcolors(1) or []\n"
+                       "open(sys.argv[2], 'wb').write(bytes(v for _, c in colours for v in c))\n"
+                       "open(sys.argv[3], 'w').write('%d %d' % im.size)\n",
+                       {file, raw, dims});
+    }
+    if (!ok) return false;
+    const Bytes rgb = ReadFile(raw);
+    const Bytes text = ReadFile(dims);
+    if (rgb.size() != 3 ||
+        std::sscanf(std::string(text.begin(), text.end()).c_str(), "%u %u", &width, &height) != 2) {
+        return false;
+    }
+    colour = RGBQUAD{rgb[2], rgb[1], rgb[0], 0};
+    return true;
+}
+
+// Who writes a valid near-bound file.
+enum class Writer { Library, ImageMagick, Pillow };
+
+inline bool HaveWriter(Writer writer) {
+    return writer == Writer::Library ||
+           HaveTool(writer == Writer::ImageMagick ? Tool::ImageMagick : Tool::Pillow);
+}
+
+// A uniform picture written by the library (image depth bpp, codec option) or by a tool (bpp 1
+// white, 8 grey, 24 colour, turned into the file's layout by the tool's options).
+struct NearBoundFile {
+    const char* name;
+    Writer writer;
+    uint32_t width, height, bpp;
+    const char* options;  // the tool's, see ToolWritesUniform
+    uint32_t decodedBpp;
+    uint32_t codecOption = 0;
+};
+
+inline void PrintTo(const NearBoundFile& c, std::ostream* out) { *out << c.name; }
+
+// Writes the file into dir and reads it back in the format: the same size, and the colour the
+// library's image has or the tool decodes.
+inline void ExpectNearBoundFileReadsBack(const NearBoundFile& c, const std::string& dir,
+                                         uint32_t format, const std::string& extension) {
+    const std::string file = dir + "/" + c.name + extension;
+    RGBQUAD colour{};
+    if (c.writer == Writer::Library) {
+        CRaster image;
+        FillUniform(image, c.width, c.height, c.bpp);
+        image.SetCodecOption(c.codecOption);
+        ASSERT_TRUE(image.Save(file.c_str(), format)) << image.GetLastError();
+        colour = image.GetPixelColor(0, 0);
+    } else {
+        const Tool tool = c.writer == Writer::ImageMagick ? Tool::ImageMagick : Tool::Pillow;
+        const RGBQUAD asked = c.bpp == 1   ? RGBQUAD{255, 255, 255, 0}
+                              : c.bpp == 8 ? RGBQUAD{128, 128, 128, 0}
+                                           : RGBQUAD{48, 32, 16, 0};
+        ASSERT_TRUE(ToolWritesUniform(tool, dir, c.width, c.height, asked, c.options, file));
+        uint32_t w = 0, h = 0;
+        ASSERT_TRUE(ToolUniformColour(tool, dir, file, colour, w, h));
+        ASSERT_EQ(w, c.width);
+        ASSERT_EQ(h, c.height);
+    }
+    CRaster back;
+    ASSERT_TRUE(back.Load(file.c_str(), format)) << back.GetLastError();
+    EXPECT_EQ(back.GetWidth(), c.width);
+    EXPECT_EQ(back.GetHeight(), c.height);
+    EXPECT_EQ(back.GetBpp(), c.decodedBpp);
+    EXPECT_TRUE(IsUniform(back, colour));
 }
 
 }  // namespace codectest

@@ -62,12 +62,12 @@ void PutPngChunk(Bytes& png, const char* type, const Bytes& data, uint32_t claim
     }
 }
 
-Bytes PngHeader(uint32_t width, uint32_t height, uint8_t colourType) {
+Bytes PngHeader(uint32_t width, uint32_t height, uint8_t colourType, uint8_t bitDepth = 8) {
     Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     Bytes ihdr;
     PutBe32(ihdr, width);
     PutBe32(ihdr, height);
-    codectest::Append(ihdr, {8, colourType, 0, 0, 0});
+    codectest::Append(ihdr, {bitDepth, colourType, 0, 0, 0});
     PutPngChunk(png, "IHDR", ihdr, 13);
     return png;
 }
@@ -96,6 +96,33 @@ Bytes PngHugeImage() {
     Bytes png = PngHeader(20000, 20000, 2);
     const Bytes idat = Deflated(Bytes(2 * (1 + 3 * 20000), 0));
     PutPngChunk(png, "IDAT", idat, static_cast<uint32_t>(idat.size()));
+    return png;
+}
+
+// A grey PNG whose image data is zlib's best coding of `rows` rows of `width` zero pixels,
+// under a header claiming width × height at the bit depth.
+Bytes PngOfZeroRows(uint32_t width, uint32_t rows, uint32_t height, uint8_t bitDepth = 8) {
+    Bytes png = PngHeader(width, height, 0, bitDepth);
+    const size_t rowBytes = 1 + (size_t{width} * bitDepth + 7) / 8;
+    const Bytes idat = Deflated(Bytes(rowBytes * rows, 0));
+    PutPngChunk(png, "IDAT", idat, static_cast<uint32_t>(idat.size()));
+    PutPngChunk(png, "IEND", {}, 0);
+    return png;
+}
+
+// Bytes after the image data's chunk header, which the deflate bound weighs.
+uint32_t PngDataBytes(const Bytes& png) { return static_cast<uint32_t>(png.size() - 33 - 8); }
+
+// The zero rows of a 2000 x 2000 picture under a header of one row as long as the bound allows
+// (1032 bytes of rows per byte), or one byte longer.
+Bytes PngRowAtDeflateBound(uint32_t beyond) {
+    Bytes png = PngOfZeroRows(2000, 2000, 2000);
+    const uint32_t width = 1032 * PngDataBytes(png) - 1 + beyond;
+    for (int i = 0; i < 4; ++i) png[16 + i] = static_cast<uint8_t>(width >> (24 - 8 * i));
+    png[20] = png[21] = png[22] = 0;
+    png[23] = 1;
+    const uint32_t crc = static_cast<uint32_t>(crc32(0, png.data() + 12, 17));
+    for (int i = 0; i < 4; ++i) png[29 + i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
     return png;
 }
 
@@ -668,6 +695,25 @@ Bytes TextThenBytes(const char* text, size_t bytes) {
     return b;
 }
 
+// A grey Sun raster header (8 bits, a map of `mapEntries` RGB entries) and the given data.
+Bytes RasWith(uint32_t width, uint32_t height, uint32_t type, uint32_t mapEntries,
+              const Bytes& data) {
+    Bytes b;
+    for (uint32_t v :
+         {0x59A66A95u, width, height, 8u, 0u, type, mapEntries ? 1u : 0u, 3 * mapEntries})
+        PutBe32(b, v);
+    b.resize(b.size() + 3 * mapEntries, 0x40);
+    codectest::Append(b, data);
+    return b;
+}
+
+// Runs of 256 bytes of 0x11, three bytes each: the most bytes run-length codes give.
+Bytes RasRuns(size_t runs) {
+    Bytes codes;
+    for (size_t i = 0; i < runs; ++i) codectest::Append(codes, {0x80, 0xFF, 0x11});
+    return codes;
+}
+
 // ---- JPEG ------------------------------------------------------------------------------------
 
 // A 16 x 16 colour JPEG written by libjpeg in the given coding whose frame header is then
@@ -850,6 +896,86 @@ Bytes IcoClaiming() {
     return b;
 }
 
+// A 24-bit BMP five pixels wide (16-byte rows) with four rows on file, claiming the most rows a
+// cut file may (rows of 16 times the bytes after the info header, plus 1 MiB) and `extraRows`
+// more.
+Bytes BmpCutShort(int32_t extraRows) {
+    return BmpClaiming(5, 4 * 16 + 65536 + extraRows, 24, 0, Bytes(4 * 16, 0x42));
+}
+
+// An RLE8 BMP 256 pixels wide of runs of 255 pixels and an end of bitmap, `extraRows` rows
+// beyond what the bound allows (256 pixels per byte after the info header, plus 1 Mi pixels).
+Bytes BmpRunLengthAtBound(int32_t extraRows) {
+    Bytes codes;
+    for (int i = 0; i < 100; ++i) codectest::Append(codes, {255, 9});
+    codectest::Append(codes, {0, 1});
+    const int32_t rows = int32_t(1024 + codes.size()) + 4096 + extraRows;
+    return BmpClaiming(256, rows, 8, 1, codes);
+}
+
+// A GIF whose frame of 4096 x `rows` pixels has four data bytes: a frame may claim 4096 pixels
+// per data byte beyond 1 Mi pixels, 260 rows of 4096. Without a global table and with a frame
+// of 1 x 1 pixel the screen becomes a 24-bit mosaic, bound the same way.
+Bytes GifAtBound(uint16_t rows, bool mosaic) {
+    Bytes b = {'G', 'I', 'F', '8', '9', 'a'};
+    codectest::Put16(b, 4096);
+    codectest::Put16(b, rows);
+    codectest::Append(b, {uint8_t(mosaic ? 0x00 : 0x80), 0, 0});
+    if (!mosaic) codectest::Append(b, {0, 0, 0, 255, 255, 255});
+    b.push_back(',');
+    for (uint32_t v : {0u, 0u, mosaic ? 1u : 4096u, mosaic ? 1u : uint32_t(rows)})
+        codectest::Put16(b, v);
+    codectest::Append(b, {0, 2, 2, 0x44, 0x01, 0, ';'});
+    return b;
+}
+
+// An 8-bit grey run-length TGA of 128 x `rows`, one repeat packet of 128 pixels (two bytes) per
+// row: 64 pixels per byte, right on the bound; `cut` bytes are taken off its end.
+Bytes TgaRunLengthRows(uint16_t rows, size_t cut) {
+    Bytes b = {0, 0, 11, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    codectest::Put16(b, 128);
+    codectest::Put16(b, rows);
+    codectest::Append(b, {8, 0});
+    for (uint32_t y = 0; y < rows; ++y) codectest::Append(b, {0xFF, 0x7F});
+    b.resize(b.size() - cut);
+    return b;
+}
+
+// An uncompressed 8-bit grey TGA of 60 x 60 with `cut` bytes taken off its end.
+Bytes TgaRawCut(size_t cut) {
+    Bytes b = {0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    codectest::Put16(b, 60);
+    codectest::Put16(b, 60);
+    codectest::Append(b, {8, 0});
+    b.resize(b.size() + 60 * 60 - cut, 0x33);
+    return b;
+}
+
+// An 8-bit PCX 126 pixels wide coded as two runs of 63 per row (31.5 bytes per byte) with its
+// palette, 2000 rows on file; the header claims `claimedRows`.
+Bytes PcxRunsOf63(uint16_t claimedRows) {
+    Bytes b = {10, 5, 1, 8};
+    for (uint32_t v : {0u, 0u, 125u, uint32_t(claimedRows) - 1, 72u, 72u}) codectest::Put16(b, v);
+    b.resize(65, 0);
+    b.push_back(1);
+    codectest::Put16(b, 126);
+    b.resize(128, 0);
+    for (int i = 0; i < 2 * 2000; ++i) codectest::Append(b, {0xFF, 0x21});
+    b.push_back(12);
+    b.resize(b.size() + 768, 0x21);
+    return b;
+}
+
+// Rows on file of PcxRunsOf63 whose image bytes are 32 times the bytes after the header.
+constexpr uint16_t kPcxRowsAtBound = (2 * 2000 * 2 + 769) * 32 / 126;
+
+// A WBMP of 200 x 100 (multi-byte width) with `cut` bytes taken off its end.
+Bytes WbmpCut(size_t cut) {
+    Bytes b = {0, 0, 0x81, 0x48, 100};
+    b.resize(b.size() + 25 * 100 - cut, 0xF0);
+    return b;
+}
+
 // ---- the table -------------------------------------------------------------------------------
 
 struct BombCase {
@@ -972,6 +1098,139 @@ TEST_P(DecoderMemory, TinyFileClaimingHugeSizesFailsWithinTheBudget) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Bombs, DecoderMemory, ::testing::ValuesIn(kBombs),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- the line of each bound of the small formats -------------------------------------------
+
+// For each bound, a file just inside it (a valid one where valid files reach it) and a crafted
+// one just past it. Inside, the file loads, or fails on its data with another text; past it,
+// it is refused with the bound's text. Either side stays within the budget.
+enum class Side { Loads, Inside, Past };
+
+struct BoundLine {
+    const char* name;
+    uint32_t format;
+    Bytes (*build)();
+    Side side;
+    const char* text;  // the bound's refusal
+    size_t maxFileSize = kFewKilobytes;
+};
+
+void PrintTo(const BoundLine& c, std::ostream* out) { *out << c.name; }
+
+constexpr const char* kRowsOverCap = "RASTER_MAX_MEMORY exceeded";
+constexpr const char* kBmpData = "Error reading BMP data";
+constexpr const char* kBmpInfo = "Error reading BMP info";
+constexpr const char* kGifLarge = "GIF image too large";
+constexpr const char* kTgaCorrupt = "corrupted TGA";
+constexpr const char* kPcxCorrupt = "corrupted PCX";
+constexpr const char* kWbmpCorrupt = "Corrupted WBMP";
+// The rows of a 1-bit picture this wide need more than the memory cap: 24 bytes a pixel.
+constexpr uint32_t kPngWidthOverCap = 89478470;
+
+const BoundLine kSmallFormatLines[] = {
+    {"PngBestDeflate", FORMAT_PNG, [] { return PngOfZeroRows(2000, 2000, 2000); }, Side::Loads,
+     kPngShort},
+    {"PngAtDeflateBound", FORMAT_PNG, [] { return PngRowAtDeflateBound(0); }, Side::Inside,
+     kPngShort},
+    {"PngPastDeflateBound", FORMAT_PNG, [] { return PngRowAtDeflateBound(1); }, Side::Past,
+     kPngShort},
+    // Inside this bound the rows alone take nearly 2 GiB; the files of PngNearBound with rows
+    // and columns beyond a megapixel stand for that side.
+    {"PngRowsPastMemoryCap", FORMAT_PNG, [] { return PngOfZeroRows(kPngWidthOverCap, 1, 1, 1); },
+     Side::Past, kRowsOverCap, 12000},
+    {"PgxAllSamples", FORMAT_PGX, [] { return TextThenBytes("PG ML + 8 60 60\n", 60 * 60); },
+     Side::Loads, kJasPerData},
+    {"PgxOneSampleShort", FORMAT_PGX,
+     [] { return TextThenBytes("PG ML + 8 60 60\n", 60 * 60 - 1); }, Side::Past, kJasPerData},
+    {"PnmAllSamples", FORMAT_PNM, [] { return TextThenBytes("P5 60 60 255\n", 60 * 60); },
+     Side::Loads, kJasPerData},
+    {"PnmOneSampleShort", FORMAT_PNM, [] { return TextThenBytes("P5 60 60 255\n", 60 * 60 - 1); },
+     Side::Past, kJasPerData},
+    {"PnmAsciiDigitPerPixel", FORMAT_PNM,
+     [] {
+         Bytes b;
+         PutText(b, "P1 60 60\n");
+         b.resize(b.size() + 60 * 60, '1');
+         return b;
+     },
+     Side::Loads, kJasPerData},
+    // The blank after the header counts as a byte of the pixels: two digits short passes it.
+    {"PnmAsciiDigitsShort", FORMAT_PNM,
+     [] {
+         Bytes b;
+         PutText(b, "P1 60 60\n");
+         b.resize(b.size() + 60 * 60 - 2, '1');
+         return b;
+     },
+     Side::Past, kJasPerData},
+    {"RasAllRows", FORMAT_RAS, [] { return RasWith(60, 60, 1, 0, Bytes(60 * 60, 0x22)); },
+     Side::Loads, kJasPerData},
+    {"RasOneByteShort", FORMAT_RAS, [] { return RasWith(60, 60, 1, 0, Bytes(60 * 60 - 1, 0x22)); },
+     Side::Past, kJasPerData},
+    // 1000 runs give 256000 bytes; the bound lets 3000 bytes claim 259000.
+    {"RasLongestRuns", FORMAT_RAS, [] { return RasWith(2, 128000, 2, 0, RasRuns(1000)); },
+     Side::Loads, kJasPerData},
+    {"RasPastRunBound", FORMAT_RAS, [] { return RasWith(2, 129501, 2, 0, RasRuns(1000)); },
+     Side::Past, kJasPerData},
+    // Runs that cover a colour-mapped picture, which is three components: 16384 x 10923 x 3
+    // samples pass 2^29.
+    {"RasMappedComponentsPastCap", FORMAT_RAS,
+     [] { return RasWith(16384, 10923, 2, 2, RasRuns(699072)); }, Side::Past, kJasPerData, 2100000},
+    {"BmpSixteenthOfRows", FORMAT_BMP, [] { return BmpCutShort(0); }, Side::Loads, kBmpData},
+    {"BmpLessThanASixteenth", FORMAT_BMP, [] { return BmpCutShort(1); }, Side::Past, kBmpData},
+    {"BmpRunLengthAtBound", FORMAT_BMP, [] { return BmpRunLengthAtBound(0); }, Side::Loads,
+     kBmpInfo},
+    {"BmpRunLengthPastBound", FORMAT_BMP, [] { return BmpRunLengthAtBound(1); }, Side::Past,
+     kBmpInfo},
+    {"GifFrameAtBound", FORMAT_GIF, [] { return GifAtBound(260, false); }, Side::Loads, kGifLarge},
+    {"GifFramePastBound", FORMAT_GIF, [] { return GifAtBound(261, false); }, Side::Past, kGifLarge},
+    {"GifMosaicAtBound", FORMAT_GIF, [] { return GifAtBound(260, true); }, Side::Loads, kGifLarge},
+    {"GifMosaicPastBound", FORMAT_GIF, [] { return GifAtBound(261, true); }, Side::Past, kGifLarge},
+    {"TgaRunLengthAtBound", FORMAT_TGA, [] { return TgaRunLengthRows(1000, 0); }, Side::Loads,
+     kTgaCorrupt},
+    {"TgaRunLengthPastBound", FORMAT_TGA, [] { return TgaRunLengthRows(1000, 1); }, Side::Past,
+     kTgaCorrupt},
+    {"TgaAllPixels", FORMAT_TGA, [] { return TgaRawCut(0); }, Side::Loads, kTgaCorrupt},
+    {"TgaOnePixelShort", FORMAT_TGA, [] { return TgaRawCut(1); }, Side::Past, kTgaCorrupt},
+    {"PcxRunsOf63", FORMAT_PCX, [] { return PcxRunsOf63(2000); }, Side::Loads, kPcxCorrupt, 10000},
+    {"PcxPastRunBound", FORMAT_PCX, [] { return PcxRunsOf63(kPcxRowsAtBound + 1); }, Side::Past,
+     kPcxCorrupt, 10000},
+    {"WbmpAllRows", FORMAT_WBMP, [] { return WbmpCut(0); }, Side::Loads, kWbmpCorrupt},
+    {"WbmpOneByteShort", FORMAT_WBMP, [] { return WbmpCut(1); }, Side::Past, kWbmpCorrupt},
+};
+
+class BoundLines : public ::testing::TestWithParam<BoundLine> {};
+
+TEST_P(BoundLines, InsideLoadsAndPastIsRefusedWithinTheBudget) {
+    if (!AllocationMeter::Available()) GTEST_SKIP() << "allocations cannot be counted here";
+    const BoundLine& c = GetParam();
+    const Bytes bytes = c.build();
+    ASSERT_LE(bytes.size(), c.maxFileSize);
+    CRaster image;
+    bool loaded = false;
+    uint64_t peak = 0;
+    {
+        AllocationMeter meter;
+        loaded = codectest::DecodeBytes(image, bytes, c.format);
+        peak = meter.PeakBytes();
+    }
+    switch (c.side) {
+        case Side::Loads:
+            EXPECT_TRUE(loaded) << image.GetLastError();
+            break;
+        case Side::Inside:
+            if (!loaded) EXPECT_STRNE(image.GetLastError(), c.text);
+            break;
+        case Side::Past:
+            EXPECT_FALSE(loaded);
+            EXPECT_STREQ(image.GetLastError(), c.text);
+            break;
+    }
+    EXPECT_LE(peak, kBudget);
+}
+
+INSTANTIATE_TEST_SUITE_P(SmallFormats, BoundLines, ::testing::ValuesIn(kSmallFormatLines),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // The meter sees what a decoder asks for: a plain allocation shows in full.
