@@ -1220,7 +1220,9 @@ TEST_P(BoundLines, InsideLoadsAndPastIsRefusedWithinTheBudget) {
             EXPECT_TRUE(loaded) << image.GetLastError();
             break;
         case Side::Inside:
-            if (!loaded) EXPECT_STRNE(image.GetLastError(), c.text);
+            if (!loaded) {
+                EXPECT_STRNE(image.GetLastError(), c.text);
+            }
             break;
         case Side::Past:
             EXPECT_FALSE(loaded);
