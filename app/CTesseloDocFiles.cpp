@@ -252,7 +252,10 @@ void CTesseloDoc::OnLoadParameters() {
 
 void CTesseloDoc::OnSaveParameters() {
     CTesseloApp* app = CTesseloApp::Instance();
-    CMyFileDialog dialog(false, QString(), QString(), CMyFileDialog::kHideReadOnly,
+    // Asks before it replaces a file, and names the file it would replace with the ".par" it
+    // appends, so that a mistyped name never silently replaces a photograph or another file.
+    CMyFileDialog dialog(false, QStringLiteral("par"), QString(),
+                         CMyFileDialog::kHideReadOnly | CMyFileDialog::kOverwritePrompt,
                          QString::fromLatin1(kParameterFilter), app ? app->MainFrame() : nullptr);
     if (dialog.DoModal() != QDialog::Accepted) return;
     QString path = dialog.GetPathName();

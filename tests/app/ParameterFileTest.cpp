@@ -534,7 +534,9 @@ TEST_F(ParameterFileTest, SaveCommandAddsParAndReportsFailure) {
     EXPECT_EQ(TempDir::ReadBytes(m_tmp.File("plain.par")).size(), 56u);
     ASSERT_FALSE(m_requests.empty());
     EXPECT_EQ(m_requests.back().mode, filechooser::Mode::Save);
-    EXPECT_FALSE(m_requests.back().overwritePrompt);
+    // The dialog asks before it replaces a file, under the name with ".par" appended.
+    EXPECT_TRUE(m_requests.back().overwritePrompt);
+    EXPECT_EQ(m_requests.back().defaultSuffix, QStringLiteral("par"));
 
     ChooseFile(File("other.txt"));
     App()->RouteCommand(cmd::ID_SAVE_PARAMETERS);
